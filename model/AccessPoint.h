@@ -33,7 +33,8 @@ struct FrequencySpan {
     int highMHz = 0;
 };
 
-struct AccessPoint {
+class AccessPoint {
+public:
     static constexpr int kSsidBytes = 32;
     static constexpr int kMaxSuggestions = 10;
     static constexpr int kChannelCount24 = 14;
