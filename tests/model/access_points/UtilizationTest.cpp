@@ -241,6 +241,35 @@ TEST_F(SuggestionTest, CrowdedChannelIsLeftForTheCleanestOne)
     EXPECT_EQ(ap.suggestions[0], 6);
 }
 
+TEST_F(SuggestionTest, NoBetterCandidateKeepsTheOwnChannel)
+{
+    // Five strong neighbours (term 2 each) on each of channels 1, 3, 6, 9 and 11, listed before
+    // the selected access point, so that they weigh on every candidate but not on its own grade
+    // (a selected access point is nobody's neighbour, and it only looks at those listed after it).
+    std::vector<AccessPoint> records;
+    std::uint8_t id = 10;
+    for (int channel : {1, 3, 6, 9, 11}) {
+        for (int k = 0; k < 5; ++k) {
+            records.push_back(makeAp(id++, channel, -40.0f));
+        }
+    }
+    records.push_back(makeAp(1, 3, -60.0f));
+    add(std::move(records));
+    AccessPoint& ap = byId(1);
+    ASSERT_TRUE(selection.add(ap.bssid));
+    Utilization utilization = pass();
+    utilization.fullPass();
+    EXPECT_FLOAT_EQ(ap.grade, 95.0f); // current: 95 x 0.75 = 71.25
+    // Channel 1: co-channel 10 and adjacent 10 (channel 3) leave 25 + 20 + 10 = 55.
+    EXPECT_FLOAT_EQ(utilization.candidateScore(&ap, 1), 55.0f);
+    EXPECT_FLOAT_EQ(utilization.candidateScore(&ap, 6), 55.0f);
+    EXPECT_FLOAT_EQ(utilization.candidateScore(&ap, 11), 55.0f);
+    EXPECT_EQ(ap.bestChannel, 0);
+    EXPECT_EQ(ap.bestScore, 0.0f);
+    ASSERT_EQ(ap.suggestionCount, 1);
+    EXPECT_EQ(ap.suggestions[0], 3);
+}
+
 TEST_F(SuggestionTest, FortyMegahertzAboveIsOfferedChannelsOneToSeven)
 {
     // Every candidate with a span scores alike; 11 would win a tie if it were offered.
