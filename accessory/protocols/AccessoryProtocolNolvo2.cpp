@@ -1,0 +1,252 @@
+#include "accessory/protocols/AccessoryProtocolNolvo2.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "accessory/protocols/BigEndian.h"
+#include "accessory/protocols/PowerCommandFields.h"
+#include "model/DataModel.h"
+
+namespace nolvo {
+
+namespace {
+
+// Frame length by type; 0 marks the types whose length depends on the frame (stop ack, access points).
+constexpr int kFrameLengths[8] = {-2, 1254, 3, 60, -2, 260, 0, 0};
+constexpr int kStopAckLength = 4;
+constexpr int kRecordLength = 64;
+// An access-point frame announces its record count in one byte.
+constexpr int kMaxFrameLength = 4 + kRecordLength * 255;
+constexpr int kSettingsLength = 20;
+constexpr int kSpectrumFrameLength = 260;
+constexpr int kSpectrumValuesPerFrame = 256;
+constexpr int kSerialAt = 16;
+constexpr int kSerialBytes = 17;
+
+} // namespace
+
+struct AccessoryProtocolNolvo2::Calibration {
+    std::uint8_t flags[4] = {1, 0, 0, 0}; // access points, spectrum, power, spectrum
+    SpectrumCalibration spectrum;
+    float powerScale = 1.0f;
+    float powerOffset = 0.0f;
+    std::uint8_t sequence = 0;
+    float extra = 1.0f;
+};
+
+AccessoryProtocolNolvo2::AccessoryProtocolNolvo2()
+    : AccessoryProtocol(kModelId, kMaxFrameLength), m_calibration(std::make_unique<Calibration>())
+{
+}
+
+AccessoryProtocolNolvo2::~AccessoryProtocolNolvo2() = default;
+
+int AccessoryProtocolNolvo2::frameLength(const std::uint8_t* bytes, int count) const
+{
+    const int length = tableFrameLength(bytes, count, kFrameLengths);
+    if (length != 0) {
+        return length;
+    }
+    if (frameType(bytes[1]) == kFrameStopAck) {
+        // A stop acknowledgement split across two reads is incomplete, not unknown: wait for it.
+        return count < kStopAckLength ? kLengthNeedMore : kStopAckLength;
+    }
+    if (count < 3) {
+        return kLengthNeedMore;
+    }
+    const int announced = 4 + kRecordLength * bytes[2];
+    return count < announced ? kLengthNeedMore : announced;
+}
+
+bool AccessoryProtocolNolvo2::needsRepeatedStart() const { return false; }
+bool AccessoryProtocolNolvo2::supportsAccessPointScan() const { return m_calibration->flags[0] != 0; }
+bool AccessoryProtocolNolvo2::supportsSpectrum() const { return m_calibration->flags[1] != 0; }
+bool AccessoryProtocolNolvo2::supportsPower() const { return m_calibration->flags[2] != 0; }
+int AccessoryProtocolNolvo2::spectrumSegments(int /*band*/) const { return 1; }
+int AccessoryProtocolNolvo2::powerSegments() const { return 1; }
+
+int AccessoryProtocolNolvo2::decodeIdentification(const std::uint8_t* bytes, int count, AccessoryInfo* info)
+{
+    if (bytes == nullptr) {
+        return kDecodeNoBuffer;
+    }
+    if (count < kIdentificationLength) {
+        return kDecodeTooShort;
+    }
+    if (bytes[0] != kSync) {
+        return kDecodeBadSync;
+    }
+    if (frameType(bytes[1]) != kFrameIdentification) {
+        return kDecodeWrongType;
+    }
+    if (bytes[2] != kModelId) {
+        return kUnsupported;
+    }
+    Calibration& cal = *m_calibration;
+    const bool spectrum = bytes[8] != 0;
+    const bool power = bytes[9] != 0;
+    cal.flags[0] = 1;
+    cal.flags[1] = spectrum ? 1 : 0;
+    cal.flags[2] = power ? 1 : 0;
+    cal.flags[3] = cal.flags[1];
+    cal.spectrum = readCalibration(bytes, 44, 48, 56);
+    cal.powerScale = be::readF32(bytes + 36);
+    // The device reports its power offset 5 dB above what the samples need.
+    cal.powerOffset = be::readF32(bytes + 40) - 5.0f;
+    if (info == nullptr) {
+        return 0;
+    }
+
+    AccessoryInfo out;
+    out.modelId = kModelId;
+    out.hardware[0] = bytes[3];
+    out.hardware[1] = bytes[4];
+    const std::uint8_t version[4] = {bytes[6], bytes[7], bytes[15], bytes[15]};
+    std::memcpy(out.version, version, sizeof version);
+    out.has24Spectrum = spectrum;
+    out.has24AccessPoints = true;
+    out.hasPower = power;
+    out.modelByte = 0;
+    out.concurrentScan = true;
+    out.serial = hexText(bytes + kSerialAt, kSerialBytes);
+    out.flag = 1;
+    out.attenuatorCount = 0;
+    const std::uint8_t modeBytes[4] = {1, 1, 1, 0};
+    std::memcpy(out.modeBytes, modeBytes, sizeof modeBytes);
+    out.raw24 = 256;
+    out.raw5 = 0;
+    out.powerSamples = 1000;
+    out.bins24 = 245;
+    out.bins5 = 0;
+    out.levels24 = levelsAboveFloor(cal.spectrum);
+    out.levels5 = 256;
+    out.refreshInterval24 = 0.2f;
+    out.refreshInterval5 = 0.2f;
+    out.refreshIntervalPower = 0.1f;
+    out.accessPointDelay = 110.0f;
+    out.accessPointInterval = 20.0f;
+    out.timePerDivision.assign(std::begin(kPowerTimePerDivision), std::end(kPowerTimePerDivision));
+    out.rollThreshold = 4;
+    out.rollReferenceIndex = 4;
+    out.extraTable = {cal.extra};
+    if (power) {
+        sampleRange(cal.powerScale, cal.powerOffset, out.powerMin, out.powerMax);
+        if (out.powerMin < 0.0f && out.powerMax > 0.0f) {
+            out.powerMax = 0.0f;
+        }
+    }
+    sampleRange(cal.spectrum.scale, cal.spectrum.offset, out.min24, out.max24);
+    out.min24 = std::max(out.min24, cal.spectrum.floor);
+    *info = std::move(out);
+    return 0;
+}
+
+int AccessoryProtocolNolvo2::checkSettingsAck(const std::uint8_t* bytes, int count) const
+{
+    return checkAck(bytes, count, kFrameSettingsAck, 3);
+}
+
+int AccessoryProtocolNolvo2::buildSettings(std::uint8_t* buffer, int capacity, const DataModel* settings)
+{
+    if (buffer == nullptr || settings == nullptr || capacity < kSettingsLength) {
+        return kBuildFailed;
+    }
+    Calibration& cal = *m_calibration;
+    ++cal.sequence;
+    std::memset(buffer, 0, kSettingsLength);
+    buffer[0] = kSync;
+    buffer[1] = kSettingsLength;
+    buffer[2] = 2;
+    buffer[3] = 'S';
+    buffer[4] = cal.sequence;
+
+    const PowerCalibration power{kPowerTimePerDivision, kPowerTimeScaleCount, cal.powerScale, cal.powerOffset,
+                                 1000};
+    const PowerCommandFields fields = PowerCommandFields::compute(*settings, power);
+    // The time-scale byte counts down from the slowest scale; roll mode always uses index 4.
+    buffer[5] = static_cast<std::uint8_t>(17 - (fields.roll ? 4 : fields.timeIndex));
+    if (!fields.powerMode) {
+        return kSettingsLength;
+    }
+    if (fields.roll) {
+        buffer[9] = 2;
+        be::writeU32(buffer + 12, 1);
+        be::writeU32(buffer + 16, 1);
+        return kSettingsLength;
+    }
+    be::writeU16(buffer + 6, fields.levelCode);
+    buffer[8] = fields.triggerFlags;
+    buffer[9] = fields.autoTrigger ? 1 : 0;
+    buffer[10] = fields.triggerCode;
+    buffer[11] = fields.triggerParameters;
+    be::writeU32(buffer + 12, fields.holdoffCount);
+    be::writeU32(buffer + 16, fields.delayCount);
+    return kSettingsLength;
+}
+
+int AccessoryProtocolNolvo2::settingsLength() const { return kSettingsLength; }
+
+int AccessoryProtocolNolvo2::decodePower(const std::uint8_t*, int, float*, int, int*, int*, bool*)
+{
+    // Power frames are decoded by the power-mode work, not yet part of this link.
+    return kUnsupported;
+}
+
+int AccessoryProtocolNolvo2::buildStartPower(std::uint8_t* buffer, int capacity) const
+{
+    return buildShortCommand(buffer, capacity, 1);
+}
+
+int AccessoryProtocolNolvo2::startPowerLength() const { return 3; }
+
+int AccessoryProtocolNolvo2::decodeSpectrum(const std::uint8_t* bytes, int count, float* values, int capacity,
+                                            int* valueCount, int* band, int* segment) const
+{
+    const int header = checkFrameHeader(bytes, count, kFrameSpectrum);
+    if (header != 0) {
+        return header;
+    }
+    const SpectrumLayout layout{kSpectrumFrameLength, 4, kSpectrumValuesPerFrame, kSpectrumBand24, 0};
+    return decodeSpectrumLayout(bytes, count, values, capacity, valueCount, band, segment, layout,
+                                m_calibration->spectrum);
+}
+
+int AccessoryProtocolNolvo2::buildStartSpectrum(std::uint8_t* buffer, int capacity) const
+{
+    return buildShortCommand(buffer, capacity, 5);
+}
+
+int AccessoryProtocolNolvo2::startSpectrumLength() const { return 3; }
+
+int AccessoryProtocolNolvo2::decodeAccessPoints(const std::uint8_t*, int, std::unique_ptr<AccessPointBatch>*) const
+{
+    // Access-point records are decoded by the access-point model work, not yet part of this link.
+    return kUnsupported;
+}
+
+int AccessoryProtocolNolvo2::buildStartAccessPointScan(std::uint8_t* buffer, int capacity) const
+{
+    return buildShortCommand(buffer, capacity, 7);
+}
+
+int AccessoryProtocolNolvo2::startAccessPointScanLength() const { return 3; }
+
+int AccessoryProtocolNolvo2::checkStopAck(const std::uint8_t* bytes, int count) const
+{
+    return checkAck(bytes, count, kFrameStopAck, kStopAckLength);
+}
+
+int AccessoryProtocolNolvo2::buildStop(std::uint8_t* buffer, int capacity) const
+{
+    return buildShortCommand(buffer, capacity, 6);
+}
+
+int AccessoryProtocolNolvo2::stopLength() const { return 3; }
+
+bool AccessoryProtocolNolvo2::reorderSegments(float* values, int total, const std::uint8_t* order,
+                                              int segments) const
+{
+    return reorderBlocks(values, total, order, segments);
+}
+
+} // namespace nolvo
