@@ -1,0 +1,125 @@
+#pragma once
+// Runs the frames: computes the frame interval from the engine clock, updates the scheduler
+// (timers, node updates, actions), visits the running scene and, when anything visible changed,
+// renders and presents it. A frame where nothing changed is visited (so nodes that rebuild
+// geometry while drawing still can) but neither rendered nor presented. Render thread only.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/math/Geometry.h"
+#include "engine/math/Mat4.h"
+
+namespace engine {
+
+class ActionManager;
+class EventDispatcher;
+class GLView;
+class Renderer;
+class Scene;
+class Scheduler;
+class TextureCache;
+
+enum class MATRIX_STACK_TYPE { MATRIX_STACK_MODELVIEW, MATRIX_STACK_PROJECTION };
+
+class Director {
+public:
+    static Director* getInstance();
+
+    // Something visible changed: the next frame must be rendered. Cheap; call freely.
+    static void markDirty() { s_dirty = true; }
+    static bool isDirty() { return s_dirty; }
+
+    void setOpenGLView(GLView* view);
+    GLView* getOpenGLView() const { return m_view; }
+
+    void runWithScene(Scene* scene);
+    void replaceScene(Scene* scene);
+    Scene* getRunningScene() const { return m_runningScene; }
+
+    // Window size in points, and the visible part of it (no design resolution: the whole window).
+    Size getWinSize() const { return m_winSize; }
+    Size getVisibleSize() const;
+    Vec2 getVisibleOrigin() const;
+    void setContentScaleFactor(float factor);
+    float getContentScaleFactor() const { return m_contentScaleFactor; }
+
+    // Seconds between frames (1/60 by default).
+    void setAnimationInterval(double interval);
+    double getAnimationInterval() const { return m_animationInterval; }
+    void stopAnimation() { m_invalid = true; }
+    void startAnimation();
+    bool isAnimationRunning() const { return !m_invalid; }
+
+    // One frame (does nothing while the animation is stopped).
+    void mainLoop();
+    // Frame interval of the latest frame, seconds.
+    float getDeltaTime() const { return m_deltaTime; }
+    // Frames run and frames actually rendered since start.
+    std::uint64_t getTotalFrames() const { return m_totalFrames; }
+    std::uint64_t getRenderedFrames() const { return m_renderedFrames; }
+
+    // Visits and renders the running scene into the back buffer without presenting it (tests,
+    // screenshots). Runs pending captures.
+    void renderFrame();
+
+    // Asks the application loop to end after this frame.
+    void end();
+    bool isEnding() const { return m_ending; }
+    // Drops the running scene, the view and every cache; the pool is drained. Tests and shutdown.
+    void purge();
+
+    Scheduler* getScheduler() const { return m_scheduler; }
+    ActionManager* getActionManager() const { return m_actionManager; }
+    EventDispatcher* getEventDispatcher() const { return m_eventDispatcher; }
+    Renderer* getRenderer() const { return m_renderer; }
+    TextureCache* getTextureCache();
+
+    const Mat4& getProjectionMatrix() const { return m_projection; }
+    const Mat4& getMatrix(MATRIX_STACK_TYPE type) const;
+    // The GL view's frame changed size: the projection and viewport follow.
+    void onFrameSizeChanged();
+    void setClearColor(float r, float g, float b, float a);
+
+    // Runs fn after the next rendered frame is drawn and before it is presented; the frame is
+    // rendered even if nothing changed. Used by utils::captureScreen.
+    void addAfterDrawCallback(std::function<void()> fn);
+
+    // Resets the frame clock so the next frame's interval starts now (after a pause).
+    void resetDeltaTime() { m_lastTimeMs = 0; m_haveLastTime = false; }
+
+private:
+    Director();
+    void setNextScene();
+    void calculateDeltaTime();
+    void drawScene(bool present);
+
+    static bool s_dirty;
+
+    GLView* m_view = nullptr;
+    Scene* m_runningScene = nullptr;
+    Scene* m_nextScene = nullptr;
+    Scheduler* m_scheduler = nullptr;
+    ActionManager* m_actionManager = nullptr;
+    EventDispatcher* m_eventDispatcher = nullptr;
+    Renderer* m_renderer = nullptr;
+    TextureCache* m_textureCache = nullptr;
+    Size m_winSize;
+    Mat4 m_projection;
+    Mat4 m_modelView;
+    float m_contentScaleFactor = 1.0f;
+    double m_animationInterval = 1.0 / 60.0;
+    float m_deltaTime = 0.0f;
+    std::uint64_t m_lastTimeMs = 0;
+    bool m_haveLastTime = false;
+    bool m_invalid = false;
+    bool m_ending = false;
+    std::uint64_t m_totalFrames = 0;
+    std::uint64_t m_renderedFrames = 0;
+    float m_clear[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    std::vector<std::function<void()>> m_afterDraw;
+};
+
+} // namespace engine

@@ -1,0 +1,41 @@
+# nolvo_engine: the 2D scene-graph engine (scene graph, actions, GL rendering, text, input,
+# widgets, application loop). Included from engine/CMakeLists.txt.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(NOLVO_ENGINE_DEPS REQUIRED IMPORTED_TARGET sdl2 SDL2_ttf SDL2_image glew libpng fontconfig)
+find_package(OpenGL REQUIRED)
+
+add_library(nolvo_engine STATIC
+  base/Ref.cpp
+  base/Scheduler.cpp
+  base/Types.cpp
+  math/Mat4.cpp
+  actions/Actions.cpp
+  actions/ActionManager.cpp
+  scene/Node.cpp
+  scene/Scene.cpp
+  scene/Layer.cpp
+  scene/Sprite.cpp
+  scene/DrawNode.cpp
+  text/FontCache.cpp
+  text/Label.cpp
+  renderer/Renderer.cpp
+  renderer/GLProgram.cpp
+  renderer/GLProgramCache.cpp
+  renderer/GLProgramState.cpp
+  renderer/Texture2D.cpp
+  renderer/TextureCache.cpp
+  renderer/PngFile.cpp
+  renderer/CaptureScreen.cpp
+  input/Touch.cpp
+  input/EventListener.cpp
+  input/EventDispatcher.cpp
+  app/Director.cpp
+  app/GLView.cpp
+  app/GLViewImpl.cpp
+  app/KeyMap.cpp
+  app/Application.cpp
+)
+target_include_directories(nolvo_engine PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(nolvo_engine
+  PUBLIC nolvo_platform PkgConfig::NOLVO_ENGINE_DEPS OpenGL::GL
+  PRIVATE nolvo_warnings)

@@ -1,0 +1,33 @@
+#pragma once
+// Runs a function with raw OpenGL at its place in the frame. When it runs, the renderer has
+// flushed everything queued before it, no buffer object is bound to GL_ARRAY_BUFFER or
+// GL_ELEMENT_ARRAY_BUFFER (client-side vertex arrays work), blending is on and the scissor test
+// is as the previous command left it. The function must leave the bound program, texture and
+// buffers to the renderer (it rebinds what it needs).
+
+#include <cstdint>
+#include <functional>
+
+#include "engine/renderer/RenderCommand.h"
+
+namespace engine {
+
+class CustomCommand : public RenderCommand {
+public:
+    CustomCommand() : RenderCommand(Type::CUSTOM) {}
+
+    void init(float globalOrder) { m_globalOrder = globalOrder; }
+    void init(float globalOrder, const Mat4& modelView, std::uint32_t /*flags*/)
+    {
+        m_globalOrder = globalOrder;
+        m_modelView = modelView;
+    }
+    void execute() const
+    {
+        if (func) func();
+    }
+
+    std::function<void()> func;
+};
+
+} // namespace engine

@@ -1,0 +1,29 @@
+#pragma once
+// Named GL programs, shared by everything that draws. The default programs are made on first
+// use of getInstance() (a GL context must be current). Render thread only.
+
+#include <map>
+#include <string>
+
+namespace engine {
+
+class GLProgram;
+
+class GLProgramCache {
+public:
+    static GLProgramCache* getInstance();
+    // Releases every program; the next getInstance() rebuilds the defaults.
+    static void destroyInstance();
+
+    // Retains the program under key, replacing (and releasing) an earlier one.
+    void addGLProgram(GLProgram* program, const std::string& key);
+    GLProgram* getGLProgram(const std::string& key) const;
+
+private:
+    GLProgramCache() = default;
+    ~GLProgramCache();
+    void loadDefaultGLPrograms();
+    std::map<std::string, GLProgram*> m_programs;
+};
+
+} // namespace engine

@@ -1,0 +1,136 @@
+#pragma once
+// Text drawn from a TTF font through SDL_ttf (HarfBuzz shaping, so kerning from GPOS applies).
+// A label has a font (a TTF file, or a system font by family name with the bundled Roboto as
+// fallback), a size in points, optional dimensions with horizontal and vertical alignment,
+// wrapping, an overflow mode, and a text colour that multiplies the node colour and opacity.
+// Glyphs are rendered again only when the text, font, size or wrap width change; colour, opacity,
+// alignment and position changes reuse them. Render thread only.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/renderer/QuadCommand.h"
+#include "engine/scene/Node.h"
+
+namespace engine {
+
+class Texture2D;
+
+struct TTFConfig {
+    std::string fontFilePath;
+    float fontSize = 12.0f;
+    TTFConfig() = default;
+    TTFConfig(const std::string& path, float size) : fontFilePath(path), fontSize(size) {}
+};
+
+class Label : public Node {
+public:
+    enum class Overflow {
+        NONE,           // the text may run outside the dimensions
+        CLAMP,          // the text is cut at the dimensions
+        SHRINK,         // the font shrinks until the text fits the dimensions
+        RESIZE_HEIGHT,  // the height follows the wrapped text
+    };
+
+    static Label* create();
+    // Null when the font file cannot be opened.
+    static Label* createWithTTF(const std::string& text, const std::string& fontFilePath, float fontSize,
+                                const Size& dimensions = Size::ZERO, TextHAlignment hAlignment = TextHAlignment::LEFT,
+                                TextVAlignment vAlignment = TextVAlignment::TOP);
+    static Label* createWithTTF(const TTFConfig& config, const std::string& text,
+                                TextHAlignment hAlignment = TextHAlignment::LEFT, int maxLineWidth = 0);
+    static Label* createWithSystemFont(const std::string& text, const std::string& font, float fontSize,
+                                       const Size& dimensions = Size::ZERO,
+                                       TextHAlignment hAlignment = TextHAlignment::LEFT,
+                                       TextVAlignment vAlignment = TextVAlignment::TOP);
+    ~Label() override;
+
+    void setString(const std::string& text);
+    const std::string& getString() const { return m_text; }
+
+    bool setTTFConfig(const TTFConfig& config);
+    const TTFConfig& getTTFConfig() const { return m_ttfConfig; }
+    void setSystemFontName(const std::string& font);
+    const std::string& getSystemFontName() const { return m_systemFont; }
+    void setSystemFontSize(float size);
+    float getSystemFontSize() const { return m_ttfConfig.fontSize; }
+    // Font size after SHRINK (the configured size otherwise).
+    float getRenderingFontSize() const;
+
+    void setTextColor(const Color4B& color);
+    const Color4B& getTextColor() const { return m_textColor; }
+
+    void setDimensions(float width, float height);
+    Size getDimensions() const { return m_dimensions; }
+    void setWidth(float width) { setDimensions(width, m_dimensions.height); }
+    void setHeight(float height) { setDimensions(m_dimensions.width, height); }
+    void setMaxLineWidth(float width);
+    void enableWrap(bool enable);
+    bool isWrapEnabled() const { return m_wrap; }
+    void setAlignment(TextHAlignment h);
+    void setAlignment(TextHAlignment h, TextVAlignment v);
+    void setHorizontalAlignment(TextHAlignment h) { setAlignment(h, m_vAlignment); }
+    void setVerticalAlignment(TextVAlignment v) { setAlignment(m_hAlignment, v); }
+    TextHAlignment getHorizontalAlignment() const { return m_hAlignment; }
+    TextVAlignment getVerticalAlignment() const { return m_vAlignment; }
+    void setOverflow(Overflow overflow);
+    Overflow getOverflow() const { return m_overflow; }
+    void setBlendFunc(const BlendFunc& blend);
+
+    const Size& getContentSize() const override;
+    int getStringNumLines() const;
+    float getLineHeight() const;
+    // Width in points of the rendered text block (widest line).
+    float getTextWidth() const;
+    // How many times glyphs were rendered (tests; it must not grow on colour or position changes).
+    std::size_t getGlyphRenderCount() const { return m_glyphRenders; }
+
+    void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) override;
+    void draw(Renderer* renderer, const Mat4& transform, std::uint32_t flags) override;
+
+protected:
+    Label();
+
+private:
+    struct Line {
+        std::string text;
+        int width = 0;
+        int height = 0;
+        std::vector<std::uint8_t> alpha;  // width x height coverage
+    };
+    void markLayoutDirty();
+    void markGlyphsDirty();
+    // Re-renders glyphs when needed and recomposes the texture; const because getContentSize is.
+    void updateContent() const;
+    bool renderLines(int fontSize, float wrapWidth) const;
+    std::string currentFontPath() const;
+
+    std::string m_text;
+    TTFConfig m_ttfConfig;
+    std::string m_systemFont;
+    bool m_useSystemFont = false;
+    Color4B m_textColor = Color4B::WHITE;
+    Size m_dimensions;
+    float m_maxLineWidth = 0.0f;
+    bool m_wrap = true;
+    TextHAlignment m_hAlignment = TextHAlignment::LEFT;
+    TextVAlignment m_vAlignment = TextVAlignment::TOP;
+    Overflow m_overflow = Overflow::NONE;
+    BlendFunc m_blend = BlendFunc::ALPHA_NON_PREMULTIPLIED;
+
+    mutable bool m_layoutDirty = true;
+    mutable bool m_glyphsDirty = true;
+    mutable std::vector<Line> m_lines;
+    mutable int m_renderedSize = 0;
+    mutable float m_renderedWrapWidth = -1.0f;
+    mutable int m_lineSkip = 0;
+    mutable int m_textWidth = 0;
+    mutable int m_textHeight = 0;
+    mutable std::size_t m_glyphRenders = 0;
+    mutable Texture2D* m_texture = nullptr;
+    mutable V3F_C4B_T2F_Quad m_quad{};
+    QuadCommand m_command;
+};
+
+} // namespace engine
