@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
+
+#include "model/ModelLock.h"
 
 #include "AccessPointBuilders.h"
 #include "model/DataModel.h"
@@ -132,6 +136,44 @@ TEST_F(DataModelAccessPoints, SortThroughTheModel)
     EXPECT_EQ(model.accessPoints[0].bssid[5], 2);
     model.sortAccessPoints(SpectrumSettings::kSortChannel, true);
     EXPECT_EQ(model.accessPoints[0].bssid[5], 1);
+}
+
+TEST_F(DataModelAccessPoints, ScansSweepsAndTableWorkShareTheLocks)
+{
+    // The link thread stores sweeps and scans while the render thread sorts, ages and reads the
+    // list under accessPointLock: both finish (no lock-order deadlock) and the list stays whole.
+    engine::clock::setSource(nullptr);
+    model.deviceInfo.has24AccessPoints = true;
+    std::atomic<bool> producing{true};
+    std::thread link([this, &producing] {
+        std::vector<float> sweep(kBins24, -70.0f);
+        for (int i = 0; i < 300; ++i) {
+            {
+                ModelLock lock(model, kDataLock);
+                model.pushSweep(kBand24, sweep.data(), kBins24);
+            }
+            if (i % 10 == 0) {
+                auto batch = batchOf({makeAp(static_cast<std::uint8_t>(i % 50), 1 + i % 13, -40.0f - i % 50)});
+                model.storeAccessPointScan(batch);
+            }
+        }
+        producing = false;
+    });
+    while (producing) {
+        ModelLock lock(model, kAccessPointLock);
+        model.sortAccessPoints(SpectrumSettings::kSortGrade, true);
+        model.ageAccessPoints();
+        EXPECT_LE(model.accessPoints.size(), 5u);
+        for (const auto& ap : model.accessPoints) {
+            EXPECT_GE(ap->timesSeen, 1u);
+        }
+    }
+    link.join();
+    EXPECT_EQ(model.totalScanCount, 30u);
+    EXPECT_EQ(model.accessPoints.size(), 5u); // ids 0, 10, 20, 30 and 40 recur
+    for (const auto& ap : model.accessPoints) {
+        EXPECT_GT(ap->grade, 0.0f);
+    }
 }
 
 } // namespace
