@@ -13,8 +13,9 @@ namespace engine {
 
 namespace {
 
-// File image: the magic, then records of
+// File image: the magic, the record count (u32 LE), then that many records of
 //   kind (u8) | key length (u16 LE) | key | value length (u32 LE) | value | CRC-32 of all before it (u32 LE)
+// The count makes a file cut exactly between two records detectable as truncated.
 constexpr char kMagic[8] = {'N', 'O', 'L', 'V', 'O', 'U', 'D', '1'};
 constexpr std::size_t kMaxKeyLength = 1024;
 constexpr std::uint32_t kMaxValueLength = 64u * 1024u * 1024u;
@@ -157,9 +158,16 @@ bool UserDefault::loadFromBytes(const std::uint8_t* bytes, std::size_t size, std
     if (bytes == nullptr || size < sizeof kMagic || std::memcmp(bytes, kMagic, sizeof kMagic) != 0) {
         return fail("is not a settings store", 0);
     }
-    std::size_t pos = sizeof kMagic;
-    while (pos < size) {
+    if (size < sizeof kMagic + 4) {
+        return fail("is truncated", size);
+    }
+    const std::uint32_t count = readLe32(bytes + sizeof kMagic);
+    std::size_t pos = sizeof kMagic + 4;
+    for (std::uint32_t record = 0; record < count; ++record) {
         const std::size_t start = pos;
+        if (pos == size) {
+            return fail("is truncated", start);
+        }
         if (size - pos < 3) {
             return fail("is truncated", start);
         }
@@ -189,6 +197,9 @@ bool UserDefault::loadFromBytes(const std::uint8_t* bytes, std::size_t size, std
         }
         values[std::move(key)] = Value{kind, Data(value, valueLength)};
     }
+    if (pos != size) {
+        return fail("has unexpected bytes after its last record", pos);
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_values = std::move(values);
     return true;
@@ -199,6 +210,7 @@ Data UserDefault::serialize() const
     Data image;
     image.append(kMagic, sizeof kMagic);
     std::lock_guard<std::mutex> lock(m_mutex);
+    appendLe(image, static_cast<std::uint32_t>(m_values.size()), 4);
     for (const auto& [key, value] : m_values) {
         const std::size_t start = image.getSize();
         const std::uint8_t kind = static_cast<std::uint8_t>(value.kind);
