@@ -30,9 +30,9 @@ public:
     static Sequence* create(const std::vector<FiniteTimeAction*>& actions);
     // Null-terminated list, as in create(a, b, c, nullptr).
     template <typename... A>
-    static Sequence* create(FiniteTimeAction* first, A*... rest)
+    static Sequence* create(FiniteTimeAction* first, A... rest)
     {
-        std::vector<FiniteTimeAction*> list{first, rest...};
+        std::vector<FiniteTimeAction*> list{first, static_cast<FiniteTimeAction*>(rest)...};
         while (!list.empty() && list.back() == nullptr) list.pop_back();
         return create(list);
     }
