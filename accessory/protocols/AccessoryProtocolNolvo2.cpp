@@ -15,8 +15,10 @@ namespace {
 constexpr int kFrameLengths[8] = {-2, 1254, 3, 60, -2, 260, 0, 0};
 constexpr int kStopAckLength = 4;
 constexpr int kRecordLength = 64;
-// An access-point frame announces its record count in one byte.
-constexpr int kMaxFrameLength = 4 + kRecordLength * 255;
+// The accessory reports at most 20 access points per frame (longer scans take several frames),
+// so no real frame is longer than this; one that announces more can never complete.
+constexpr int kMaxRecordsPerFrame = 20;
+constexpr int kMaxFrameLength = 4 + kRecordLength * kMaxRecordsPerFrame;
 constexpr int kSettingsLength = 20;
 constexpr int kSpectrumFrameLength = 260;
 constexpr int kSpectrumValuesPerFrame = 256;

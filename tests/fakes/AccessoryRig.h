@@ -90,14 +90,15 @@ public:
             delegate.runWorkerPass();
         }
     }
-    // Connect, identify and acknowledge the settings: the link ends up streaming.
+    // Connect, identify and acknowledge the settings: the next pass starts streaming. The
+    // commands sent so far are dropped.
     void bringUp()
     {
         passes(1);
         feed(simulator->identificationFrame());
         passes(2); // identified -> send settings
         feed(settingsAck());
-        passes(2); // acknowledged -> start streaming
+        passes(1); // acknowledged
         link.clearQueue();
     }
     std::vector<Bytes> queued()

@@ -1,0 +1,79 @@
+// Feeds arbitrary byte streams, cut into arbitrary chunks, to the packet parser of each model.
+// Input layout: byte 0 picks the model (bits 0..1) and whether the parser is identified first
+// (bit 2); byte 1 seeds the chunk sizes; the rest is the stream.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "accessory/AccessoryCommunication.h"
+#include "accessory/AccessoryCommunicationDelegate.h"
+#include "accessory/sim/AccessorySimulator.h"
+#include "accessory/sim/SimulatedUsbBackend.h"
+#include "accessory/sim/SimulatedUsbDevice.h"
+#include "model/DataModel.h"
+
+namespace {
+
+using namespace nolvo;
+
+sim::SimulatedModel pick(std::uint8_t selector)
+{
+    switch (selector & 3) {
+    case 0:
+        return sim::SimulatedModel::kNolvo;
+    case 1:
+        return sim::SimulatedModel::kNolvo2;
+    default:
+        return sim::SimulatedModel::kNolvo25;
+    }
+}
+
+// The largest buffer the parser may ever need: one read on top of the largest frame (20
+// access-point records), with the growth margin.
+constexpr std::size_t kBufferBound = AccessoryCommunicationDelegate::kParseChunk + 4 + 64 * 20 + 100;
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 2) {
+        return 0;
+    }
+    const std::uint8_t selector = data[0];
+    std::uint32_t seed = data[1] | 1u;
+    data += 2;
+    size -= 2;
+
+    DataModel model;
+    auto simulator = std::make_shared<sim::AccessorySimulator>(pick(selector));
+    sim::SimulatedUsbBackend backend;
+    sim::SimulatedUsbDevice device(sim::SimulatedUsbBackend::accessoryDescriptor(), simulator,
+                                   std::make_shared<sim::SimulatedBusCounters>(), 0);
+    AccessoryCommunication link(&backend);
+    AccessoryCommunicationDelegate delegate(model, AccessoryCommunicationDelegate::Options{{}, false});
+    delegate.connected(&link, &device);
+    delegate.runWorkerPass(); // waiting for identification
+    if ((selector & 4) != 0) {
+        auto frame = simulator->identificationFrame();
+        delegate.dataReceived(&link, &device, frame.data(), static_cast<unsigned>(frame.size()));
+        delegate.runWorkerPass();
+    }
+
+    std::size_t offset = 0;
+    while (offset < size) {
+        seed = seed * 1103515245u + 12345u;
+        // Mostly small pieces, sometimes a whole large read.
+        const std::size_t piece = (seed >> 16) % 8 == 0 ? 4096 : 1 + (seed >> 16) % 300;
+        const std::size_t n = piece < size - offset ? piece : size - offset;
+        delegate.dataReceived(&link, &device, const_cast<std::uint8_t*>(data + offset), static_cast<unsigned>(n));
+        offset += n;
+        if (delegate.parseBufferCapacity() > kBufferBound) {
+            std::abort(); // the parse buffer must stay bounded
+        }
+        if ((seed & 0x700) == 0) {
+            delegate.runWorkerPass();
+        }
+    }
+    return 0;
+}
