@@ -1,6 +1,7 @@
 #include "platform/UserDefault.h"
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +25,7 @@ std::mutex g_instanceMutex;
 std::unique_ptr<UserDefault> g_instance;
 std::mutex g_directoryMutex; // separate: the first load reads the directory under g_instanceMutex
 std::string g_directoryOverride;
+std::atomic<bool> g_persistenceEnabled{true};
 
 std::uint32_t readLe32(const std::uint8_t* p)
 {
@@ -224,12 +226,20 @@ Data UserDefault::serialize() const
     return image;
 }
 
+void UserDefault::setPersistenceEnabled(bool enabled)
+{
+    g_persistenceEnabled = enabled;
+}
+
 bool UserDefault::flush()
 {
     const std::string directory = getStoreDirectory();
     const std::string path = directory + "/" + kStoreFileName;
     const std::string temporary = path + ".tmp";
     const Data image = serialize();
+    if (!g_persistenceEnabled) {
+        return true;
+    }
 
     auto complain = [&](const char* what) {
         std::fprintf(stderr, "nolvo: could not save the settings to %s (%s: %s); the previous settings file is unchanged\n",

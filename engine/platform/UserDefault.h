@@ -40,6 +40,10 @@ public:
     void setDataForKey(const char* key, const Data& value);
     void deleteValueForKey(const char* key);
 
+    // Fuzzing and benchmarks only: with persistence off, flush() serializes the store but leaves
+    // the disk alone and reports success.
+    static void setPersistenceEnabled(bool enabled);
+
     // Writes the store atomically. False (with one diagnostic line) when it could not be written;
     // the in-memory values stay and the old file is untouched.
     bool flush();

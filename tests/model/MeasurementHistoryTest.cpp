@@ -196,3 +196,67 @@ TEST(PowerStores, GrabKeepsTheNewestVisibleTraceAndClearEmpties)
 
 } // namespace
 } // namespace nolvo::test
+
+namespace nolvo::test {
+namespace {
+
+// The grid recounted from scratch the plain way: the newest min(entries, 50) sweeps.
+std::vector<std::uint16_t> recount(const BandStore& store)
+{
+    const int bins = store.grid.width;
+    const int rows = store.grid.height;
+    std::vector<std::uint16_t> cells(static_cast<std::size_t>(bins * rows), 0);
+    const float scale = static_cast<float>(rows - 1) / (store.amplitudeTop - store.amplitudeBottom);
+    const float offset = -store.amplitudeBottom * scale;
+    const std::size_t entries = store.history.size();
+    for (std::size_t e = entries - std::min<std::size_t>(entries, 50); e < entries; ++e) {
+        for (int i = 0; i < bins; ++i) {
+            const float v = store.history.entry(e)[i] * scale + offset;
+            if (std::isnan(v)) {
+                continue;
+            }
+            int row = static_cast<int>(std::roundf(std::min(std::max(0.0f, v), static_cast<float>(rows - 1))));
+            ++cells[static_cast<std::size_t>(row * bins + i)];
+        }
+    }
+    return cells;
+}
+
+// The grid is maintained incrementally; it must always equal a full recount, across window
+// changes, NaN samples, history limits below the window, clears and consumers that accumulate
+// the published grid in place.
+TEST(PushSweep, IncrementalGridAlwaysEqualsAFullRecount)
+{
+    DataModel m;
+    unsigned seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % 1000;
+    };
+    for (int step = 0; step < 400; ++step) {
+        if (step == 120) {
+            m.band24.amplitudeBottom = -100.0f; // the user rescales
+        }
+        if (step == 200) {
+            m.band24.historyLimit = 30; // fewer sweeps kept than the window holds
+        }
+        if (step == 260) {
+            m.clearHistories();
+        }
+        if (step == 300) {
+            m.band24.historyLimit = 0;
+        }
+        std::vector<float> sweep(kBins24);
+        for (float& v : sweep) {
+            const unsigned r = next();
+            v = r < 5 ? NAN : -110.0f + static_cast<float>(r) * 0.11f;
+        }
+        m.pushSweep(kBand24, sweep.data(), kBins24);
+        ASSERT_EQ(m.band24.grid.cells, recount(m.band24)) << "step " << step;
+        // A consumer scribbling over the published grid must not disturb the next one.
+        std::fill(m.band24.grid.cells.begin(), m.band24.grid.cells.end(), 7);
+    }
+}
+
+} // namespace
+} // namespace nolvo::test
