@@ -34,6 +34,10 @@ add_library(nolvo_engine STATIC
   app/GLViewImpl.cpp
   app/KeyMap.cpp
   app/Application.cpp
+  ui/Widget.cpp
+  ui/Button.cpp
+  ui/ImageView.cpp
+  ui/Scale9Sprite.cpp
 )
 target_include_directories(nolvo_engine PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(nolvo_engine

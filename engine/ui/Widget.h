@@ -1,0 +1,88 @@
+#pragma once
+// Base of the touchable widgets: enabled and highlighted states, a swallowing one-by-one touch
+// listener registered with scene-graph priority when touch is enabled, and the touch event
+// callback (began, moved, ended inside, cancelled when released outside or interrupted).
+// Widgets cascade colour and opacity to their parts. Render thread only.
+
+#include <functional>
+
+#include "engine/scene/Node.h"
+
+namespace engine {
+class EventListenerTouchOneByOne;
+class Event;
+}
+
+namespace engine::ui {
+
+class Widget : public Node {
+public:
+    enum class TouchEventType { BEGAN, MOVED, ENDED, CANCELED };
+    enum class TextureResType { LOCAL, PLIST };
+    using ccWidgetTouchCallback = std::function<void(Ref*, TouchEventType)>;
+    using ccWidgetClickCallback = std::function<void(Ref*)>;
+
+    ~Widget() override;
+    bool init() override;
+
+    void setTouchEnabled(bool enabled);
+    bool isTouchEnabled() const { return m_touchListener != nullptr; }
+    // A disabled widget ignores touches and shows its disabled look.
+    virtual void setEnabled(bool enabled);
+    bool isEnabled() const { return m_enabled; }
+    // Pressed look.
+    void setHighlighted(bool highlighted);
+    bool isHighlighted() const { return m_highlighted; }
+    void setSwallowTouches(bool swallow);
+    bool isSwallowTouches() const { return m_swallow; }
+
+    void addTouchEventListener(const ccWidgetTouchCallback& callback) { m_touchCallback = callback; }
+    void addClickEventListener(const ccWidgetClickCallback& callback) { m_clickCallback = callback; }
+
+    // World point inside the widget's content rectangle.
+    virtual bool hitTest(const Vec2& worldPoint) const;
+    // When true (the default) the content size follows the image; setContentSize is kept for
+    // when it turns false.
+    virtual void ignoreContentAdaptWithSize(bool ignore);
+    bool isIgnoreContentAdaptWithSize() const { return m_ignoreSize; }
+    void setContentSize(const Size& size) override;
+
+    const Vec2& getTouchBeganPosition() const { return m_touchBegan; }
+    const Vec2& getTouchMovePosition() const { return m_touchMoved; }
+    const Vec2& getTouchEndPosition() const { return m_touchEnded; }
+
+protected:
+    Widget();
+    virtual void onPressStateChangedToNormal() {}
+    virtual void onPressStateChangedToPressed() {}
+    virtual void onPressStateChangedToDisabled() {}
+    // Size of the image the widget shows (its content size when adapting to it).
+    virtual Size getVirtualRendererSize() const { return m_contentSize; }
+    // The content size changed: lay the parts out again.
+    virtual void onSizeChanged() {}
+    void updateContentSizeFromRenderer();
+    void applyState();
+
+    bool m_enabled = true;
+    bool m_highlighted = false;
+    bool m_ignoreSize = true;
+    Size m_customSize;
+
+private:
+    bool onTouchBegan(Touch* touch, Event* event);
+    void onTouchMoved(Touch* touch, Event* event);
+    void onTouchEnded(Touch* touch, Event* event);
+    void onTouchCancelled(Touch* touch, Event* event);
+    bool isVisibleInTree() const;
+    void fire(TouchEventType type);
+
+    EventListenerTouchOneByOne* m_touchListener = nullptr;
+    bool m_swallow = true;
+    ccWidgetTouchCallback m_touchCallback;
+    ccWidgetClickCallback m_clickCallback;
+    Vec2 m_touchBegan;
+    Vec2 m_touchMoved;
+    Vec2 m_touchEnded;
+};
+
+} // namespace engine::ui
