@@ -1,0 +1,78 @@
+#pragma once
+// The CSV data-log file: at most one open at a time, in the writable directory, named by the local
+// time at its start ("Nolvo_20240315_093005.csv").
+//
+// A log never replaces an existing file: the file is created exclusively and, when the name is
+// taken (two starts within one second, or a file left from an earlier run), "_2", "_3", ... is put
+// before ".csv". Every write is flushed, so a full disk shows up on the write that hit it; a short
+// write closes the file and clears the path (the data written so far stays on disk).
+//
+// Threads: used by the thread that processes accessory packets; path() and isOpen() may be called
+// from any thread (the file manager asks which file is being written). Every member takes the
+// object's own mutex.
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+#include <string>
+
+namespace nolvo {
+
+class DataLogFile {
+public:
+    // Writes `size` bytes of `data` to `file` and makes them reach the file system; returns the
+    // number of bytes that did (anything below `size` is a failed write). Tests replace it to
+    // simulate a full disk.
+    using Writer = std::size_t (*)(std::FILE* file, const char* data, std::size_t size);
+    // Seconds since the epoch for file names and absolute time cells. Tests replace it.
+    using WallClock = std::time_t (*)();
+
+    // The process-wide log, created on first use and never destroyed.
+    static DataLogFile* getInstance();
+
+    DataLogFile() = default;
+    ~DataLogFile();
+    DataLogFile(const DataLogFile&) = delete;
+    DataLogFile& operator=(const DataLogFile&) = delete;
+
+    // Opens a new log in the writable directory when none is open; on success stores its path and
+    // sets the start time to now (steady clock). Returns true when a log is open afterwards. On
+    // failure nothing is stored.
+    bool startDataLog();
+    // Closes the log if one is open; clears the path and the start time.
+    void stopDataLog();
+
+    // Appends `text`. False when no log is open or the write was short; a short write closes the
+    // file and clears the path, so later writes do nothing until the next start.
+    bool write(const std::string& text);
+
+    // The time cell of a row (see dataLogTime): absolute uses the wall clock, relative the seconds
+    // since the start time (set to now when it is 0).
+    std::string timeCell(bool absolute, std::uint64_t offsetMs);
+
+    bool isOpen() const;
+    std::string path() const;              // "" when no log is open
+    std::uint64_t startTimeMs() const;     // steady-clock ms of the start, 0 while no log runs
+    std::string writableDirectory() const; // where the next log will be created
+
+    // Test seams; nullptr restores the default (fwrite + fflush, and time()).
+    void setWriter(Writer writer);
+    void setWallClock(WallClock clock);
+
+    // Most "_N" suffixes tried before giving up on a name.
+    static constexpr int kMaxSuffix = 999;
+
+private:
+    void closeLocked();
+    std::time_t wallNow() const;
+
+    mutable std::mutex m_mutex;
+    std::FILE* m_file = nullptr;
+    std::string m_path;
+    std::uint64_t m_startMs = 0;
+    Writer m_writer = nullptr;
+    WallClock m_wallClock = nullptr;
+};
+
+} // namespace nolvo

@@ -1,0 +1,154 @@
+#include "model/DataLogger.h"
+
+#include <cmath>
+
+#include "model/DataModel.h"
+
+namespace nolvo {
+
+namespace {
+
+std::string fileNameOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+DataLogger::DataLogger(DataModel& model, DataLogFile& file) : m_model(model), m_file(file) {}
+
+std::uint64_t DataLogger::powerRowStepMs(float timePerDivision, int samplesPerScreen)
+{
+    if (!(timePerDivision > 0.0f) || !std::isfinite(timePerDivision) || samplesPerScreen <= 0) {
+        return 0;
+    }
+    const double step = static_cast<double>(timePerDivision) * 1000.0 * 10.0 / samplesPerScreen;
+    // A time base beyond any real table would overflow the cast: clamp to a day.
+    return step >= 86400000.0 ? 86400000u : static_cast<std::uint64_t>(step);
+}
+
+DataLogContext DataLogger::context(bool powerMode, int band) const
+{
+    DataLogContext ctx;
+    ctx.powerMode = powerMode;
+    ctx.band = band == kBand5 ? kBand5 : kBand24;
+    ctx.modelCode = m_model.deviceInfo.modelId;
+    const float timePerDivision = m_model.timePerDivision();
+    ctx.timePerDivision = std::isfinite(timePerDivision) ? timePerDivision : 0.0f;
+    ctx.amplitudeBottom = m_model.powerStore.amplitudeBottom;
+    ctx.amplitudeTop = m_model.powerStore.amplitudeTop;
+    return ctx;
+}
+
+bool DataLogger::advanceState()
+{
+    int state = m_model.dataLogState.load();
+    if (state == kLogStartRequested) {
+        const bool opened = m_file.startDataLog();
+        // A later request written by the menu in the meantime wins over our 1 -> 2.
+        m_model.dataLogState.compare_exchange_strong(state, kLogging);
+        m_firstPacket = true;
+        m_failureReported = false;
+        if (!opened) {
+            report("Data log not started: cannot create a file in " + m_file.writableDirectory());
+        }
+        return true;
+    }
+    if (state == kLogStopRequested) {
+        m_file.stopDataLog();
+        m_model.dataLogState.compare_exchange_strong(state, kLogOff);
+        m_headerNeeded[2] = false;
+        return false;
+    }
+    return state == kLogging;
+}
+
+std::string DataLogger::headerFor(const DataLogContext& ctx)
+{
+    const std::string scaleLine = dataLogScaleLine(ctx);
+    if (!m_firstPacket) {
+        if (scaleLine != m_lastScaleLine) {
+            m_headerNeeded[0] = true;
+        }
+        if (ctx.powerMode != m_lastPowerMode || ctx.band != m_lastBand || ctx.modelCode != m_lastModelCode) {
+            m_headerNeeded[1] = true;
+        }
+    }
+    const bool scale = m_headerNeeded[0].exchange(false);
+    const bool block = m_headerNeeded[1].exchange(false) | m_headerNeeded[2].exchange(false);
+    m_lastScaleLine = scaleLine;
+    m_lastPowerMode = ctx.powerMode;
+    m_lastBand = ctx.band;
+    m_lastModelCode = ctx.modelCode;
+    if (m_firstPacket || block) {
+        return dataLogHeader(ctx, m_firstPacket || scale);
+    }
+    return scale ? scaleLine : std::string();
+}
+
+void DataLogger::logSpectrum(int band, const float* values, int count)
+{
+    if (!advanceState()) {
+        return;
+    }
+    if (!m_file.isOpen()) {
+        m_firstPacket = false;
+        return;
+    }
+    const DataLogContext ctx = context(false, band);
+    const std::string header = headerFor(ctx);
+    std::string row = m_file.timeCell(m_firstPacket, 0);
+    row += dataLogRow(values, count, dataLogFrequencyCount(ctx.modelCode, ctx.band));
+    m_firstPacket = false;
+    writePacket(header, row);
+}
+
+void DataLogger::logPower(const float* samples, int count)
+{
+    if (!advanceState()) {
+        return;
+    }
+    if (!m_file.isOpen()) {
+        m_firstPacket = false;
+        return;
+    }
+    const DataLogContext ctx = context(true, kBand24);
+    const std::string header = headerFor(ctx);
+    const std::uint64_t step = powerRowStepMs(ctx.timePerDivision, m_model.powerStore.samplesPerScreen);
+    std::string rows;
+    for (int i = 0; samples != nullptr && i < count; ++i) {
+        rows += m_file.timeCell(m_firstPacket, static_cast<std::uint64_t>(i) * step);
+        rows += dataLogValues(samples + i, 1);
+    }
+    m_firstPacket = false;
+    writePacket(header, rows);
+}
+
+void DataLogger::writePacket(const std::string& header, const std::string& rows)
+{
+    const std::string path = m_file.path();
+    if (m_file.write(header) && m_file.write(rows)) {
+        return;
+    }
+    if (!path.empty() && !m_file.isOpen()) {
+        report("Data log closed: could not write " + fileNameOf(path) + " (disk full?)");
+    }
+}
+
+void DataLogger::report(const std::string& text)
+{
+    if (m_failureReported) {
+        return;
+    }
+    m_failureReported = true;
+    m_model.logLine(kLogLevel, text);
+}
+
+void DataLogger::closeLog()
+{
+    m_file.stopDataLog();
+    m_model.dataLogState = kLogOff;
+}
+
+} // namespace nolvo

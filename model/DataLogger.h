@@ -1,0 +1,83 @@
+#pragma once
+// The data log's step for each processed accessory packet: follows the data-log control word of
+// the DataModel (1 start requested -> 2 logging, 3 stop requested -> 0 off), writes the header when
+// a file starts or when the header-needed flags ask for it, then the packet's rows.
+//
+// Header-needed flags: [0] the scale line alone, [1] and [2] the whole header block. The owner of
+// the packet processing raises [2] on each settings acknowledgement (settingsAcknowledged); the
+// logger raises [0] itself when the scale line would change (time scale or power amplitude
+// window) and [1] when the header block would (packet kind, band or accessory model). Writing a
+// header clears all three; a stop clears [2].
+//
+// Spectrum rows hold exactly the columns of the frequency line: a longer sweep is cut at the end
+// (the extra bins lie above the last listed frequency), a shorter one is padded with empty cells.
+// Without a frequency line (an unknown 2.4 GHz model) the sweep is written as it comes.
+//
+// A failed write closes the file (see DataLogFile) and is reported once on the on-screen log
+// through DataModel::logLine; so is a start that could not create a file. Nothing else stops: the
+// control word stays at 2 and rows are dropped until the user stops and starts again.
+//
+// Threads: one packet-processing thread calls the log* members (the link thread, or the worker in
+// demo playback), with dataLock held because the power scale is read from the model. The flag
+// setters may be called from any thread.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "model/DataLogFile.h"
+#include "model/DataLogFormat.h"
+
+namespace nolvo {
+
+class DataModel;
+
+class DataLogger {
+public:
+    static constexpr int kLogLevel = 1; // on-screen log level of the logger's messages
+
+    // Neither is owned; both must outlive the logger.
+    DataLogger(DataModel& model, DataLogFile& file);
+
+    // One decoded sweep of `band` (0 2.4 GHz, 1 5 GHz): `count` dBm values.
+    void logSpectrum(int band, const float* values, int count);
+    // The new power samples of one packet, oldest first, in dBm.
+    void logPower(const float* samples, int count);
+
+    // Header-needed flags.
+    void requestScaleLine() { m_headerNeeded[0] = true; }
+    void requestHeader() { m_headerNeeded[1] = true; }
+    void settingsAcknowledged() { m_headerNeeded[2] = true; }
+    bool headerNeeded(int which) const { return which >= 0 && which < 3 && m_headerNeeded[which].load(); }
+
+    // The accessory went away: closes the file and sets the control word to 0.
+    void closeLog();
+
+    // What the header lines of a packet describe, from the model's current settings.
+    DataLogContext context(bool powerMode, int band) const;
+
+    // Milliseconds between two power rows: truncate(time per division x 10 000 / samples per
+    // screen); 0 when either is unusable.
+    static std::uint64_t powerRowStepMs(float timePerDivision, int samplesPerScreen);
+
+private:
+    // Runs the control word for one packet; true when the packet's rows are to be written.
+    bool advanceState();
+    // The header text this packet needs ("" when none); updates and clears the flags.
+    std::string headerFor(const DataLogContext& context);
+    void writePacket(const std::string& header, const std::string& rows);
+    void report(const std::string& text);
+
+    DataModel& m_model;
+    DataLogFile& m_file;
+    std::atomic<bool> m_headerNeeded[3] = {false, false, false};
+    bool m_firstPacket = false;
+    bool m_failureReported = false;
+    // What the last written header described, to notice when it would change.
+    std::string m_lastScaleLine;
+    bool m_lastPowerMode = false;
+    int m_lastBand = -1;
+    int m_lastModelCode = -1;
+};
+
+} // namespace nolvo
