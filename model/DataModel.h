@@ -158,8 +158,7 @@ private:
     void loadSpectrumSettings(const std::string& prefix, int version);
     void loadReference(const std::string& prefix);
     void saveReference(const std::string& prefix) const;
-    void rebuildHeatGrid(BandStore& store, int bins, std::ptrdiff_t leavingEntry);
-    void addNewestToHeatGrid(BandStore& store, int bins);
+    void updateHeatGrid(BandStore& store, int bins, std::ptrdiff_t leavingEntry);
 
     // Extension points for the access-point model and the utilization pass.
     void afterSweepStored(int band);

@@ -8,29 +8,6 @@
 
 namespace nolvo {
 
-namespace {
-
-// Rows of the heat-map grid are bounded so that a damaged value can never ask for a huge grid.
-constexpr std::int32_t kMaxGridRows = 1024;
-
-// Grid rows of one sweep: round to nearest (halves away from zero, as roundf), at or above the top
-// -> the top row, below the bottom -> row 0, NaN -> -1 (not counted). Written without branches or
-// libm calls so the compiler can vectorise it: it runs for 50 sweeps on every push.
-void sweepRows(const float* sweep, int bins, float scale, float offset, int rows, std::int32_t* out)
-{
-    const float top = static_cast<float>(rows - 1);
-    for (int i = 0; i < bins; ++i) {
-        const float scaled = sweep[i] * scale + offset;
-        // Argument order matters: std::max(0, NaN) is 0, so the cast below never sees a NaN.
-        const float clamped = std::min(std::max(0.0f, scaled), top);
-        std::int32_t row = static_cast<std::int32_t>(clamped);
-        row += (clamped - static_cast<float>(row) >= 0.5f) ? 1 : 0;
-        out[i] = (scaled == scaled) ? row : -1;
-    }
-}
-
-} // namespace
-
 void DataModel::pushSweep(int band, const float* values, int count)
 {
     if ((band != kBand24 && band != kBand5) || values == nullptr || count <= 0) {
@@ -48,90 +25,41 @@ void DataModel::pushSweep(int band, const float* values, int count)
     } else if (popping) {
         leaving = 0;
     }
-    // Remove it from the incremental counts while it is still in the history.
-    rebuildHeatGrid(store, bins, leaving);
+    // Take it out of the grid's counts while it is still in the history.
+    updateHeatGrid(store, bins, leaving);
     if (popping) {
         store.history.popOldest();
     }
     store.history.push(values, bins);
     store.newSweep = true;
     store.binCount = bins;
-    addNewestToHeatGrid(store, bins);
+    // Count the new sweep and publish the grid.
+    store.gridCounts.add(store.history.newest(), +1);
+    store.grid.width = store.gridCounts.width();
+    store.grid.height = store.gridCounts.rows();
+    store.grid.cells = store.gridCounts.counts();
     store.grid.isNew = true;
     store.grid.accumulated = false;
     store.waterfallRow = true;
     afterSweepStored(band);
 }
 
-// First half of the grid update, before the new sweep enters the history: either take the
-// leaving sweep out of the incremental counts, or (when the grid's shape or window changed, or the
-// history was cleared) recount the sweeps that stay in the window from scratch.
-void DataModel::rebuildHeatGrid(BandStore& store, int bins, std::ptrdiff_t leavingEntry)
+// Before the new sweep enters the history: take the leaving sweep out of the grid's counts, or,
+// when the grid's shape or window changed or the history was cleared, recount the sweeps that stay
+// in the 50-sweep window from scratch.
+void DataModel::updateHeatGrid(BandStore& store, int bins, std::ptrdiff_t leavingEntry)
 {
-    HeatGridCounts& raw = store.gridCounts;
-    const int rows = std::clamp<std::int32_t>(store.gridRows, 1, kMaxGridRows);
-    const float bottom = store.amplitudeBottom;
-    const float top = store.amplitudeTop;
-    const bool usable = top > bottom && std::isfinite(top - bottom);
-    const float scale = usable ? static_cast<float>(rows - 1) / (top - bottom) : 0.0f;
-    const float offset = -bottom * scale;
-    std::int32_t sweepRow[kMaxBins];
-    auto apply = [&](std::size_t entry, int delta) {
-        if (!usable) {
-            return; // no usable window: nothing can be placed
-        }
-        sweepRows(store.history.entry(entry), bins, scale, offset, rows, sweepRow);
-        std::uint16_t* cells = raw.counts.data();
-        for (int i = 0; i < bins; ++i) {
-            if (sweepRow[i] >= 0) { // a NaN sample has no amplitude to count
-                cells[static_cast<std::size_t>(sweepRow[i]) * static_cast<std::size_t>(bins) + static_cast<std::size_t>(i)] +=
-                    static_cast<std::uint16_t>(delta);
-            }
-        }
-    };
-
-    if (raw.matches(bins, rows, bottom, top)) {
+    HeatGridCounts& counts = store.gridCounts;
+    if (!counts.reshape(bins, store.gridRows, store.amplitudeBottom, store.amplitudeTop)) {
         if (leavingEntry >= 0) {
-            apply(static_cast<std::size_t>(leavingEntry), -1);
+            counts.add(store.history.entry(static_cast<std::size_t>(leavingEntry)), -1);
         }
         return;
     }
-    raw.width = bins;
-    raw.rows = rows;
-    raw.bottom = bottom;
-    raw.top = top;
-    raw.valid = true;
-    raw.counts.assign(static_cast<std::size_t>(bins) * static_cast<std::size_t>(rows), 0);
-    // Count the sweeps that remain in the window after this push (the new one is added later).
-    const std::size_t entries = store.history.size();
-    const std::size_t first = static_cast<std::size_t>(std::max<std::ptrdiff_t>(
-        leavingEntry + 1, static_cast<std::ptrdiff_t>(entries) - (kHeatGridSweeps - 1)));
-    for (std::size_t e = first; e < entries; ++e) {
-        apply(e, +1);
+    const auto entries = static_cast<std::ptrdiff_t>(store.history.size());
+    for (std::ptrdiff_t e = std::max(leavingEntry + 1, entries - (kHeatGridSweeps - 1)); e < entries; ++e) {
+        counts.add(store.history.entry(static_cast<std::size_t>(e)), +1);
     }
-    // Sweeps narrower than this one only filled part of their entry; the recount used this
-    // sweep's width for all of them, as a full rebuild would.
-}
-
-// Second half: count the newest sweep and publish the counts as the grid.
-void DataModel::addNewestToHeatGrid(BandStore& store, int bins)
-{
-    HeatGridCounts& raw = store.gridCounts;
-    if (raw.top > raw.bottom && std::isfinite(raw.top - raw.bottom)) {
-        const float scale = static_cast<float>(raw.rows - 1) / (raw.top - raw.bottom);
-        std::int32_t sweepRow[kMaxBins];
-        sweepRows(store.history.newest(), bins, scale, -raw.bottom * scale, raw.rows, sweepRow);
-        std::uint16_t* cells = raw.counts.data();
-        for (int i = 0; i < bins; ++i) {
-            if (sweepRow[i] >= 0) {
-                ++cells[static_cast<std::size_t>(sweepRow[i]) * static_cast<std::size_t>(bins) + static_cast<std::size_t>(i)];
-            }
-        }
-    }
-    HeatGrid& grid = store.grid;
-    grid.width = raw.width;
-    grid.height = raw.rows;
-    grid.cells = raw.counts;
 }
 
 void DataModel::clearHistories()
@@ -143,7 +71,7 @@ void DataModel::clearHistories()
         store->derived.reset();
         store->grid.cells.clear();
         store->grid.cells.shrink_to_fit();
-        store->gridCounts = HeatGridCounts{};
+        store->gridCounts.invalidate();
         store->grid.width = 0;
         store->grid.height = 0;
         store->grid.isNew = true;

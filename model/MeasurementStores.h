@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/SettingsRecords.h"
+#include "model/HeatGridCounts.h"
 #include "model/SweepHistory.h"
 
 namespace nolvo {
@@ -57,23 +58,6 @@ struct HeatGrid {
     std::int32_t height = 0;
     bool isNew = false;
     bool accumulated = false;
-};
-
-// The raw counts behind the heat-map grid, kept up to date incrementally: each push adds the new
-// sweep and removes the one leaving the 50-sweep window, instead of recounting 50 sweeps. The
-// public grid is a copy, because the display accumulates it in place.
-struct HeatGridCounts {
-    std::vector<std::uint16_t> counts;
-    std::int32_t width = 0;
-    std::int32_t rows = 0;
-    float bottom = 0.0f;
-    float top = 0.0f;
-    bool valid = false; // false: the next rebuild recounts from the history
-
-    bool matches(std::int32_t w, std::int32_t h, float b, float t) const
-    {
-        return valid && width == w && rows == h && bottom == b && top == t;
-    }
 };
 
 struct BandStore {
