@@ -27,8 +27,9 @@ public:
 
     GLProgram* getGLProgram() const { return m_program; }
 
-    // By name (looked up in the program) or by explicit uniform location. A name the program
-    // does not have is ignored.
+    // By name (looked up in the program) or by GL uniform location. A location is only stable
+    // when the shader fixes it (layout(location = N) with GL_ARB_explicit_uniform_location);
+    // a name or location the program does not have is ignored.
     void setUniformInt(const std::string& name, int value);
     void setUniformFloat(const std::string& name, float value);
     void setUniformVec2(const std::string& name, const Vec2& value);

@@ -179,6 +179,7 @@ TEST_F(NodeTest, EnterAndExitFollowTheRunningScene)
 
 TEST_F(NodeTest, CreateHandsItsOnlyReferenceToThePool)
 {
+    Director::getInstance();  // its scheduler, action manager and dispatcher live for good
     const std::size_t before = Ref::getLiveCount();
     Node* node = Node::create();
     EXPECT_EQ(node->getReferenceCount(), 1u);
