@@ -133,6 +133,9 @@ std::string dataLogTime(bool absolute, std::uint64_t offsetMs, std::time_t wallC
 
 std::string dataLogValues(const float* values, int count)
 {
+    if (values == nullptr || count <= 0) {
+        return "\n";
+    }
     return dataLogRow(values, count, count);
 }
 

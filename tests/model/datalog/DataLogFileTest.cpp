@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "TestClocks.h"
+#include "model/DataLogFile.h"
+#include "support/TempDir.h"
+
+namespace nolvo {
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// Takes everything but the last byte: a disk that filled up in the middle of a write.
+std::size_t shortWriter(std::FILE* file, const char* data, std::size_t size)
+{
+    const std::size_t kept = size > 0 ? size - 1 : 0;
+    std::fwrite(data, 1, kept, file);
+    std::fflush(file);
+    return kept;
+}
+
+class DataLogFileTest : public test::IsolatedStoreTest {
+protected:
+    void SetUp() override
+    {
+        IsolatedStoreTest::SetUp();
+        m_log.setWallClock(test::testWallClock);
+    }
+    std::string dataDir() const { return m_dir.file("data"); }
+
+    test::PinnedClocks m_clocks{5000};
+    DataLogFile m_log;
+};
+
+TEST_F(DataLogFileTest, StartCreatesNamedFileAndStopCloses)
+{
+    ASSERT_TRUE(m_log.startDataLog());
+    EXPECT_TRUE(m_log.isOpen());
+    EXPECT_EQ(m_log.path(), dataDir() + "/Nolvo_20240315_093005.csv");
+    EXPECT_EQ(m_log.startTimeMs(), 5000u);
+    // A second start while open keeps the same file.
+    ASSERT_TRUE(m_log.startDataLog());
+    EXPECT_EQ(m_log.path(), dataDir() + "/Nolvo_20240315_093005.csv");
+
+    ASSERT_TRUE(m_log.write("Spectrum\n"));
+    ASSERT_TRUE(m_log.write("row\n"));
+    m_log.stopDataLog();
+    EXPECT_FALSE(m_log.isOpen());
+    EXPECT_EQ(m_log.path(), "");
+    EXPECT_EQ(m_log.startTimeMs(), 0u);
+    EXPECT_EQ(readFile(dataDir() + "/Nolvo_20240315_093005.csv"), "Spectrum\nrow\n");
+    // Nothing is written while closed.
+    EXPECT_FALSE(m_log.write("late\n"));
+    EXPECT_EQ(readFile(dataDir() + "/Nolvo_20240315_093005.csv"), "Spectrum\nrow\n");
+}
+
+TEST_F(DataLogFileTest, StartsWithinOneSecondNeverOverwrite)
+{
+    ASSERT_TRUE(m_log.startDataLog());
+    ASSERT_TRUE(m_log.write("first\n"));
+    m_log.stopDataLog();
+
+    ASSERT_TRUE(m_log.startDataLog());
+    EXPECT_EQ(m_log.path(), dataDir() + "/Nolvo_20240315_093005_2.csv");
+    ASSERT_TRUE(m_log.write("second\n"));
+    m_log.stopDataLog();
+
+    ASSERT_TRUE(m_log.startDataLog());
+    EXPECT_EQ(m_log.path(), dataDir() + "/Nolvo_20240315_093005_3.csv");
+    m_log.stopDataLog();
+
+    EXPECT_EQ(readFile(dataDir() + "/Nolvo_20240315_093005.csv"), "first\n");
+    EXPECT_EQ(readFile(dataDir() + "/Nolvo_20240315_093005_2.csv"), "second\n");
+
+    // The next second has a free name again.
+    test::g_wallSeconds = test::kWallSecond + 1;
+    ASSERT_TRUE(m_log.startDataLog());
+    EXPECT_EQ(m_log.path(), dataDir() + "/Nolvo_20240315_093006.csv");
+}
+
+TEST_F(DataLogFileTest, FileFromEarlierRunIsKept)
+{
+    ASSERT_TRUE(engine::FileUtils::createDirectories(dataDir()));
+    writeFile(dataDir() + "/Nolvo_20240315_093005.csv", "kept\n");
+    ASSERT_TRUE(m_log.startDataLog());
+    EXPECT_EQ(m_log.path(), dataDir() + "/Nolvo_20240315_093005_2.csv");
+    EXPECT_EQ(readFile(dataDir() + "/Nolvo_20240315_093005.csv"), "kept\n");
+}
+
+TEST_F(DataLogFileTest, ShortWriteClosesAndKeepsWhatWasWritten)
+{
+    ASSERT_TRUE(m_log.startDataLog());
+    const std::string path = m_log.path();
+    ASSERT_TRUE(m_log.write("header\n"));
+    m_log.setWriter(shortWriter);
+    EXPECT_FALSE(m_log.write("row\n"));
+    EXPECT_FALSE(m_log.isOpen());
+    EXPECT_EQ(m_log.path(), "");
+    // Later writes do nothing until the next start.
+    m_log.setWriter(nullptr);
+    EXPECT_FALSE(m_log.write("more\n"));
+    EXPECT_EQ(readFile(path), "header\nrow");
+}
+
+TEST_F(DataLogFileTest, UnwritableDirectoryOpensNothing)
+{
+    // The writable path lies under a regular file, so it can never be created.
+    writeFile(m_dir.file("blocker"), "x");
+    engine::FileUtils::getInstance()->setWritablePath(m_dir.file("blocker/data"));
+    EXPECT_FALSE(m_log.startDataLog());
+    EXPECT_FALSE(m_log.isOpen());
+    EXPECT_EQ(m_log.path(), "");
+    EXPECT_EQ(m_log.startTimeMs(), 0u);
+}
+
+TEST_F(DataLogFileTest, TimeCellsCountFromTheStart)
+{
+    ASSERT_TRUE(m_log.startDataLog());
+    EXPECT_EQ(m_log.timeCell(true, 0), "2024-03-15 09:30:05.000,");
+    m_clocks.advance(31);
+    EXPECT_EQ(m_log.timeCell(false, 0), "0.031,");
+    EXPECT_EQ(m_log.timeCell(false, 41), "0.072,");
+}
+
+} // namespace
+} // namespace nolvo
