@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <list>
 #include <mutex>
 #include <thread>
@@ -411,6 +412,10 @@ int main(int argc, char** argv)
             args.push_back(argv[i]);
         }
         args.push_back(nullptr);
+        // Under AddressSanitizer the preloaded emulation comes before the sanitizer runtime.
+        std::string asan = std::getenv("ASAN_OPTIONS") != nullptr ? std::getenv("ASAN_OPTIONS") : "";
+        asan += (asan.empty() ? "" : ":") + std::string("verify_asan_link_order=0");
+        setenv("ASAN_OPTIONS", asan.c_str(), 1);
         execv(NOLVO_UMOCKDEV_WRAPPER, args.data());
         std::perror("umockdev-wrapper");
         return 1;
