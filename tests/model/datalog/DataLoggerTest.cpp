@@ -72,7 +72,7 @@ protected:
         m_model.deviceInfo.modelId = 2;
         m_model.powerStore.timePerDivision = {1.0f, 0.4f};
         m_model.power.timeScaleIndex = 0;
-        m_sweep.assign(256, 0.0f);
+        m_sweep.assign(512, 0.0f);
         for (std::size_t i = 0; i < m_sweep.size(); ++i) {
             m_sweep[i] = -100.0f + 0.25f * static_cast<float>(i);
         }
