@@ -8,12 +8,6 @@
 
 namespace nolvo {
 
-namespace {
-
-constexpr auto kPassSleep = std::chrono::milliseconds(1);
-
-} // namespace
-
 AccessoryCommunication::AccessoryCommunication(UsbBackend* backend)
     : m_backend(backend != nullptr ? *backend : LibusbBackend::instance())
 {
@@ -61,7 +55,11 @@ bool AccessoryCommunication::start()
 
 void AccessoryCommunication::stop()
 {
-    m_stopRequested = true;
+    {
+        std::lock_guard<std::mutex> guard(m_wakeMutex);
+        m_stopRequested = true;
+    }
+    m_wake.notify_all();
     if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) {
         m_thread.join();
     }
@@ -120,7 +118,9 @@ void AccessoryCommunication::run()
             transmitOne();
             readOnce();
         }
-        std::this_thread::sleep_for(kPassSleep);
+        const auto pause = m_currentDevice ? kConnectedPause : kScanPause;
+        std::unique_lock<std::mutex> lock(m_wakeMutex);
+        m_wake.wait_for(lock, pause, [this] { return m_stopRequested.load(); });
     }
     if (m_currentDevice) {
         disconnect();

@@ -9,6 +9,8 @@
 // thread except the link thread itself (a callback must not call it).
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -32,6 +34,10 @@ public:
     static constexpr int kReadSize = 2048;
     static constexpr unsigned kReadTimeoutMs = 100;
     static constexpr unsigned kWriteTimeoutMs = 1000;
+    // Pause after each pass: short while connected (the 100 ms read paces the loop), longer while
+    // scanning, so that looking for an accessory that is not there costs next to nothing.
+    static constexpr std::chrono::milliseconds kConnectedPause{1};
+    static constexpr std::chrono::milliseconds kScanPause{50};
 
     // `backend` must outlive the link; null uses the libusb backend.
     explicit AccessoryCommunication(UsbBackend* backend = nullptr);
@@ -94,6 +100,9 @@ private:
     DeviceResult m_disconnected;
     DataEvent m_dataReceived;
     WriteCompleted m_writeCompleted;
+
+    std::mutex m_wakeMutex; // with m_wake, lets stop() cut a pause short
+    std::condition_variable m_wake;
 
     std::mutex m_queueMutex; // taken by try-lock polling, never a blocking lock
     std::deque<Command> m_queue;

@@ -152,8 +152,12 @@ std::vector<std::uint8_t> AccessorySimulator::buildSweep(int band, std::vector<f
         }
         return frames;
     }
-    frames = {kSync, header(5), static_cast<std::uint8_t>(band), 0};
-    frames.insert(frames.end(), samples.begin(), samples.end());
+    frames.resize(4 + samples.size());
+    frames[0] = kSync;
+    frames[1] = header(5);
+    frames[2] = static_cast<std::uint8_t>(band);
+    frames[3] = 0;
+    std::copy(samples.begin(), samples.end(), frames.begin() + 4);
     return frames;
 }
 

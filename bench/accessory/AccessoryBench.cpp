@@ -49,6 +49,36 @@ void BM_LinkScanningCpu(benchmark::State& state)
 }
 BENCHMARK(BM_LinkScanningCpu)->Iterations(1)->Unit(benchmark::kSecond);
 
+// The same scan on a simulated bus holding a dozen other devices (a laptop's hubs, camera,
+// keyboard...), for machines whose real bus is empty.
+void BM_LinkScanningCpuBusyBus(benchmark::State& state)
+{
+    sim::SimulatedUsbBackend backend;
+    for (std::uint8_t i = 0; i < 12; ++i) {
+        UsbDeviceDescriptor other;
+        other.bus = 1;
+        other.address = static_cast<std::uint8_t>(i + 1);
+        other.idVendor = 0x1D6B;
+        other.idProduct = i;
+        backend.attachOther(other);
+    }
+    for (auto _ : state) {
+        AccessoryCommunication link(&backend);
+        link.setDeviceCallbacks([](AccessoryCommunication*, TamrelAccessoryDevice* d) { return d->isAccessory(); },
+                                {}, {}, {});
+        const auto wallStart = std::chrono::steady_clock::now();
+        const double cpuStart = processCpuSeconds();
+        link.start();
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        link.stop();
+        const double cpu = processCpuSeconds() - cpuStart;
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+        state.counters["cpu_percent"] = 100.0 * cpu / wall;
+        state.counters["scans"] = backend.listCalls();
+    }
+}
+BENCHMARK(BM_LinkScanningCpuBusyBus)->Iterations(1)->Unit(benchmark::kSecond);
+
 // One 260-byte dual-band 2.4 GHz frame: parse, decode 256 values, assemble, pushSweep (history,
 // heat-map grid, flags) under dataLock.
 void BM_DualBandFrameToHistory(benchmark::State& state)

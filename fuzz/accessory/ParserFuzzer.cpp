@@ -1,5 +1,5 @@
 // Feeds arbitrary byte streams, cut into arbitrary chunks, to the packet parser of each model.
-// Input layout: byte 0 picks the model (bits 0..1) and whether the parser is identified first
+// Input layout: byte 0 picks the model (bits 0..1: 0, 1, 2 or 3 = 2) and whether the parser is identified first
 // (bit 2); byte 1 seeds the chunk sizes; the rest is the stream.
 #include <cstddef>
 #include <cstdint>
@@ -40,7 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    const std::uint8_t selector = data[0];
+    // NOLVO_FUZZ_MODEL=0, 1 or 2 pins the model so that each one gets a run of its own.
+    static const int pinned = std::getenv("NOLVO_FUZZ_MODEL") != nullptr ? std::atoi(std::getenv("NOLVO_FUZZ_MODEL")) : -1;
+    const std::uint8_t selector =
+        pinned >= 0 ? static_cast<std::uint8_t>((data[0] & ~3) | (pinned & 3)) : data[0];
     std::uint32_t seed = data[1] | 1u;
     data += 2;
     size -= 2;
