@@ -75,6 +75,7 @@ private:
 TEST(ApplicationTest, RunsUntilClosedAndCallsTheLifecycleHooksInOrder)
 {
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    setenv("LP_NUM_THREADS", "0", 0);
     const char* display = std::getenv("DISPLAY");
     ASSERT_TRUE(display && *display) << "GUI tests need an X display: run them under xvfb-run";
     ScriptedApp app;
