@@ -83,6 +83,14 @@ std::string levelText(float dbm, bool watts)
 
 } // namespace
 
+double PowerMeasurements::sampleInterval(float secondsPerDivision, int samplesPerScreen)
+{
+    if (!(secondsPerDivision > 0.0f) || !std::isfinite(secondsPerDivision) || samplesPerScreen <= 0) {
+        return 0.0;
+    }
+    return static_cast<double>(secondsPerDivision) * 10.0 / samplesPerScreen;
+}
+
 bool PowerMeasurements::compute(Record* record, const float* samples, std::size_t count, double dt)
 {
     if (record == nullptr || samples == nullptr || count == 0 || !(dt > 0.0)) {

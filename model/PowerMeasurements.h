@@ -56,6 +56,10 @@ public:
         std::string value;
     };
 
+    // Seconds between two samples of a trace: seconds per division x 10 / samples per screen;
+    // 0 (which compute() refuses) when either is unusable.
+    static double sampleInterval(float secondsPerDivision, int samplesPerScreen);
+
     // Measures `count` dBm samples taken `dt` seconds apart into `record`. Leaves the record
     // untouched (and returns false) when it is null, there are no samples, or dt is not > 0.
     static bool compute(Record* record, const float* samples, std::size_t count, double dt);

@@ -167,6 +167,15 @@ TEST(PowerMeasurements, NewTraceOverwritesOldTiming)
     EXPECT_EQ(get(r, Id::Max), -5.0f);
 }
 
+TEST(PowerMeasurements, SampleInterval)
+{
+    // 240 samples over 10 divisions of 1 ms.
+    EXPECT_DOUBLE_EQ(PowerMeasurements::sampleInterval(0.001f, 240), static_cast<double>(0.001f) / 24.0);
+    // No time-per-division table (NaN), or nothing on screen: an interval compute() refuses.
+    EXPECT_EQ(PowerMeasurements::sampleInterval(NAN, 240), 0.0);
+    EXPECT_EQ(PowerMeasurements::sampleInterval(0.001f, 0), 0.0);
+}
+
 TEST(PowerMeasurements, Names)
 {
     EXPECT_STREQ(PowerMeasurements::pickerName(0), "Period");
