@@ -21,6 +21,8 @@ class ScriptedApp : public Application {
 public:
     std::vector<std::string> hooks;
     int frames = 0;
+    bool screenSaverBlocked = false;
+    int dpi = 0;
     GLContextAttrs requested{8, 8, 8, 8, 24, 8};
 
     void initGLContextAttrs() override
@@ -31,7 +33,10 @@ public:
     bool applicationDidFinishLaunching() override
     {
         hooks.push_back("launch");
+        // The device services are wired to SDL before the launch hook runs.
         Device::setKeepScreenOn(true);
+        screenSaverBlocked = SDL_IsScreenSaverEnabled() == SDL_FALSE;
+        dpi = Device::getDPI();
         auto* view = GLViewImpl::createWithRect("Nolvo", Rect(0, 0, 960, 640), 1.0f);
         if (!view) return false;
         Director::getInstance()->setOpenGLView(view);
@@ -83,6 +88,8 @@ TEST(ApplicationTest, RunsUntilClosedAndCallsTheLifecycleHooksInOrder)
     EXPECT_EQ(app.run(), 0);
     EXPECT_EQ(app.hooks, (std::vector<std::string>{"attrs", "launch", "background", "foreground", "background"}));
     EXPECT_GE(app.frames, 6);
+    EXPECT_TRUE(app.screenSaverBlocked);
+    EXPECT_GE(app.dpi, 20);  // the display's own or the 96 fallback, never 0
     // The loop left nothing running behind it.
     EXPECT_EQ(Director::getInstance()->getRunningScene(), nullptr);
     EXPECT_EQ(Director::getInstance()->getOpenGLView(), nullptr);
