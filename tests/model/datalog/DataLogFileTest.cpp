@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include <sys/resource.h>
 
 #include "TestClocks.h"
 #include "model/DataLogFile.h"
@@ -115,6 +118,51 @@ TEST_F(DataLogFileTest, ShortWriteClosesAndKeepsWhatWasWritten)
     m_log.setWriter(nullptr);
     EXPECT_FALSE(m_log.write("more\n"));
     EXPECT_EQ(readFile(path), "header\nrow");
+}
+
+// Lowers the largest file this process may write, which fails writes past it as a full disk
+// would; restores the limit and the signal disposition when it goes.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit lowered = m_previous;
+        lowered.rlim_cur = bytes;
+        m_active = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+    bool m_active = false;
+};
+
+TEST_F(DataLogFileTest, FullDiskThroughTheRealWriter)
+{
+    ASSERT_TRUE(m_log.startDataLog());
+    const std::string path = m_log.path();
+    const std::string row(100, 'x');
+    bool closed = false;
+    {
+        FileSizeLimit limit(250);
+        ASSERT_TRUE(limit.active());
+        // Each write is flushed, so the write that crosses the limit is the one that fails,
+        // even though the bytes first land in the stream's buffer.
+        EXPECT_TRUE(m_log.write(row));
+        EXPECT_TRUE(m_log.write(row));
+        closed = !m_log.write(row);
+    }
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(m_log.isOpen());
+    EXPECT_EQ(readFile(path).substr(0, 200), row + row);
 }
 
 TEST_F(DataLogFileTest, UnwritableDirectoryOpensNothing)
