@@ -76,7 +76,9 @@ std::string DataLogger::headerFor(const DataLogContext& ctx)
         }
     }
     const bool scale = m_headerNeeded[0].exchange(false);
-    const bool block = m_headerNeeded[1].exchange(false) | m_headerNeeded[2].exchange(false);
+    const bool modeOrBand = m_headerNeeded[1].exchange(false);
+    const bool acknowledged = m_headerNeeded[2].exchange(false);
+    const bool block = modeOrBand || acknowledged;
     m_lastScaleLine = scaleLine;
     m_lastPowerMode = ctx.powerMode;
     m_lastBand = ctx.band;
