@@ -298,6 +298,12 @@ TEST_F(LibusbDevice, EnumerationFindsTheAccessory)
     EXPECT_EQ(device->descriptor().bus, 1);
     EXPECT_EQ(device->descriptor().address, 2);
     EXPECT_FALSE(device->isOpen());
+
+    // The listing is printed when it changes, not on every scan.
+    ::testing::internal::CaptureStdout();
+    UsbBackend::DeviceList again;
+    EXPECT_GE(LibusbBackend::instance().listDevices(again), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 TEST_F(LibusbDevice, OpenSelectsConfigurationInterfaceAndAlternateSetting)
