@@ -102,10 +102,7 @@ void Director::setClearColor(float r, float g, float b, float a)
 
 void Director::runWithScene(Scene* scene)
 {
-    if (!scene || m_runningScene) {
-        replaceScene(scene);
-        return;
-    }
+    // The scene starts at the next frame, like a replacement.
     replaceScene(scene);
 }
 

@@ -186,7 +186,6 @@ bool Scheduler::isTargetPaused(void* target) const
 void Scheduler::update(float dt)
 {
     dt *= m_timeScale;
-    m_updating = true;
     // Work on copies: callbacks may add or remove entries.
     const auto updates = m_updates;
     for (const auto& e : updates) {
@@ -216,7 +215,6 @@ void Scheduler::update(float dt)
         auto keep = e;
         keep->callback(sinceLast);
     }
-    m_updating = false;
     auto gone = [](const std::shared_ptr<Entry>& e) { return e->removed; };
     m_updates.erase(std::remove_if(m_updates.begin(), m_updates.end(), gone), m_updates.end());
     m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(), gone), m_timers.end());

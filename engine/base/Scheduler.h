@@ -75,7 +75,6 @@ private:
     std::vector<std::shared_ptr<Entry>> m_timers;
     std::vector<void*> m_pausedTargets;
     float m_timeScale = 1.0f;
-    bool m_updating = false;
 };
 
 } // namespace engine
