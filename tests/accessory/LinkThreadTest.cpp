@@ -147,6 +147,19 @@ TEST(LinkThread, UnplugDuringReadGivesOneDisconnectAndReplugResumes)
     EXPECT_EQ(chain.disconnects.load(), 1);
 }
 
+TEST(LinkThread, GarbageInTheStreamIsSkipped)
+{
+    Chain chain(SimulatedModel::kNolvo);
+    ASSERT_TRUE(chain.link.start());
+    ASSERT_TRUE(eventually([&] { return chain.sweeps(kBand24) >= 2; }));
+    // Junk, a cut-off frame and a header of a frame type this model never completes.
+    chain.simulator->injectGarbage({0x00, 0xFF, 0xAA, 0xA0, 0x10, 0x20, 0xAA, 0xE0, 0x05, 0x13});
+    const std::size_t before = chain.sweeps(kBand24);
+    ASSERT_TRUE(eventually([&] { return chain.sweeps(kBand24) >= before + 5; }));
+    EXPECT_EQ(chain.disconnects.load(), 0);
+    EXPECT_LE(chain.delegate.linkState(), AccessoryCommunicationDelegate::kStreamingScanDone);
+}
+
 TEST(LinkThread, ReadErrorEndsTheConnection)
 {
     Chain chain(SimulatedModel::kNolvo25);
