@@ -9,6 +9,7 @@
 #include "accessory/protocols/AccessoryProtocolNolvo2.h"
 #include "accessory/protocols/AccessoryProtocolNolvo25.h"
 #include "model/AccessPoint.h"
+#include "model/DataLogger.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
 #include "platform/Clock.h"
@@ -140,6 +141,9 @@ void AccessoryCommunicationDelegate::disconnected(AccessoryCommunication*, Tamre
     resetConnection(nullptr, nullptr);
     m_model.accessoryConnected = false;
     // No data log may stay open without its accessory.
+    if (DataLogger* logger = m_dataLogger.load()) {
+        logger->closeLog();
+    }
     m_model.dataLogState = kLogOff;
 }
 
@@ -334,6 +338,9 @@ void AccessoryCommunicationDelegate::handleSpectrumFrame(const std::uint8_t* fra
     const int modelBand = band == kSpectrumBand5 ? kBand5 : kBand24;
     const int limit = band == kSpectrumBand5 ? kBins5 : kBins24;
     m_model.pushSweep(modelBand, sweep, std::min(sweepCount, limit));
+    if (DataLogger* logger = m_dataLogger.load()) {
+        logger->logSpectrum(modelBand, sweep, std::min(sweepCount, limit));
+    }
     if (sweep != values) {
         // The assembled sweep has been handed over; the next one starts empty.
         m_accumulators[band == kSpectrumBand5 ? 1 : 0].clear();
@@ -634,6 +641,9 @@ void AccessoryCommunicationDelegate::stepStateMachine(std::uint64_t now)
 void AccessoryCommunicationDelegate::acknowledgeSettings(std::uint64_t now)
 {
     m_dataLogReady = true;
+    if (DataLogger* logger = m_dataLogger.load()) {
+        logger->settingsAcknowledged();
+    }
     m_linkState = kStartStreaming;
     if (m_clearHistoryPending.load()) {
         ModelLock lock(m_model, kAllModelLocks);

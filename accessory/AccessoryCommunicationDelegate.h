@@ -29,6 +29,7 @@
 
 namespace nolvo {
 
+class DataLogger;
 class DataModel;
 
 class AccessoryCommunicationDelegate {
@@ -75,6 +76,10 @@ public:
 
     // Binds the six link callbacks to this delegate (write completion stays unbound).
     void bind(AccessoryCommunication& link);
+
+    // The CSV data log that every sweep is handed to (not owned, may be null; set it before the
+    // link starts). It hears about settings acknowledgements and is closed on disconnection.
+    void setDataLogger(DataLogger* logger) { m_dataLogger = logger; }
 
     // ---- link callbacks (link thread) ----
     // True for the Nolvo accessory (vendor 0x26AE, product 0x0007) while not in the background.
@@ -144,6 +149,7 @@ private:
 
     DataModel& m_model;
     Options m_options;
+    std::atomic<DataLogger*> m_dataLogger{nullptr};
 
     std::atomic<AccessoryCommunication*> m_link{nullptr};
     std::atomic<TamrelAccessoryDevice*> m_device{nullptr};
