@@ -140,6 +140,23 @@ void BM_BusyFrame(benchmark::State& state)
 }
 BENCHMARK(BM_BusyFrame)->Unit(benchmark::kMillisecond)->Iterations(300);
 
+// Cost of giving a label new text: shaping, glyph rendering and the texture upload (it is drawn
+// on the next frame, which this does not include).
+void BM_LabelNewText(benchmark::State& state)
+{
+    if (!openWindow(state)) return;
+    Label* label = Label::createWithTTF("@dBm: -100.00dBm", "fonts/roboto/Roboto-Regular.ttf", 14);
+    label->retain();
+    int i = 0;
+    for (auto _ : state) {
+        label->setString("@dBm: -" + std::to_string(i++ % 1000) + ".00dBm");
+        benchmark::DoNotOptimize(label->getContentSize());
+    }
+    label->release();
+    Director::getInstance()->purge();
+}
+BENCHMARK(BM_LabelNewText)->Unit(benchmark::kMicrosecond);
+
 // The still gallery in a 60 Hz loop paced like Application::run, for five seconds: the share of
 // one core the process uses (updates run every frame; nothing is rendered or presented).
 void BM_StillGalleryCpu(benchmark::State& state)
