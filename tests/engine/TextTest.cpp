@@ -130,4 +130,27 @@ TEST_F(TextTest, SystemFontFallsBackAndMissingTtfIsRefused)
     EXPECT_NE(inkBox(), Rect::ZERO);
 }
 
+TEST_F(TextTest, EmptyTextAndUnbreakableWordsAreHandled)
+{
+    Label* empty = Label::createWithTTF("", kRegular, 16);
+    ASSERT_NE(empty, nullptr);
+    scene->addChild(empty);
+    Label* newlines = Label::createWithTTF("\n\n", kRegular, 16);
+    scene->addChild(newlines);
+    render();
+    EXPECT_EQ(empty->getContentSize().width, 0);
+    EXPECT_EQ(newlines->getStringNumLines(), 3);
+    EXPECT_EQ(inkBox(), Rect::ZERO);
+
+    // A word wider than the box breaks between characters, UTF-8 sequences kept whole.
+    const std::string word = std::string(60, 'W') + "ΔΔΔΔΔΔΔΔ";
+    Label* narrow = Label::createWithTTF(word, kRegular, 16, Size(50, 0));
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_GT(narrow->getStringNumLines(), 10);
+    EXPECT_LE(narrow->getTextWidth(), 50);
+    // Narrower than a single glyph: one glyph per line rather than an endless loop.
+    Label* tiny = Label::createWithTTF("ΔHz", kRegular, 16, Size(1, 0));
+    EXPECT_EQ(tiny->getStringNumLines(), 3);
+}
+
 } // namespace
