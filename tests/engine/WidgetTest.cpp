@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include "engine/renderer/PngFile.h"
+#include "engine/scene/Sprite.h"
+#include "platform/FileUtils.h"
 #include "engine/renderer/TextureCache.h"
 #include "engine/text/Label.h"
 #include "engine/ui/Button.h"
@@ -246,6 +248,19 @@ TEST_F(WidgetTest, Scale9SpriteFromARectangleOfTheImage)
     EXPECT_EQ(pixel(310, 315), Color4B(255, 0, 0, 255));
     EXPECT_EQ(pixel(328, 315), Color4B(255, 255, 255, 255));
     EXPECT_EQ(inkBox(), Rect(300, 300, 30, 30));
+}
+
+TEST_F(WidgetTest, ImagesAreFoundThroughTheSearchPaths)
+{
+    FileUtils::getInstance()->setSearchPaths({"no-such-dir", imageDir, ""});
+    Sprite* sprite = Sprite::create("pressed.png");
+    FileUtils::getInstance()->setSearchPaths({"res", ""});
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_EQ(sprite->getContentSize(), Size(40, 20));
+    sprite->setPosition(100, 100);
+    scene->addChild(sprite);
+    render();
+    EXPECT_EQ(pixel(100, 100), Color4B(0, 255, 0, 255));
 }
 
 TEST_F(WidgetTest, MissingImagesAreReportedAsNull)
