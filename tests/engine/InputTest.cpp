@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <GL/glew.h>
 #include <SDL2/SDL.h>
 
 #include "engine/input/EventDispatcher.h"
@@ -185,6 +186,31 @@ TEST_F(InputTest, ResizeChangesFrameAndVisibleSize)
     mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 0, 0);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].substr(0, 14), "began 0 0,700 ");
+}
+
+TEST_F(InputTest, FrameZoomScalesTheWindowButNotThePoints)
+{
+    GLViewImpl* half = GLViewImpl::createWithRect("zoomed", Rect(0, 0, 960, 640), 0.5f, false);
+    ASSERT_NE(half, nullptr) << GLViewImpl::getLastError();
+    Director::getInstance()->setOpenGLView(half);
+    view = half;
+    EXPECT_EQ(half->getFrameSize(), Size(960, 640));
+    EXPECT_EQ(half->getDrawableWidth(), 480);
+    EXPECT_EQ(half->getFrameZoomFactor(), 0.5f);
+    // Window pixel (50, 20) is point (100, 40) from the top: GL point (100, 600).
+    mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 50, 20);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].substr(0, 16), "began 0 100,600 ");
+    // A scissor box in points lands on half as many pixels.
+    half->makeCurrent();
+    half->setScissorInPoints(100, 200, 300, 40);
+    GLint box[4] = {};
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_EQ(box[0], 50);
+    EXPECT_EQ(box[1], 100);
+    EXPECT_EQ(box[2], 150);
+    EXPECT_EQ(box[3], 20);
+    EXPECT_EQ(half->getScissorRect(), Rect(100, 200, 300, 40));
 }
 
 } // namespace
