@@ -211,6 +211,7 @@ void AccessoryCommunicationDelegate::parse()
                 pos = m_fill; // an unknown model: nothing buffered can be trusted
                 break;
             }
+            m_protocol->setAccessPointModel(&m_model);
         }
         const int length = m_protocol->frameLength(buffer + pos, static_cast<int>(available));
         if (length == kLengthUnknownType) {
@@ -432,10 +433,12 @@ void AccessoryCommunicationDelegate::handleAccessPointFrame(const std::uint8_t* 
 
 void AccessoryCommunicationDelegate::mergeAccessPoints(std::unique_ptr<AccessPointBatch> list)
 {
-    // Hook for the access-point model: the merge into the shared list (under accessPointLock),
-    // the scan count, the utilization pass and the list-changed flags go here. Records not taken
-    // over are released with the list.
-    list.reset();
+    // The model merges the scan under its locks, counts it, runs the forced utilization pass and
+    // raises the list-changed flags; while the utilization table's edit mode is on it drops the
+    // scan instead. Records not taken over are released with the list.
+    if (list) {
+        m_model.storeAccessPointScan(*list);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

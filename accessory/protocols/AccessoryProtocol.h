@@ -126,6 +126,11 @@ public:
 
     // The model id this object speaks for (2, 6 or 7).
     int modelId() const { return m_modelId; }
+    // The model that hears about decoded access points: its on-screen log gets a line per record
+    // and its accessory-connected flag tells live scans from demo playback. Not owned; null (the
+    // default) means no log lines and live scans. Set by the parser's thread before decoding.
+    void setAccessPointModel(const DataModel* model) { m_accessPointModel = model; }
+    const DataModel* accessPointModel() const { return m_accessPointModel; }
     // The longest frame the model can send: a partial frame that still needs more bytes once this
     // many are buffered can never complete.
     int maxFrameLength() const { return m_maxFrameLength; }
@@ -191,6 +196,7 @@ protected:
 private:
     int m_modelId;
     int m_maxFrameLength;
+    const DataModel* m_accessPointModel = nullptr;
 };
 
 } // namespace nolvo

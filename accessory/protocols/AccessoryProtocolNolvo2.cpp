@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "accessory/protocols/AccessPointRecord.h"
 #include "accessory/protocols/BigEndian.h"
 #include "accessory/protocols/PowerCommandFields.h"
 #include "model/DataModel.h"
@@ -220,10 +221,11 @@ int AccessoryProtocolNolvo2::buildStartSpectrum(std::uint8_t* buffer, int capaci
 
 int AccessoryProtocolNolvo2::startSpectrumLength() const { return 3; }
 
-int AccessoryProtocolNolvo2::decodeAccessPoints(const std::uint8_t*, int, std::unique_ptr<AccessPointBatch>*) const
+int AccessoryProtocolNolvo2::decodeAccessPoints(const std::uint8_t* bytes, int count,
+                                                std::unique_ptr<AccessPointBatch>* list) const
 {
-    // Access-point records are decoded by the access-point model work, not yet part of this link.
-    return kUnsupported;
+    return AccessPointRecord::decodeFrame(bytes, count, list,
+                                          {AccessPointRecord::Variant::kSecondGeneration, accessPointModel()});
 }
 
 int AccessoryProtocolNolvo2::buildStartAccessPointScan(std::uint8_t* buffer, int capacity) const

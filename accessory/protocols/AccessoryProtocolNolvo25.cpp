@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "accessory/protocols/AccessPointRecord.h"
 #include "accessory/protocols/BigEndian.h"
 #include "model/DataModel.h"
 
@@ -240,10 +241,11 @@ int AccessoryProtocolNolvo25::buildStartSpectrum(std::uint8_t* buffer, int capac
 
 int AccessoryProtocolNolvo25::startSpectrumLength() const { return 3; }
 
-int AccessoryProtocolNolvo25::decodeAccessPoints(const std::uint8_t*, int, std::unique_ptr<AccessPointBatch>*) const
+int AccessoryProtocolNolvo25::decodeAccessPoints(const std::uint8_t* bytes, int count,
+                                                 std::unique_ptr<AccessPointBatch>* list) const
 {
-    // Access-point records are decoded by the access-point model work, not yet part of this link.
-    return kUnsupported;
+    return AccessPointRecord::decodeFrame(bytes, count, list,
+                                          {AccessPointRecord::Variant::kDualBand, accessPointModel()});
 }
 
 int AccessoryProtocolNolvo25::buildStartAccessPointScan(std::uint8_t* buffer, int capacity) const
