@@ -2,6 +2,7 @@
 // records: fields, checksums, flag and security words, skip rules, the demo rename and the log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -64,9 +65,15 @@ Record with(Record r, std::initializer_list<std::pair<int, std::uint8_t>> change
 
 Bytes frameOf(std::initializer_list<Record> records)
 {
-    Bytes f = {0xAA, 0xE0, static_cast<std::uint8_t>(records.size()), 0x2A}; // sync, type 7, n, scan counter
+    Bytes f(4 + 64 * records.size());
+    f[0] = 0xAA;                                      // sync
+    f[1] = 0xE0;                                      // type 7
+    f[2] = static_cast<std::uint8_t>(records.size()); // record count
+    f[3] = 0x2A;                                      // the accessory's scan counter
+    std::size_t at = 4;
     for (const Record& r : records) {
-        f.insert(f.end(), r.begin(), r.end());
+        std::copy(r.begin(), r.end(), f.begin() + static_cast<std::ptrdiff_t>(at));
+        at += r.size();
     }
     return f;
 }
