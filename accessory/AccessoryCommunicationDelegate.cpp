@@ -119,9 +119,10 @@ void AccessoryCommunicationDelegate::resetConnection(AccessoryCommunication* lin
     m_link = link;
     m_device = device;
     m_resetBuffer = true;
-    for (SweepAccumulator& accumulator : m_accumulators) {
+    for (SegmentAssembler& accumulator : m_accumulators) {
         accumulator.clear();
     }
+    m_power.reset();
     m_linkState = kIdentify;
     m_lastSpectrumSwitchMs = 0;
     m_firstAccessPointFrameMs = 0;
@@ -249,9 +250,10 @@ void AccessoryCommunicationDelegate::dispatch(int type, const std::uint8_t* fram
     switch (type) {
     case kFrameSettingsAck:
         if (m_protocol->checkSettingsAck(frame, length) == 0) {
-            for (SweepAccumulator& accumulator : m_accumulators) {
+            for (SegmentAssembler& accumulator : m_accumulators) {
                 accumulator.clear();
             }
+            m_power.reset();
             m_linkState = kSettingsAcknowledged;
         }
         break;
@@ -332,7 +334,8 @@ void AccessoryCommunicationDelegate::handleSpectrumFrame(const std::uint8_t* fra
     }
     ModelLock lock(m_model, kDataLock);
     int sweepCount = 0;
-    const float* sweep = assembleSweep(band, values, valueCount, segment, sweepCount);
+    const float* sweep = m_accumulators[band == kSpectrumBand5 ? 1 : 0].add(
+        *m_protocol, m_protocol->spectrumSegments(band), values, valueCount, segment, sweepCount);
     if (sweep == nullptr) {
         return;
     }
@@ -342,48 +345,10 @@ void AccessoryCommunicationDelegate::handleSpectrumFrame(const std::uint8_t* fra
     if (DataLogger* logger = m_dataLogger.load()) {
         logger->logSpectrum(modelBand, sweep, std::min(sweepCount, limit));
     }
-    if (sweep != values) {
-        // The assembled sweep has been handed over; the next one starts empty.
-        m_accumulators[band == kSpectrumBand5 ? 1 : 0].clear();
-    }
     int armed = kSingleArmed;
     if (m_model.runState.compare_exchange_strong(armed, kSingleDone)) {
         requestStop();
     }
-}
-
-const float* AccessoryCommunicationDelegate::assembleSweep(int band, const float* values, int count, int segment,
-                                                           int& sweepCount)
-{
-    const int segments = m_protocol->spectrumSegments(band);
-    if (segments <= 1) {
-        sweepCount = count;
-        return values;
-    }
-    SweepAccumulator& accumulator = m_accumulators[band == kSpectrumBand5 ? 1 : 0];
-    if (segment == 0 && !accumulator.segments.empty()) {
-        accumulator.clear(); // a new sweep begins
-    }
-    if (segment >= segments) {
-        return nullptr;
-    }
-    const auto seg = static_cast<std::uint8_t>(segment);
-    if (std::find(accumulator.segments.begin(), accumulator.segments.end(), seg) != accumulator.segments.end()) {
-        // A repeated segment means the other one was lost: start over rather than mix sweeps.
-        accumulator.clear();
-    }
-    accumulator.segments.push_back(seg);
-    accumulator.values.insert(accumulator.values.end(), values, values + count);
-    if (static_cast<int>(accumulator.segments.size()) < segments) {
-        return nullptr;
-    }
-    if (!m_protocol->reorderSegments(accumulator.values.data(), static_cast<int>(accumulator.values.size()),
-                                     accumulator.segments.data(), segments)) {
-        accumulator.clear();
-        return nullptr;
-    }
-    sweepCount = static_cast<int>(accumulator.values.size());
-    return accumulator.values.data();
 }
 
 void AccessoryCommunicationDelegate::handlePowerFrame(const std::uint8_t* frame, int length)
@@ -395,8 +360,12 @@ void AccessoryCommunicationDelegate::handlePowerFrame(const std::uint8_t* frame,
     if (m_protocol->decodePower(frame, length, values, kMaxPowerValues, &valueCount, &segment, &triggered) != 0) {
         return;
     }
-    // Power traces are assembled and handed to the power histories by the power-mode work; until
-    // it is built a decoded power frame has nowhere to go.
+    const bool produced = m_power.process(m_model, m_dataLogger.load(), *m_protocol, values, valueCount, segment,
+                                          triggered, engine::clock::steadyMs());
+    int armed = kSingleArmed;
+    if (produced && m_model.runState.compare_exchange_strong(armed, kSingleDone)) {
+        requestStop();
+    }
 }
 
 void AccessoryCommunicationDelegate::handleAccessPointFrame(const std::uint8_t* frame, int length)
@@ -480,7 +449,7 @@ void AccessoryCommunicationDelegate::workerLoop()
 void AccessoryCommunicationDelegate::runWorkerPass()
 {
     if (m_link.load() == nullptr || m_device.load() == nullptr) {
-        // Without an accessory the worker is where demo playback of recorded frames will run.
+        runPlaybackPass(engine::clock::steadyMs());
         return;
     }
     if (!m_identified.load() && m_linkState.load() != kIdentify) {
@@ -489,6 +458,85 @@ void AccessoryCommunicationDelegate::runWorkerPass()
     const std::uint64_t now = engine::clock::steadyMs();
     accessPointScanTiming(now);
     stepStateMachine(now);
+}
+
+void AccessoryCommunicationDelegate::runPlaybackPass(std::uint64_t now)
+{
+    const int hardware = m_model.demo.hardware;
+    if (DemoPlayback::prefix(hardware).empty()) {
+        return;
+    }
+    if (!m_identified.load() && m_linkState.load() != kIdentify) {
+        m_linkState = kIdentify;
+    }
+    // Recorded streams switch into an access-point scan like a live accessory would; a recording
+    // has no stop acknowledgement, so the stop goes straight through to the restart below.
+    const SpectrumSettings& spectrum = m_model.spectrum;
+    const bool overlay = spectrum.ssidOverlay != 0;
+    const bool waterfall = spectrum.displayMode == 1;
+    const int state = m_linkState.load();
+    if (m_identified.load() && m_model.common.spectrumModeActive != 0 && overlay && !waterfall &&
+        !m_concurrentScan.load() && state >= kStartStreaming && state <= kStreamingScanDone &&
+        spectrum.ssidScanInterval > 0.0f && !m_scanningAccessPoints.load() &&
+        now - m_lastSpectrumSwitchMs.load() >= static_cast<std::uint64_t>(spectrum.ssidScanInterval * 1000.0f)) {
+        m_restartPending = true;
+        m_scanningAccessPoints = true;
+        m_linkState = kStop;
+    }
+    if (overlay && !m_concurrentScan.load() && waterfall) {
+        m_lastSpectrumSwitchMs = now;
+    }
+    const DemoPlayback::Feed feed = [this](const std::uint8_t* bytes, std::size_t count) {
+        dataReceived(nullptr, nullptr, const_cast<unsigned char*>(bytes), static_cast<unsigned>(count));
+    };
+    switch (m_linkState.load()) {
+    case kIdentify:
+    case kAwaitIdentification:
+        m_identified = false;
+        m_linkState = kAwaitIdentification;
+        m_demo.feedWhole(hardware, "discover.bin", feed);
+        break;
+    case kIdentified:
+        m_identified = true;
+        m_linkState = kSendSettings;
+        m_clearHistoryPending = true;
+        DemoPlayback::presetTrigger(m_model.power, protocolModelId());
+        break;
+    case kSendSettings:
+    case kAwaitSettingsAck:
+        m_linkState = kAwaitSettingsAck;
+        m_demo.feedWhole(hardware, "settings.bin", feed);
+        break;
+    case kSettingsAcknowledged:
+        acknowledgeSettings(now);
+        m_demo.reset();
+        m_linkState = kStartStreaming;
+        break;
+    case kStartStreaming:
+    case kStreaming:
+    case kStreamingScanDone:
+        if (runStateAcceptsData(m_model.runState.load())) {
+            const DemoPlayback::FrameLength frameLength = [this](const std::uint8_t* bytes, int count) {
+                PollingGuard guard(m_protocolMutex);
+                return m_protocol ? m_protocol->frameLength(bytes, count) : kLengthInvalid;
+            };
+            m_demo.stepStreaming(now, m_model, frameLength, feed);
+        }
+        break;
+    case kStop:
+    case kAwaitStopAck:
+        m_linkState = kStopped;
+        break;
+    case kStopped:
+        if (m_restartPending.load()) {
+            m_linkState = m_resendSettings.exchange(false) ? kSendSettings : kStartStreaming;
+            m_restartPending = false;
+        }
+        break;
+    default:
+        m_linkState = kIdentify;
+        break;
+    }
 }
 
 void AccessoryCommunicationDelegate::accessPointScanTiming(std::uint64_t now)
@@ -658,6 +706,7 @@ void AccessoryCommunicationDelegate::acknowledgeSettings(std::uint64_t now)
         ModelLock lock(m_model, kDataLock);
         m_model.powerStore.acquisitionPhase = 2;
     }
+    m_power.restartAcquisition(now);
     m_lastSpectrumSwitchMs = now;
     const SpectrumSettings& spectrum = m_model.spectrum;
     m_scanningAccessPoints = m_model.common.spectrumModeActive != 0 && spectrum.ssidOverlay != 0 &&

@@ -25,6 +25,9 @@
 #include <vector>
 
 #include "accessory/AccessoryCommunication.h"
+#include "accessory/DemoPlayback.h"
+#include "accessory/PowerAssembler.h"
+#include "accessory/SegmentAssembler.h"
 #include "accessory/protocols/AccessoryProtocol.h"
 
 namespace nolvo {
@@ -100,7 +103,9 @@ public:
 
     // Stops and joins the worker thread. Safe to call more than once.
     void stop();
-    // One pass of the worker (what the worker thread runs every period).
+    // One pass of the worker (what the worker thread runs every period): the connection state
+    // machine while an accessory is attached, else demo playback of the recordings chosen by the
+    // model's demo settings, fed to the parser on this thread.
     void runWorkerPass();
 
     // ---- observation ----
@@ -117,16 +122,6 @@ public:
     static const char* const kPermissionMessage;
 
 private:
-    struct SweepAccumulator {
-        std::vector<float> values;
-        std::vector<std::uint8_t> segments;
-        void clear()
-        {
-            values.clear();
-            segments.clear();
-        }
-    };
-
     void workerLoop();
     void parse();
     void dispatch(int type, const std::uint8_t* frame, int length);
@@ -135,10 +130,10 @@ private:
     void handlePowerFrame(const std::uint8_t* frame, int length);
     void handleAccessPointFrame(const std::uint8_t* frame, int length);
     void mergeAccessPoints(std::unique_ptr<AccessPointBatch> list);
-    const float* assembleSweep(int band, const float* values, int count, int segment, int& sweepCount);
     void resetConnection(AccessoryCommunication* link, TamrelAccessoryDevice* device);
 
     void accessPointScanTiming(std::uint64_t now);
+    void runPlaybackPass(std::uint64_t now);
     void stepStateMachine(std::uint64_t now);
     void startStreaming(std::uint64_t now);
     void acknowledgeSettings(std::uint64_t now);
@@ -160,7 +155,9 @@ private:
     std::vector<std::uint8_t> m_buffer;
     std::size_t m_fill = 0;
     std::atomic<bool> m_resetBuffer{false};
-    SweepAccumulator m_accumulators[2];
+    SegmentAssembler m_accumulators[2]; // 2.4 GHz, 5 GHz
+    PowerAssembler m_power;
+    DemoPlayback m_demo; // worker only
 
     std::mutex m_protocolMutex; // guards m_protocol and its calibration; taken by polling
     std::unique_ptr<AccessoryProtocol> m_protocol;

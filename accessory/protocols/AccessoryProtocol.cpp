@@ -106,6 +106,41 @@ int AccessoryProtocol::decodeSpectrumLayout(const std::uint8_t* bytes, int count
     return 0;
 }
 
+int AccessoryProtocol::decodePowerLayout(const std::uint8_t* bytes, int count, float* values, int capacity,
+                                         int* valueCount, int* segment, bool* triggered, const PowerLayout& layout)
+{
+    const int header = checkFrameHeader(bytes, count, kFramePower);
+    if (header != 0) {
+        return header;
+    }
+    if (valueCount != nullptr) {
+        *valueCount = 0;
+    }
+    if (segment != nullptr) {
+        *segment = kNoSegment;
+    }
+    if (count < layout.frameLength || capacity < layout.samplesPerFrame) {
+        return kDecodeTooShort;
+    }
+    if (values == nullptr) {
+        return kDecodeNoBuffer;
+    }
+    const std::uint8_t* samples = bytes + layout.firstSample;
+    for (int i = 0; i < layout.samplesPerFrame; ++i) {
+        values[i] = static_cast<float>(samples[i]) * layout.scale + layout.offset;
+    }
+    if (valueCount != nullptr) {
+        *valueCount = layout.samplesPerFrame;
+    }
+    if (segment != nullptr) {
+        *segment = bytes[1] & 0x0F;
+    }
+    if (triggered != nullptr) {
+        *triggered = (bytes[1] & 0x10) != 0;
+    }
+    return 0;
+}
+
 AccessoryProtocol::SpectrumCalibration AccessoryProtocol::readCalibration(const std::uint8_t* bytes, int scaleAt,
                                                                           int offsetAt, int floorAt)
 {

@@ -189,6 +189,19 @@ protected:
                                     int* valueCount, int* band, int* segment, const SpectrumLayout& layout,
                                     const SpectrumCalibration& cal);
 
+    // The shared body of every decodePower: the header checks (-3 / -2 / -1 / -2 / -4), then count 0
+    // and segment 255; -2 when the frame or `capacity` is short, -3 without `values`; else converts
+    // `samplesPerFrame` bytes from `firstSample` as b x scale + offset (no floor) and reports the
+    // segment (byte 1 bits 3..0) and the triggered flag (byte 1 bit 4).
+    struct PowerLayout {
+        int frameLength;
+        int firstSample;
+        int samplesPerFrame;
+        float scale;
+        float offset;
+    };
+    static int decodePowerLayout(const std::uint8_t* bytes, int count, float* values, int capacity, int* valueCount,
+                                 int* segment, bool* triggered, const PowerLayout& layout);
     // Interleaved and block segment reordering (shared argument checks).
     static bool reorderInterleaved(float* values, int total, const std::uint8_t* order, int segments);
     static bool reorderBlocks(float* values, int total, const std::uint8_t* order, int segments);

@@ -182,10 +182,11 @@ int AccessoryProtocolNolvo::buildSettings(std::uint8_t* buffer, int capacity, co
 
 int AccessoryProtocolNolvo::settingsLength() const { return kSettingsLength; }
 
-int AccessoryProtocolNolvo::decodePower(const std::uint8_t*, int, float*, int, int*, int*, bool*)
+int AccessoryProtocolNolvo::decodePower(const std::uint8_t* bytes, int count, float* values, int capacity, int* valueCount,
+                                   int* segment, bool* triggered)
 {
-    // Power frames are decoded by the power-mode work, not yet part of this link.
-    return kUnsupported;
+    const PowerLayout layout{62, 2, 40, m_calibration->powerScale, m_calibration->powerOffset};
+    return decodePowerLayout(bytes, count, values, capacity, valueCount, segment, triggered, layout);
 }
 
 int AccessoryProtocolNolvo::buildStartPower(std::uint8_t* buffer, int capacity) const

@@ -189,10 +189,11 @@ int AccessoryProtocolNolvo2::buildSettings(std::uint8_t* buffer, int capacity, c
 
 int AccessoryProtocolNolvo2::settingsLength() const { return kSettingsLength; }
 
-int AccessoryProtocolNolvo2::decodePower(const std::uint8_t*, int, float*, int, int*, int*, bool*)
+int AccessoryProtocolNolvo2::decodePower(const std::uint8_t* bytes, int count, float* values, int capacity, int* valueCount,
+                                   int* segment, bool* triggered)
 {
-    // Power frames are decoded by the power-mode work, not yet part of this link.
-    return kUnsupported;
+    const PowerLayout layout{1254, 4, 1000, m_calibration->powerScale, m_calibration->powerOffset};
+    return decodePowerLayout(bytes, count, values, capacity, valueCount, segment, triggered, layout);
 }
 
 int AccessoryProtocolNolvo2::buildStartPower(std::uint8_t* buffer, int capacity) const
