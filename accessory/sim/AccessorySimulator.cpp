@@ -30,8 +30,11 @@ double binFrequency(SimulatedModel model, int band, int k)
 } // namespace
 
 AccessorySimulator::AccessorySimulator(SimulatedModel model, std::uint32_t seed)
-    : m_model(model), m_scene24(SignalScene::wifi24(seed)), m_scene5(SignalScene::wifi5(seed + 1))
+    : m_model(model), m_scene24(seed), m_scene5(seed + 1), m_accessPoints(seed + 2)
 {
+    // The spectrum shows the energy of the access points that the scans report.
+    m_accessPoints.addTransmitters(m_scene24, 0);
+    m_accessPoints.addTransmitters(m_scene5, 1);
     if (model == SimulatedModel::kNolvo) {
         m_calibration.spectrumScale24 = kFirstGenerationScale;
         m_calibration.spectrumOffset24 = kFirstGenerationOffset;
@@ -234,11 +237,15 @@ void AccessorySimulator::handleCommand(const std::vector<std::uint8_t>& command)
         }
         m_streamSpectrum = false;
         m_streamPower = false;
+        m_scanning = false;
         const std::size_t sequenceAt = firstGeneration ? 22 : 4;
         queue({kSync, header(2), sequenceAt < command.size() ? command[sequenceAt] : std::uint8_t{0}});
         break;
     }
     case 5: // start spectrum
+        if (m_model == SimulatedModel::kNolvo25) {
+            m_scanning = false;
+        }
         if (!m_streamSpectrum) {
             m_nextFrame = std::chrono::steady_clock::now();
         }
@@ -252,18 +259,22 @@ void AccessorySimulator::handleCommand(const std::vector<std::uint8_t>& command)
             m_nextFrame = std::chrono::steady_clock::now();
         }
         break;
-    case 7: // access-point scan: this simulator hears no access points
+    case 7: // access-point scan
         if (!firstGeneration) {
             if (m_model == SimulatedModel::kNolvo25) {
-                m_streamSpectrum = false;
+                m_streamSpectrum = false; // the dual-band accessory cannot sweep while it scans
             }
-            queue({kSync, header(7), 0, m_scanCounter++});
+            if (!m_scanning) {
+                m_nextScan = std::chrono::steady_clock::now() + kFirstScanDelay;
+            }
+            m_scanning = true;
         }
         break;
     case 6: // stop
         if (!firstGeneration) {
             m_streamSpectrum = false;
             m_streamPower = false;
+            m_scanning = false;
             queue({kSync, header(6), 0, 0});
         }
         break;
@@ -345,6 +356,10 @@ int AccessorySimulator::read(std::uint8_t* data, int length, int* transferred, u
         const auto now = std::chrono::steady_clock::now();
         const bool streaming = (m_streamSpectrum || m_streamPower) && !m_stalled;
         if (!m_stalled) {
+            if (m_output.empty() && m_scanning && now >= m_nextScan) {
+                queue(m_accessPoints.nextScan(m_model == SimulatedModel::kNolvo25));
+                m_nextScan = now + m_scanInterval;
+            }
             if (m_output.empty() && streaming && now >= m_nextFrame) {
                 produceStreamedFrames();
             }
@@ -359,7 +374,10 @@ int AccessorySimulator::read(std::uint8_t* data, int length, int* transferred, u
         if (now >= deadline) {
             return kUsbErrorTimeout;
         }
-        const auto wake = streaming ? std::min(deadline, m_nextFrame) : deadline;
+        auto wake = streaming ? std::min(deadline, m_nextFrame) : deadline;
+        if (m_scanning && !m_stalled) {
+            wake = std::min(wake, m_nextScan);
+        }
         m_changed.wait_until(lock, wake);
     }
 }
@@ -370,6 +388,7 @@ void AccessorySimulator::unplug()
     m_plugged = false;
     m_streamSpectrum = false;
     m_streamPower = false;
+    m_scanning = false;
     m_output.clear();
     m_input.clear();
     m_changed.notify_all();
@@ -450,6 +469,24 @@ bool AccessorySimulator::streamingSpectrum() const
 {
     std::lock_guard<std::mutex> guard(m_mutex);
     return m_streamSpectrum;
+}
+
+void AccessorySimulator::setScanInterval(std::chrono::milliseconds interval)
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_scanInterval = interval;
+}
+
+int AccessorySimulator::scansSent() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_accessPoints.scansDone();
+}
+
+bool AccessorySimulator::scanning() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_scanning;
 }
 
 int AccessorySimulator::sweepsSent() const

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "accessory/sim/SignalScene.h"
+#include "accessory/sim/SimulatedAccessPoints.h"
 
 namespace nolvo::sim {
 
@@ -71,12 +72,19 @@ public:
     void setFrameInterval(std::chrono::milliseconds interval);
     // At most this many bytes are taken per write transfer (0: no limit).
     void setMaxWriteChunk(int bytes);
+    // Time between access-point scans while scanning (the first one reports after kFirstScanDelay).
+    void setScanInterval(std::chrono::milliseconds interval);
+    static constexpr std::chrono::milliseconds kFirstScanDelay{50};
+    static constexpr std::chrono::milliseconds kDefaultScanInterval{1000};
 
     // ---- observation ----
     std::vector<std::vector<std::uint8_t>> commands() const;
     int commandCount(std::uint8_t code) const;
     bool streamingSpectrum() const;
     int sweepsSent() const;
+    // Access-point scans reported so far, and whether a scan command is in effect.
+    int scansSent() const;
+    bool scanning() const;
     int selectedBand() const;
 
 private:
@@ -105,12 +113,18 @@ private:
     bool m_streamPower = false;
     int m_band = 0;
     int m_sweepsSent = 0;
-    std::uint8_t m_scanCounter = 0;
     std::chrono::milliseconds m_intervalOverride{0};
     std::chrono::steady_clock::time_point m_nextFrame;
     std::vector<std::uint8_t> m_input;
     std::deque<std::uint8_t> m_output;
     std::vector<std::vector<std::uint8_t>> m_commands;
+
+    // Access-point scanning: after AA 03 07 (second generation and dual-band) a scan is reported
+    // every m_scanInterval until a stop, settings or (dual-band) start-spectrum command.
+    SimulatedAccessPoints m_accessPoints;
+    bool m_scanning = false;
+    std::chrono::milliseconds m_scanInterval{kDefaultScanInterval};
+    std::chrono::steady_clock::time_point m_nextScan;
 };
 
 } // namespace nolvo::sim

@@ -32,9 +32,9 @@ SignalScene SignalScene::wifi5(std::uint32_t seed)
     return scene;
 }
 
-void SignalScene::addTransmitter(double centerMhz, double peakDbm, double occupancy)
+void SignalScene::addTransmitter(double centerMhz, double peakDbm, double occupancy, double widthMhz)
 {
-    m_transmitters.push_back(Transmitter{centerMhz, peakDbm, occupancy, false});
+    m_transmitters.push_back(Transmitter{centerMhz, peakDbm, occupancy, false, widthMhz > 0.0 ? widthMhz : 20.0});
 }
 
 void SignalScene::beginSweep()
@@ -72,7 +72,7 @@ double SignalScene::amplitudeAt(double mhz)
     double milliwatts = std::pow(10.0, (m_noiseFloorDbm + jitter(m_rng)) / 10.0);
     for (const Transmitter& t : m_transmitters) {
         if (t.on) {
-            const double level = t.peakDbm - maskAttenuation(mhz - t.centerMhz) + jitter(m_rng);
+            const double level = t.peakDbm - maskAttenuation((mhz - t.centerMhz) * 20.0 / t.widthMhz) + jitter(m_rng);
             milliwatts += std::pow(10.0, level / 10.0);
         }
     }

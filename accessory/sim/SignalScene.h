@@ -17,6 +17,7 @@ public:
         double peakDbm;     // in-band level while transmitting
         double occupancy;   // long-run share of sweeps it transmits in, 0..1
         bool on = false;
+        double widthMhz = 20.0; // occupied bandwidth: the mask is stretched from its 20 MHz shape
     };
 
     explicit SignalScene(std::uint32_t seed, double noiseFloorDbm = -95.0);
@@ -26,7 +27,7 @@ public:
     // A few 5 GHz channels (36, 44, 100, 149).
     static SignalScene wifi5(std::uint32_t seed);
 
-    void addTransmitter(double centerMhz, double peakDbm, double occupancy);
+    void addTransmitter(double centerMhz, double peakDbm, double occupancy, double widthMhz = 20.0);
     const std::vector<Transmitter>& transmitters() const { return m_transmitters; }
     double noiseFloorDbm() const { return m_noiseFloorDbm; }
 
