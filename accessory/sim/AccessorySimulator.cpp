@@ -143,6 +143,35 @@ std::vector<std::uint8_t> AccessorySimulator::buildSweep(int band, std::vector<f
             encodedDbm->push_back(std::max(floor, static_cast<float>(b) * scale + offset));
         }
     }
+    return framesFromSamples(band, samples);
+}
+
+int AccessorySimulator::binCount(int band) const
+{
+    if (band == 1 && m_model == SimulatedModel::kNolvo25) {
+        return 512;
+    }
+    return m_model == SimulatedModel::kNolvo ? 100 : 256;
+}
+
+double AccessorySimulator::binFrequencyMhz(int band, int bin) const
+{
+    return binFrequency(m_model, (band == 1 && m_model == SimulatedModel::kNolvo25) ? 1 : 0, bin);
+}
+
+std::vector<std::uint8_t> AccessorySimulator::spectrumFramesFor(int band, const std::vector<double>& dbm) const
+{
+    band = (band == 1 && m_model == SimulatedModel::kNolvo25) ? 1 : 0;
+    std::vector<std::uint8_t> samples(static_cast<std::size_t>(binCount(band)), 0);
+    for (std::size_t k = 0; k < samples.size() && k < dbm.size(); ++k) {
+        samples[k] = encode(dbm[k], band);
+    }
+    return framesFromSamples(band, samples);
+}
+
+std::vector<std::uint8_t> AccessorySimulator::framesFromSamples(int band, const std::vector<std::uint8_t>& samples) const
+{
+    const int bins = static_cast<int>(samples.size());
     std::vector<std::uint8_t> frames;
     if (m_model == SimulatedModel::kNolvo) {
         // Two interleaved frames: segment 0 carries the even bins, segment 1 the odd ones.
@@ -169,28 +198,69 @@ std::vector<std::uint8_t> AccessorySimulator::powerFrames()
     // A pulse train: a quarter of each trace at -20 dBm, the rest at -50 dBm.
     const int samplesPerTrace = m_model == SimulatedModel::kNolvo ? 240 : 1000;
     auto sample = [this, samplesPerTrace](int i) {
-        const double dbm = (i % (samplesPerTrace / 4 * 4) < samplesPerTrace / 4) ? -20.0 : -50.0;
-        return static_cast<std::uint8_t>(
-            std::clamp(std::lround((dbm - m_calibration.powerOffset) / m_calibration.powerScale), 0L, 255L));
+        return encodePower((i % (samplesPerTrace / 4 * 4) < samplesPerTrace / 4) ? -20.0 : -50.0);
     };
+    std::vector<std::uint8_t> samples(static_cast<std::size_t>(samplesPerTrace));
+    for (int i = 0; i < samplesPerTrace; ++i) {
+        samples[static_cast<std::size_t>(i)] = sample(i);
+    }
+    return powerFramesFromSamples(samples, m_model != SimulatedModel::kNolvo);
+}
+
+int AccessorySimulator::powerSamplesPerTrace() const
+{
+    switch (m_model) {
+    case SimulatedModel::kNolvo:
+        return 240;
+    case SimulatedModel::kNolvo2:
+        return 1000;
+    default:
+        return 0;
+    }
+}
+
+std::uint8_t AccessorySimulator::encodePower(double dbm) const
+{
+    return static_cast<std::uint8_t>(
+        std::clamp(std::lround((dbm - m_calibration.powerOffset) / m_calibration.powerScale), 0L, 255L));
+}
+
+std::vector<std::uint8_t> AccessorySimulator::powerFramesFor(const std::vector<double>& dbm, bool triggered) const
+{
+    std::vector<std::uint8_t> samples(static_cast<std::size_t>(powerSamplesPerTrace()), 0);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = encodePower(i < dbm.size() ? dbm[i] : static_cast<double>(m_calibration.powerOffset));
+    }
+    return powerFramesFromSamples(samples, triggered);
+}
+
+std::vector<std::uint8_t> AccessorySimulator::powerFramesFromSamples(const std::vector<std::uint8_t>& samples,
+                                                                     bool triggered) const
+{
     std::vector<std::uint8_t> frames;
+    const int flag = triggered ? 16 : 0;
     if (m_model == SimulatedModel::kNolvo) {
+        // Six frames of 40 samples, interleaved: sample k of segment s is trace sample 6k + s.
         for (int segment = 0; segment < 6; ++segment) {
             std::vector<std::uint8_t> f(62, 0);
             f[0] = kSync;
-            f[1] = header(1, segment);
-            for (int i = 0; i < 40; ++i) {
-                f[static_cast<std::size_t>(2 + i)] = sample(segment * 40 + i);
+            f[1] = header(1, segment | flag);
+            for (int k = 0; k < 40; ++k) {
+                const std::size_t at = static_cast<std::size_t>(6 * k + segment);
+                f[static_cast<std::size_t>(2 + k)] = at < samples.size() ? samples[at] : 0;
             }
             frames.insert(frames.end(), f.begin(), f.end());
         }
         return frames;
     }
+    if (m_model != SimulatedModel::kNolvo2) {
+        return frames;
+    }
     frames.assign(1254, 0);
     frames[0] = kSync;
-    frames[1] = header(1, 16); // triggered
-    for (int i = 0; i < 1000; ++i) {
-        frames[static_cast<std::size_t>(4 + i)] = sample(i);
+    frames[1] = header(1, flag);
+    for (std::size_t i = 0; i < 1000 && i < samples.size(); ++i) {
+        frames[4 + i] = samples[i];
     }
     return frames;
 }

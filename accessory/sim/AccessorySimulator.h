@@ -49,6 +49,18 @@ public:
     std::vector<std::uint8_t> sweepFrames(int band, std::vector<float>* encodedDbm = nullptr);
     // The sample byte that encodes `dbm` with this calibration.
     std::uint8_t encode(double dbm, int band) const;
+    // Bins of one sweep of `band` (0 2.4 GHz, 1 5 GHz on the dual-band model) and their centre
+    // frequencies in MHz.
+    int binCount(int band) const;
+    double binFrequencyMhz(int band, int bin) const;
+    // Frames of one sweep whose bins read `dbm` (binCount(band) values; missing ones at the floor).
+    std::vector<std::uint8_t> spectrumFramesFor(int band, const std::vector<double>& dbm) const;
+    // Samples per power trace (240 first generation, 1000 second; 0 without power mode) and the
+    // frames of one trace reading `dbm`, with the triggered flag.
+    int powerSamplesPerTrace() const;
+    std::vector<std::uint8_t> powerFramesFor(const std::vector<double>& dbm, bool triggered) const;
+    // The power sample byte that encodes `dbm`.
+    std::uint8_t encodePower(double dbm) const;
 
     // ---- transfer side (SimulatedUsbDevice) ----
     // Takes command bytes; returns a UsbResult and how many bytes were taken.
@@ -94,6 +106,8 @@ private:
     std::vector<std::uint8_t> buildSweep(int band, std::vector<float>* encodedDbm);
     void produceStreamedFrames();
     std::vector<std::uint8_t> powerFrames();
+    std::vector<std::uint8_t> framesFromSamples(int band, const std::vector<std::uint8_t>& samples) const;
+    std::vector<std::uint8_t> powerFramesFromSamples(const std::vector<std::uint8_t>& samples, bool triggered) const;
     std::chrono::milliseconds modelInterval() const;
 
     const SimulatedModel m_model;
