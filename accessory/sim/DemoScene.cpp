@@ -1,5 +1,7 @@
 #include "accessory/sim/DemoScene.h"
 
+#include "accessory/sim/SimulatedAccessPoints.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -36,10 +38,9 @@ DemoScene::DemoScene(Kind kind, bool band5, std::uint32_t seed) : m_kind(kind), 
     if (band5) {
         switch (kind) {
         case Kind::kWifi:
-            addEmitter(5180.0, 20.0, -56.0, 0.45, Shape::kOfdm); // channel 36
-            addEmitter(5230.0, 40.0, -67.0, 0.30, Shape::kOfdm); // channels 44 + 48
-            addEmitter(5530.0, 80.0, -73.0, 0.25, Shape::kOfdm); // channels 100 to 112
-            addEmitter(5775.0, 80.0, -52.0, 0.50, Shape::kOfdm); // channels 149 to 161
+            addAccessPoints(true);
+            // A distant 80 MHz network on channels 52 to 64, too weak for the scans to report.
+            addEmitter(5290.0, 80.0, -79.0, 0.25, Shape::kOfdm);
             break;
         case Kind::kDect:
         case Kind::kDsss:
@@ -54,10 +55,7 @@ DemoScene::DemoScene(Kind kind, bool band5, std::uint32_t seed) : m_kind(kind), 
     }
     switch (kind) {
     case Kind::kWifi:
-        addEmitter(2412.0, 20.0, -47.0, 0.55, Shape::kOfdm); // channel 1, close by
-        addEmitter(2437.0, 20.0, -60.0, 0.40, Shape::kOfdm); // channel 6
-        addEmitter(2462.0, 20.0, -70.0, 0.30, Shape::kOfdm); // channel 11
-        addEmitter(2422.0, 40.0, -76.0, 0.20, Shape::kOfdm); // channels 1 + 5, a neighbour's 40 MHz
+        addAccessPoints(false);
         break;
     case Kind::kDsss:
         addEmitter(2412.0, 22.0, -50.0, 0.50, Shape::kDsss);
@@ -72,6 +70,17 @@ DemoScene::DemoScene(Kind kind, bool band5, std::uint32_t seed) : m_kind(kind), 
         break;
     case Kind::kNone:
         break;
+    }
+}
+
+void DemoScene::addAccessPoints(bool band5)
+{
+    // The access points that the simulated scans report: what the spectrum shows matches the list.
+    const SimulatedAccessPoints accessPoints(kAccessPointSeed);
+    for (const SimulatedAccessPoint& p : accessPoints.accessPoints()) {
+        if ((p.band == 1) == band5) {
+            addEmitter(SimulatedAccessPoints::centerMhz(p), p.widthMhz, p.rssiDbm, p.occupancy, Shape::kOfdm);
+        }
     }
 }
 

@@ -2,9 +2,10 @@
 // The radio environments of the demo recordings, as a Wi-Fi engineer would expect to see them on
 // a swept analyzer and a power meter:
 // - kNone: only the receiver's noise floor, breathing slowly by a dB or two;
-// - kWifi: OFDM access points of 20 MHz (and 40 MHz on 2.4 GHz, 40 and 80 MHz on 5 GHz) on the
-//   usual channels, bursty (a channel is busy for a while, then quiet), each sweep catching a
-//   burst only in the bins it dwelt on while the burst was in the air;
+// - kWifi: the OFDM access points of SimulatedAccessPoints (20 and 40 MHz on the usual channels,
+//   plus a distant 80 MHz network on 5 GHz that no scan reports), bursty (a channel is busy for a
+//   while, then quiet), each sweep catching a burst only in the bins it dwelt on while the burst
+//   was in the air;
 // - kDsss: 802.11b transmitters with the rounded 22 MHz main lobe and its side lobes;
 // - kDect: narrow (1.7 MHz) carriers of digital cordless phones hopping across the band.
 // On 5 GHz the DECT and DSSS scenes show only the quiet background of a few distant access points.
@@ -35,6 +36,8 @@ public:
 
     static constexpr double kNoiseFloorDbm = -96.0;
     static constexpr double kPowerFloorDbm = -57.0;
+    // Seed of the simulated access points whose scans go with the Wi-Fi scene.
+    static constexpr std::uint32_t kAccessPointSeed = 1;
 
 private:
     enum class Shape { kOfdm, kDsss, kNarrow };
@@ -48,6 +51,7 @@ private:
     };
 
     void addEmitter(double centerMhz, double widthMhz, double peakDbm, double occupancy, Shape shape);
+    void addAccessPoints(bool band5);
     // Attenuation (dB, >= 0) of an emitter's spectrum at `offsetMhz` from its centre.
     static double attenuation(const Emitter& emitter, double offsetMhz);
     void hopCarriers();

@@ -12,6 +12,7 @@
 #include "accessory/protocols/AccessoryProtocolNolvo25.h"
 #include "accessory/sim/AccessorySimulator.h"
 #include "accessory/sim/DemoScene.h"
+#include "model/AccessPoint.h"
 
 namespace nolvo {
 namespace {
@@ -89,6 +90,19 @@ TEST(Recordings, EveryNamedFileIsThereAndDecodes)
         AccessoryInfo info;
         ASSERT_EQ(protocol->decodeIdentification(id.data(), static_cast<int>(id.size()), &info), 0) << prefix;
         EXPECT_EQ(protocol->checkSettingsAck(readRecording(prefix + "settings.bin").data(), 3), 0) << prefix;
+        // The access-point scans that go with the Wi-Fi scene (the first generation does not scan).
+        const Bytes ssid = readRecording(prefix + "ssid.bin");
+        EXPECT_EQ(ssid.empty(), hardware == 0) << prefix;
+        int accessPoints = 0;
+        for (std::size_t pos = 0; pos < ssid.size();) {
+            const int length = protocol->frameLength(ssid.data() + pos, static_cast<int>(ssid.size() - pos));
+            ASSERT_GT(length, 0) << prefix << " at " << pos;
+            std::unique_ptr<AccessPointBatch> list;
+            ASSERT_EQ(protocol->decodeAccessPoints(ssid.data() + pos, length, &list), 0) << prefix << " at " << pos;
+            accessPoints += list ? static_cast<int>(list->size()) : 0;
+            pos += static_cast<std::size_t>(length);
+        }
+        EXPECT_EQ(accessPoints > 0, hardware != 0) << prefix;
         for (int scene = 0; scene < 4; ++scene) {
             const Bytes spectrum = readRecording(prefix + "spectrum" + DemoPlayback::sceneFile(scene, false));
             ASSERT_FALSE(spectrum.empty()) << prefix << scenes[scene];

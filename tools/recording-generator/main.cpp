@@ -1,6 +1,6 @@
 // Writes the demo recordings: for each accessory model its identification frame, a settings
-// acknowledgement, and the spectrum (and power) frames of every demo scene, as the simulated
-// accessory would send them. The output is deterministic, so the committed files can be
+// acknowledgement, the spectrum (and power) frames of every demo scene and the access-point scans
+// that go with the Wi-Fi scene, as the simulated accessory would send them. The output is deterministic, so the committed files can be
 // regenerated and reviewed.
 //
 //   nolvo-recording-generator OUTPUT_DIR     (normally res/packets)
@@ -16,6 +16,7 @@
 
 #include "accessory/sim/AccessorySimulator.h"
 #include "accessory/sim/DemoScene.h"
+#include "accessory/sim/SimulatedAccessPoints.h"
 
 namespace {
 
@@ -32,14 +33,15 @@ struct ModelPlan {
     int sweeps5;        // sweeps per 5 GHz loop (0: no 5 GHz band)
     int traces;         // power traces per loop (0: no power mode)
     double samplePeriod; // seconds between power samples at the demo's preset time base
+    int scans;           // access-point scans in "ssid.bin" (0: the model does not scan)
 };
 
 // The demo presets the power time base: 4 µs/div on the first generation (240 samples over
 // 10 divisions), 10 µs/div on the second (1000 samples).
 const ModelPlan kPlans[] = {
-    {SimulatedModel::kNolvo, "Nolvo", "Nolvo_", 200, 0, 60, 40.0e-6 / 240},
-    {SimulatedModel::kNolvo2, "Nolvo2", "Nolvo2_", 150, 0, 50, 100.0e-6 / 1000},
-    {SimulatedModel::kNolvo25, "Nolvo5x", "Nolvo5x_", 120, 40, 0, 0.0},
+    {SimulatedModel::kNolvo, "Nolvo", "Nolvo_", 200, 0, 60, 40.0e-6 / 240, 0},
+    {SimulatedModel::kNolvo2, "Nolvo2", "Nolvo2_", 150, 0, 50, 100.0e-6 / 1000, 8},
+    {SimulatedModel::kNolvo25, "Nolvo5x", "Nolvo5x_", 120, 40, 0, 0.0, 8},
 };
 
 struct ScenePlan {
@@ -116,6 +118,16 @@ int main(int argc, char** argv)
         ok = writeFile(dir / (prefix + "discover.bin"), simulator.identificationFrame()) && ok;
         // The acknowledgement of the first settings command (sequence 1).
         ok = writeFile(dir / (prefix + "settings.bin"), Bytes{0xAA, 0x40, 0x01}) && ok;
+        if (plan.scans > 0) {
+            // The scans of the access points that the Wi-Fi scene's spectrum shows.
+            nolvo::sim::SimulatedAccessPoints accessPoints(DemoScene::kAccessPointSeed);
+            Bytes scans;
+            for (int i = 0; i < plan.scans; ++i) {
+                const Bytes frames = accessPoints.nextScan(plan.model == SimulatedModel::kNolvo25);
+                scans.insert(scans.end(), frames.begin(), frames.end());
+            }
+            ok = writeFile(dir / (prefix + "ssid.bin"), scans) && ok;
+        }
         for (const ScenePlan& scene : kScenes) {
             ++seed;
             ok = writeFile(dir / (prefix + "spectrum" + scene.name + ".bin"),
