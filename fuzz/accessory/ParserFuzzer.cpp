@@ -1,10 +1,15 @@
 // Feeds arbitrary byte streams, cut into arbitrary chunks, to the packet parser of each model.
 // Input layout: byte 0 picks the model (bits 0..1: 0, 1, 2 or 3 = 2) and whether the parser is identified first
-// (bit 2); byte 1 seeds the chunk sizes; the rest is the stream.
+// (bit 2); bit 3 plays the stream as demo playback (no accessory connected), bit 4 repairs the
+// checksum of every access-point record in the stream (so that mutated records get past it and
+// reach the merge), bit 5 turns the utilization table's edit mode on; byte 1 seeds the chunk
+// sizes; the rest is the stream.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "accessory/AccessoryCommunication.h"
 #include "accessory/AccessoryCommunicationDelegate.h"
@@ -29,6 +34,40 @@ sim::SimulatedModel pick(std::uint8_t selector)
     }
 }
 
+// Takes the on-screen log lines; a line is built from at most 32 SSID bytes, so it stays short.
+class BoundedLog : public LogSink {
+public:
+    void logLine(int, const std::string& text) override
+    {
+        if (text.size() > 512) {
+            std::abort();
+        }
+    }
+};
+
+// Sets the last byte of every whole 64-byte record of every type-7 header in the stream so that
+// the record sums to 0.
+void repairAccessPointChecksums(std::vector<std::uint8_t>& stream)
+{
+    for (std::size_t pos = 0; pos + 4 <= stream.size(); ++pos) {
+        if (stream[pos] != 0xAA || (stream[pos + 1] >> 5) != 7) {
+            continue;
+        }
+        const std::size_t records = stream[pos + 2];
+        for (std::size_t r = 0; r < records; ++r) {
+            const std::size_t start = pos + 4 + 64 * r;
+            if (start + 64 > stream.size()) {
+                break;
+            }
+            std::uint8_t sum = 0;
+            for (std::size_t i = 0; i < 63; ++i) {
+                sum = static_cast<std::uint8_t>(sum + stream[start + i]);
+            }
+            stream[start + 63] = static_cast<std::uint8_t>(-sum);
+        }
+    }
+}
+
 // The largest buffer the parser may ever need: one read on top of the largest frame (20
 // access-point records), with the growth margin.
 constexpr std::size_t kBufferBound = AccessoryCommunicationDelegate::kParseChunk + 4 + 64 * 20 + 100;
@@ -45,10 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t selector =
         pinned >= 0 ? static_cast<std::uint8_t>((data[0] & ~3) | (pinned & 3)) : data[0];
     std::uint32_t seed = data[1] | 1u;
-    data += 2;
-    size -= 2;
+    std::vector<std::uint8_t> stream(data + 2, data + size);
+    if ((selector & 16) != 0) {
+        repairAccessPointChecksums(stream);
+    }
+    data = stream.data();
+    size = stream.size();
 
     DataModel model;
+    BoundedLog log;
+    model.setLogSink(&log);
+    model.utilizationEditMode = (selector & 32) != 0;
     auto simulator = std::make_shared<sim::AccessorySimulator>(pick(selector));
     sim::SimulatedUsbBackend backend;
     sim::SimulatedUsbDevice device(sim::SimulatedUsbBackend::accessoryDescriptor(), simulator,
@@ -56,6 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AccessoryCommunication link(&backend);
     AccessoryCommunicationDelegate delegate(model, AccessoryCommunicationDelegate::Options{{}, false});
     delegate.connected(&link, &device);
+    if ((selector & 8) != 0) {
+        model.accessoryConnected = false; // what demo playback runs with
+    }
     delegate.runWorkerPass(); // waiting for identification
     if ((selector & 4) != 0) {
         auto frame = simulator->identificationFrame();
