@@ -1,4 +1,5 @@
 // The application loop with a real window: launch, minimize and restore, close.
+#include "support/GlDriverPin.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -81,6 +82,7 @@ TEST(ApplicationTest, RunsUntilClosedAndCallsTheLifecycleHooksInOrder)
 {
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
     setenv("LP_NUM_THREADS", "0", 0);
+    nolvo::test::pinGlDriver();
     const char* display = std::getenv("DISPLAY");
     ASSERT_TRUE(display && *display) << "GUI tests need an X display: run them under xvfb-run";
     ScriptedApp app;

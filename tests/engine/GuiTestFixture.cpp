@@ -6,6 +6,7 @@
 
 #include "engine/renderer/CaptureScreen.h"
 #include "platform/FileUtils.h"
+#include "support/GlDriverPin.h"
 
 namespace engine {
 void PrintTo(const Color4B& c, std::ostream* os)
@@ -29,6 +30,7 @@ void GuiTest::SetUp()
     // keeps Mesa's worker threads out of LeakSanitizer's exit-time scan, which they can crash.
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
     setenv("LP_NUM_THREADS", "0", 0);
+    nolvo::test::pinGlDriver();
     const char* display = std::getenv("DISPLAY");
     ASSERT_TRUE(display && *display) << "GUI tests need an X display: run them under xvfb-run (scripts/test does)";
     FileUtils::getInstance()->setSearchPaths({"res", ""});
