@@ -1,0 +1,180 @@
+#include "menus/ScreenLog.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/app/Director.h"
+#include "engine/text/Label.h"
+#include "platform/Clock.h"
+#include "platform/FileUtils.h"
+
+namespace nolvo {
+
+using namespace engine;
+
+namespace {
+constexpr float kLeftMargin = 6.0f;
+constexpr float kBottomMargin = 4.0f;
+}
+
+ScreenLog* ScreenLog::create()
+{
+    auto* log = new ScreenLog();
+    if (log->init()) {
+        log->autorelease();
+        return log;
+    }
+    delete log;
+    return nullptr;
+}
+
+ScreenLog::~ScreenLog()
+{
+    for (auto& message : m_messages) {
+        if (message->label) message->label->release();
+    }
+}
+
+bool ScreenLog::init()
+{
+    if (!Layer::init()) return false;
+    setContentSize(Director::getInstance()->getVisibleSize());
+    return true;
+}
+
+void ScreenLog::onEnter()
+{
+    Layer::onEnter();
+    scheduleUpdate();
+}
+
+void ScreenLog::onExit()
+{
+    unscheduleUpdate();
+    // The labels' textures belong to the window's GL context, which may go away before this
+    // log does (other threads can still log into it): drop them now, rebuild them on re-entry.
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        for (auto& message : m_messages) {
+            if (!message->label) continue;
+            message->label->removeFromParent();
+            message->label->release();
+            message->label = nullptr;
+            message->dirty = true;
+        }
+    }
+    Layer::onExit();
+}
+
+void ScreenLog::setFontFile(const std::string& fontFile)
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_fontFile = fontFile;
+}
+
+std::shared_ptr<const screenLogMessage> ScreenLog::log(std::int32_t level, const char* format, ...)
+{
+    if ((level & m_levelMask.load()) == 0 || !format) return nullptr;
+    char buffer[kMaxTextBytes + 1];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (n < 0) return nullptr;
+    return logText(level, buffer);
+}
+
+std::shared_ptr<const screenLogMessage> ScreenLog::logText(std::int32_t level, const std::string& text)
+{
+    if ((level & m_levelMask.load()) == 0) return nullptr;
+    auto message = std::make_shared<screenLogMessage>();
+    message->level = level;
+    message->text = text.substr(0, kMaxTextBytes);
+    // One line per message: a line break inside would overlap the line above.
+    std::replace(message->text.begin(), message->text.end(), '\n', ' ');
+    message->createdMs = static_cast<float>(clock::steadyMs());
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_messages.push_back(message);
+    return message;
+}
+
+void ScreenLog::logLine(int level, const std::string& text)
+{
+    logText(level, text);
+}
+
+float ScreenLog::lineHeight() const
+{
+    return Director::getInstance()->getVisibleSize().height / 50.0f - 1.0f + 3.0f;
+}
+
+void ScreenLog::update(float /*dt*/)
+{
+    const float fontSize = Director::getInstance()->getVisibleSize().height / 50.0f - 1.0f;
+    const float step = lineHeight();
+    const float now = static_cast<float>(clock::steadyMs());
+    const float timeout = m_timeoutMs.load();
+    std::vector<Label*> expired;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        const bool fontExists = FileUtils::getInstance()->isFileExist(m_fontFile);
+        for (auto& message : m_messages) {
+            if (!message->dirty) continue;
+            Label* label = fontExists ? Label::createWithTTF(message->text, m_fontFile, fontSize) : nullptr;
+            if (!label) label = Label::createWithSystemFont(message->text, m_fontFile, fontSize);
+            message->dirty = false;
+            if (!label) continue;
+            // Every line already shown moves up one line to make room at the bottom.
+            for (auto& other : m_messages) {
+                if (other->label) other->label->setPositionY(other->label->getPositionY() + step);
+            }
+            label->retain();
+            label->setAnchorPoint(Vec2(0, 0));
+            label->setPosition(Vec2(kLeftMargin, kBottomMargin));
+            label->setTextColor(Color4B(120, 255, 160, 255));
+            addChild(label);
+            message->label = label;
+            Director::markDirty();
+        }
+        // From the newest line back: drop what is too old or has too many newer lines below it.
+        int newer = 0;
+        for (auto it = m_messages.end(); it != m_messages.begin();) {
+            --it;
+            const bool tooOld = now - (*it)->createdMs > timeout;
+            if (tooOld || newer > kMaxNewerLines) {
+                if ((*it)->label) expired.push_back((*it)->label);
+                it = m_messages.erase(it);
+                continue;
+            }
+            ++newer;
+        }
+    }
+    for (Label* label : expired) {
+        label->removeFromParent();
+        label->release();
+        Director::markDirty();
+    }
+}
+
+std::size_t ScreenLog::messageCount()
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_messages.size();
+}
+
+std::size_t ScreenLog::labelCount()
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return static_cast<std::size_t>(
+        std::count_if(m_messages.begin(), m_messages.end(), [](const auto& m) { return m->label != nullptr; }));
+}
+
+std::vector<std::string> ScreenLog::texts()
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    std::vector<std::string> out;
+    for (const auto& m : m_messages) out.push_back(m->text);
+    return out;
+}
+
+} // namespace nolvo

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SceneTestFixture.h"
+#include "engine/app/Director.h"
+#include "engine/scene/Scene.h"
+#include "engine/text/Label.h"
+#include "menus/ScreenLog.h"
+#include "model/DataModel.h"
+
+namespace nolvo::test {
+namespace {
+
+using namespace engine;
+
+class ScreenLogTest : public SceneTest {
+protected:
+    void SetUp() override
+    {
+        SceneTest::SetUp();
+        if (HasFatalFailure()) return;
+        scene = Scene::create();
+        log = ScreenLog::create();
+        ASSERT_NE(log, nullptr);
+        log->setLevelMask(31);
+        log->setTimeoutMs(15000.0f);
+        scene->addChild(log, 1000);
+        Director::getInstance()->runWithScene(scene);
+        frames(1);
+    }
+    std::vector<Label*> labels() const
+    {
+        std::vector<Label*> out;
+        for (Node* child : log->getChildren()) {
+            if (auto* label = dynamic_cast<Label*>(child)) out.push_back(label);
+        }
+        return out;
+    }
+    Scene* scene = nullptr;
+    ScreenLog* log = nullptr;
+};
+
+TEST_F(ScreenLogTest, LevelsOutsideTheMaskCreateNothing)
+{
+    EXPECT_EQ(log->log(32, "hidden %d", 1), nullptr);
+    EXPECT_EQ(log->log(0, "hidden"), nullptr);
+    auto shown = log->log(16, "channel %d: %s", 6, "busy");
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->text, "channel 6: busy");
+    EXPECT_EQ(shown->level, 16);
+    frames(1);
+    EXPECT_EQ(log->messageCount(), 1u);
+    ASSERT_EQ(labels().size(), 1u);
+    EXPECT_EQ(labels()[0]->getString(), "channel 6: busy");
+}
+
+TEST_F(ScreenLogTest, LabelsAreMadeOnlyByTheFrameAndNewLinesPushOldOnesUp)
+{
+    log->logText(1, "first");
+    EXPECT_EQ(log->labelCount(), 0u);
+    frames(1);
+    ASSERT_EQ(labels().size(), 1u);
+    const float firstY = labels()[0]->getPositionY();
+    log->logText(1, "second");
+    frames(1);
+    ASSERT_EQ(labels().size(), 2u);
+    Label* first = labels()[0]->getString() == "first" ? labels()[0] : labels()[1];
+    Label* second = first == labels()[0] ? labels()[1] : labels()[0];
+    EXPECT_GT(first->getPositionY(), firstY);
+    EXPECT_FLOAT_EQ(second->getPositionY(), firstY);
+    // Font size follows the screen: 640 / 50 - 1.
+    EXPECT_FLOAT_EQ(second->getTTFConfig().fontSize, 640.0f / 50.0f - 1.0f);
+}
+
+TEST_F(ScreenLogTest, LinesExpireByAge)
+{
+    log->logText(1, "old");
+    frames(1, 10'000);
+    log->logText(1, "young");
+    frames(1, 5'000); // "old" is 15 s old: not yet past the timeout
+    EXPECT_EQ(log->texts(), (std::vector<std::string>{"old", "young"}));
+    frames(1, 1);     // now it is
+    EXPECT_EQ(log->texts(), std::vector<std::string>{"young"});
+    EXPECT_EQ(labels().size(), 1u);
+    frames(1, 15'000);
+    EXPECT_EQ(log->messageCount(), 0u);
+    EXPECT_TRUE(labels().empty());
+}
+
+TEST_F(ScreenLogTest, AtMostOneHundredNewerLinesAboveALine)
+{
+    for (int i = 0; i < 150; ++i) log->log(1, "line %d", i);
+    frames(1);
+    const auto texts = log->texts();
+    ASSERT_EQ(texts.size(), 101u);
+    EXPECT_EQ(texts.front(), "line 49");
+    EXPECT_EQ(texts.back(), "line 149");
+    EXPECT_EQ(labels().size(), 101u);
+}
+
+TEST_F(ScreenLogTest, HostileTextIsCutAndKeptOnOneLine)
+{
+    auto message = log->logText(1, std::string("a\nb") + std::string(5000, 'x'));
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->text.size(), ScreenLog::kMaxTextBytes);
+    EXPECT_EQ(message->text.find('\n'), std::string::npos);
+    // printf-style input that would overflow a fixed buffer is cut, not overrun.
+    auto formatted = log->log(1, "%s", std::string(4000, 'y').c_str());
+    ASSERT_NE(formatted, nullptr);
+    EXPECT_EQ(formatted->text.size(), ScreenLog::kMaxTextBytes);
+}
+
+TEST_F(ScreenLogTest, ModelAndOtherThreadsLogThroughTheSink)
+{
+    DataModel::getInstance()->setLogSink(log);
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t) {
+        writers.emplace_back([t] {
+            for (int i = 0; i < 20; ++i) DataModel::getInstance()->logLine(1, "thread " + std::to_string(t));
+        });
+    }
+    for (std::thread& w : writers) w.join();
+    DataModel::getInstance()->setLogSink(nullptr);
+    EXPECT_EQ(log->labelCount(), 0u);
+    frames(1);
+    EXPECT_EQ(log->messageCount(), 80u);
+    EXPECT_EQ(log->labelCount(), 80u);
+}
+
+} // namespace
+} // namespace nolvo::test
