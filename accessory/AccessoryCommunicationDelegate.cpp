@@ -247,6 +247,7 @@ void AccessoryCommunicationDelegate::parse()
 
 void AccessoryCommunicationDelegate::dispatch(int type, const std::uint8_t* frame, int length)
 {
+    m_framesDispatched.fetch_add(1, std::memory_order_relaxed);
     switch (type) {
     case kFrameSettingsAck:
         if (m_protocol->checkSettingsAck(frame, length) == 0) {

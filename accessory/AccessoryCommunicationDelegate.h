@@ -112,6 +112,8 @@ public:
     int linkState() const { return m_linkState.load(); }
     bool identified() const { return m_identified.load(); }
     int protocolModelId();
+    // Frames the parser has cut and dispatched since construction (any type).
+    std::uint64_t framesDispatched() const { return m_framesDispatched.load(); }
     bool dataLogReady() const { return m_dataLogReady.load(); }
     bool permissionProblemReported() const { return m_permissionReported.load(); }
     // Parse buffer size and fill (parser's thread, or when the link is stopped).
@@ -174,6 +176,7 @@ private:
     std::atomic<std::uint64_t> m_lastSpectrumSwitchMs{0};
     std::atomic<std::uint64_t> m_firstAccessPointFrameMs{0};
     std::atomic<int> m_accessPointFrames{0};
+    std::atomic<std::uint64_t> m_framesDispatched{0};
 
     std::thread m_worker;
     std::mutex m_wakeMutex;
