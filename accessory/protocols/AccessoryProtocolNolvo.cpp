@@ -182,8 +182,8 @@ int AccessoryProtocolNolvo::buildSettings(std::uint8_t* buffer, int capacity, co
 
 int AccessoryProtocolNolvo::settingsLength() const { return kSettingsLength; }
 
-int AccessoryProtocolNolvo::decodePower(const std::uint8_t* bytes, int count, float* values, int capacity, int* valueCount,
-                                   int* segment, bool* triggered)
+int AccessoryProtocolNolvo::decodePower(const std::uint8_t* bytes, int count, float* values, int capacity,
+                                        int* valueCount, int* segment, bool* triggered)
 {
     const PowerLayout layout{62, 2, 40, m_calibration->powerScale, m_calibration->powerOffset};
     return decodePowerLayout(bytes, count, values, capacity, valueCount, segment, triggered, layout);

@@ -189,8 +189,8 @@ int AccessoryProtocolNolvo2::buildSettings(std::uint8_t* buffer, int capacity, c
 
 int AccessoryProtocolNolvo2::settingsLength() const { return kSettingsLength; }
 
-int AccessoryProtocolNolvo2::decodePower(const std::uint8_t* bytes, int count, float* values, int capacity, int* valueCount,
-                                   int* segment, bool* triggered)
+int AccessoryProtocolNolvo2::decodePower(const std::uint8_t* bytes, int count, float* values, int capacity,
+                                         int* valueCount, int* segment, bool* triggered)
 {
     const PowerLayout layout{1254, 4, 1000, m_calibration->powerScale, m_calibration->powerOffset};
     return decodePowerLayout(bytes, count, values, capacity, valueCount, segment, triggered, layout);

@@ -257,6 +257,34 @@ TEST_F(DemoReplay, RecordingsIdentifyTheModelAndFillTheHistory)
     EXPECT_EQ(sweeps(model), 10u);
 }
 
+TEST_F(DemoReplay, FirstGenerationPowerRecordingBecomesTraces)
+{
+    sim::AccessorySimulator simulator(sim::SimulatedModel::kNolvo);
+    const std::string prefix = "packets/Nolvo/Nolvo_";
+    write(prefix + "discover.bin", simulator.identificationFrame());
+    write(prefix + "settings.bin", testing::settingsAck());
+    std::vector<double> ramp;
+    for (int i = 0; i < 240; ++i) {
+        ramp.push_back(-60.0 + 0.25 * i);
+    }
+    write(prefix + "powerDect.bin", simulator.powerFramesFor(ramp, true));
+    DataModel model;
+    model.demo = DemoSettings{0, 2, 0};
+    model.common.spectrumModeActive = 0;
+    AccessoryCommunicationDelegate delegate(model, {std::chrono::milliseconds(100), false});
+    passes(delegate, 4); // identified, trigger preset, settings acknowledged
+    EXPECT_EQ(model.power.timeScaleIndex, 16);
+    EXPECT_FLOAT_EQ(model.power.triggerLevel, -31.7f);
+    passes(delegate, 12); // one 62-byte frame per pass: two six-frame traces
+    ModelLock lock(model, kDataLock);
+    ASSERT_EQ(model.powerStore.live.history.size(), 2u);
+    const std::vector<float>& trace = model.powerStore.live.history.back();
+    ASSERT_EQ(trace.size(), 240u);
+    EXPECT_FLOAT_EQ(trace[0], -60.0f);
+    EXPECT_FLOAT_EQ(trace[239], -60.0f + 0.25f * 239);
+    EXPECT_EQ(model.powerStore.acquisitionPhase, 0);
+}
+
 TEST_F(DemoReplay, NothingIsFedWhileStoppedAndHardwareThreeIsOff)
 {
     record(sim::SimulatedModel::kNolvo2, "packets/Nolvo2/Nolvo2_");
@@ -271,6 +299,13 @@ TEST_F(DemoReplay, NothingIsFedWhileStoppedAndHardwareThreeIsOff)
     model.runState = kRunning;
     passes(delegate, 1);
     EXPECT_EQ(sweeps(model), 1u);
+    // Demo hardware 3 switches playback off in the middle of a recording.
+    model.demo.hardware = 3;
+    passes(delegate, 10);
+    EXPECT_EQ(sweeps(model), 1u);
+    model.demo.hardware = 1;
+    passes(delegate, 2);
+    EXPECT_EQ(sweeps(model), 2u);
 
     DataModel off;
     off.demo = DemoSettings{3, 1, 0};
