@@ -1,5 +1,6 @@
 #include "accessory/protocols/AccessPointRecord.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -159,7 +160,8 @@ void AccessPointRecord::fill(const std::uint8_t* record, Variant variant, Access
 {
     const bool dualBand = variant == Variant::kDualBand;
     out.lastSeen = 0;
-    out.ssidLength = record[kSsidLengthAt];
+    // The length byte can claim up to 255 while the record holds 32 SSID bytes.
+    out.ssidLength = std::min<std::uint8_t>(record[kSsidLengthAt], AccessPoint::kSsidBytes);
     std::memcpy(out.ssid, record + kSsidAt, AccessPoint::kSsidBytes);
     std::memcpy(out.bssid.data(), record + kBssidAt, out.bssid.size());
     out.typeCode = typeCodeOf(record[kTypeCodeAt]);

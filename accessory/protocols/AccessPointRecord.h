@@ -9,8 +9,8 @@
 //   56..63 unused. The 8-bit sum of all 64 bytes is 0.
 //
 // Every byte comes from the accessory and may be hostile: the decoder reads only within `count`,
-// keeps the SSID length byte as reported (readers clamp it to 32 through AccessPoint::ssidSize)
-// and never uses SSID bytes as a format. A record with a bad checksum is dropped with the line
+// clamps the SSID length byte to the 32 bytes a record holds and never uses SSID bytes as a
+// format. A record with a bad checksum is dropped with the line
 // "!!!!!SSID: <index> Checksum failed." on standard output; the others are still used.
 //
 // Threads: stateless; runs on the parser's thread. The DataModel in the context is only read (its

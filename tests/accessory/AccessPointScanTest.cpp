@@ -80,6 +80,19 @@ TEST(AccessPointScan, EmptyFrameWhileStreamingEndsTheScan)
     }
 }
 
+TEST(AccessPointScan, EmptyFrameAfterAFullOneEndsTheScan)
+{
+    ParserRig rig(SimulatedModel::kNolvo25);
+    streamWithPeriodicScans(rig);
+    rig.feed(scanFrame(20));
+    ASSERT_EQ(rig.delegate.linkState(), State::kStreaming);
+    rig.feed(scanFrame(0)); // in state 7 an empty frame marks the scan done
+    EXPECT_EQ(rig.delegate.linkState(), State::kStreamingScanDone);
+    // Outside state 7 an empty frame completes the scan and the sweep comes back.
+    rig.feed(scanFrame(0));
+    EXPECT_EQ(rig.delegate.linkState(), State::kStop);
+}
+
 TEST(AccessPointScan, FullFrameWaitsForTheNextOne)
 {
     ParserRig rig(SimulatedModel::kNolvo25);
