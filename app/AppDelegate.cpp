@@ -1,0 +1,134 @@
+#include "app/AppDelegate.h"
+
+#include "accessory/AccessoryCommunication.h"
+#include "accessory/AccessoryCommunicationDelegate.h"
+#include "app/MainScene.h"
+#include "engine/app/Director.h"
+#include "engine/app/GLViewImpl.h"
+#include "menus/ScreenLog.h"
+#include "model/DataLogFile.h"
+#include "model/DataLogger.h"
+#include "model/DataModel.h"
+#include "model/ModelLock.h"
+#include "platform/Device.h"
+#include "platform/FileUtils.h"
+
+namespace nolvo {
+
+using namespace engine;
+
+AppDelegate::AppDelegate() = default;
+
+AppDelegate::~AppDelegate()
+{
+    shutdown();
+}
+
+void AppDelegate::initGLContextAttrs()
+{
+    GLContextAttrs attrs;
+    attrs.redBits = 8;
+    attrs.greenBits = 8;
+    attrs.blueBits = 8;
+    attrs.alphaBits = 8;
+    attrs.depthBits = 24;
+    attrs.stencilBits = 8;
+    GLView::setGLContextAttrs(attrs);
+}
+
+bool AppDelegate::applicationDidFinishLaunching()
+{
+    Device::setKeepScreenOn(true);
+
+    DataModel* model = DataModel::getInstance();
+    model->loadConfiguration(0);
+    m_steps.push_back("model");
+
+    Director* director = Director::getInstance();
+    if (!director->getOpenGLView()) {
+        GLViewImpl* view = GLViewImpl::createWithRect("Nolvo", Rect(0, 0, 960, 640), 1.0f);
+        if (!view) {
+            std::fprintf(stderr, "nolvo: cannot open the window: %s\n", GLViewImpl::getLastError().c_str());
+            return false;
+        }
+        director->setOpenGLView(view);
+    }
+    m_steps.push_back("view");
+    setAnimationInterval(1.0f / 60.0f);
+    director->setContentScaleFactor(1.0f);
+    director->setClearColor(13 / 255.0f, 16 / 255.0f, 22 / 255.0f, 1.0f);
+    model->displaySizeClass.store(3);
+    FileUtils::getInstance()->setSearchPaths({"res/desktop/sd", "res", ""});
+
+    m_scene = MainScene::create();
+    if (!m_scene) return false;
+    m_steps.push_back("scene");
+
+    m_screenLog = ScreenLog::create();
+    if (m_screenLog) {
+        m_screenLog->retain();
+        m_screenLog->setLevelMask(kScreenLogMask);
+        m_screenLog->setTimeoutMs(kScreenLogTimeoutMs);
+        m_screenLog->setContentSize(director->getVisibleSize());
+        m_screenLog->setPosition(director->getVisibleOrigin());
+        // Above the plot and the strip, below alerts.
+        m_scene->addChild(m_screenLog, 1000);
+        model->setLogSink(m_screenLog);
+    }
+    m_steps.push_back("log");
+
+    director->runWithScene(m_scene);
+    m_steps.push_back("run");
+
+    if (m_beforeLink) m_beforeLink();
+    if (m_startLink) {
+        m_link = std::make_unique<AccessoryCommunication>();
+        m_delegate = std::make_unique<AccessoryCommunicationDelegate>(*model);
+        m_dataLogger = std::make_unique<DataLogger>(*model, *DataLogFile::getInstance());
+        m_delegate->setDataLogger(m_dataLogger.get());
+        m_delegate->bind(*m_link);
+        if (!m_link->start()) std::fprintf(stderr, "nolvo: cannot start the accessory link\n");
+        m_steps.push_back("link");
+    }
+    return true;
+}
+
+void AppDelegate::applicationDidEnterBackground()
+{
+    Director::getInstance()->stopAnimation();
+    DataModel* model = DataModel::getInstance();
+    {
+        ModelLock lock(*model, kAllModelLocks);
+        model->saveConfiguration(0);
+    }
+    ++m_backgroundSaves;
+    if (m_link && model->accessoryConnected.load()) m_link->suspended.store(true);
+    model->inBackground.store(true);
+}
+
+void AppDelegate::applicationWillEnterForeground()
+{
+    Director::getInstance()->startAnimation();
+    if (m_link) m_link->suspended.store(false);
+    DataModel::getInstance()->inBackground.store(false);
+}
+
+void AppDelegate::shutdown()
+{
+    if (m_shutDown) return;
+    m_shutDown = true;
+    // The link first: it reports the accessory gone (the delegate closes the data log) and
+    // releases it; then the worker, which may still be playing the demo.
+    if (m_link) m_link->stop();
+    if (m_delegate) m_delegate->stop();
+    if (m_dataLogger) m_dataLogger->closeLog();
+    DataModel* model = DataModel::getInstance();
+    model->setLogSink(nullptr);
+    if (m_screenLog) {
+        m_screenLog->release();
+        m_screenLog = nullptr;
+    }
+    m_scene = nullptr;
+}
+
+} // namespace nolvo

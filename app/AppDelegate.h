@@ -1,0 +1,66 @@
+#pragma once
+// The application object: prepares the model, the window and the accessory link, runs the main
+// scene, and saves the working configuration whenever the window is minimized or closed.
+// Render thread only (the thread that calls run()).
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/app/Application.h"
+
+namespace nolvo {
+
+class AccessoryCommunication;
+class AccessoryCommunicationDelegate;
+class DataLogger;
+class MainScene;
+class ScreenLog;
+
+class AppDelegate : public engine::Application {
+public:
+    // The on-screen log's limits: the shown levels and the lifetime of a line.
+    static constexpr int kScreenLogMask = 31;
+    static constexpr float kScreenLogTimeoutMs = 15000.0f;
+
+    AppDelegate();
+    // Stops the link and the worker if shutdown() has not run.
+    ~AppDelegate() override;
+
+    void initGLContextAttrs() override;
+    bool applicationDidFinishLaunching() override;
+    void applicationDidEnterBackground() override;
+    void applicationWillEnterForeground() override;
+
+    // After run() returns: stops and joins the link thread (releasing the accessory) and the
+    // worker, and closes an open data log. Safe to call more than once.
+    void shutdown();
+
+    // Start-up steps as they ran, for tests: "model", "view", "scene", "log", "run", "link".
+    const std::vector<std::string>& startupSteps() const { return m_steps; }
+    // Runs after the scene is running and before the link starts (tests inspect the state here).
+    void setBeforeLinkHook(std::function<void()> hook) { m_beforeLink = std::move(hook); }
+    // Leaves the accessory link out (tests that must not touch USB or play the demo).
+    void setStartLink(bool start) { m_startLink = start; }
+
+    AccessoryCommunication* link() const { return m_link.get(); }
+    AccessoryCommunicationDelegate* accessoryDelegate() const { return m_delegate.get(); }
+    MainScene* scene() const { return m_scene; }
+    ScreenLog* screenLog() const { return m_screenLog; }
+    int backgroundSaves() const { return m_backgroundSaves; }
+
+private:
+    std::unique_ptr<AccessoryCommunicationDelegate> m_delegate;
+    std::unique_ptr<AccessoryCommunication> m_link;
+    std::unique_ptr<DataLogger> m_dataLogger;
+    MainScene* m_scene = nullptr;     // owned by the director while it runs
+    ScreenLog* m_screenLog = nullptr; // retained until shutdown
+    std::vector<std::string> m_steps;
+    std::function<void()> m_beforeLink;
+    bool m_startLink = true;
+    bool m_shutDown = false;
+    int m_backgroundSaves = 0;
+};
+
+} // namespace nolvo
