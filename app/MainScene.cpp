@@ -292,6 +292,8 @@ void MainScene::updateStatusTexts()
         frequency = StatusTexts::frequencyOrTimeScale(m_model);
         trigger = StatusTexts::trigger(m_model, m_triggerLabel ? m_triggerLabel->getString() : std::string());
     }
+    // The trigger belongs to the power trace; spectrum mode has nothing to trigger on.
+    if (m_triggerLabel) m_triggerLabel->setVisible(m_model.common.spectrumModeActive == 0);
     setText(m_amplitudeLabel, amplitude);
     setText(m_frequencyLabel, frequency);
     setText(m_triggerLabel, trigger);

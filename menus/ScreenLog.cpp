@@ -5,6 +5,7 @@
 
 #include "engine/app/Director.h"
 #include "engine/text/Label.h"
+#include "menus/MenuController.h"
 #include "platform/Clock.h"
 #include "platform/FileUtils.h"
 
@@ -130,7 +131,8 @@ void ScreenLog::update(float /*dt*/)
             }
             label->retain();
             label->setAnchorPoint(Vec2(0, 0));
-            label->setPosition(Vec2(kLeftMargin, kBottomMargin));
+            // Lines start just above the menu bar strip, so they never cover its labels.
+            label->setPosition(Vec2(kLeftMargin, MenuController::getInstance()->getBarHeight() + kBottomMargin));
             label->setTextColor(Color4B(120, 255, 160, 255));
             addChild(label);
             message->label = label;
