@@ -3,6 +3,11 @@
 # desktop entry, the icon and the udev rule all land where the program and the desktop look.
 set -eu
 build=$1
+configured_prefix=${2:-}
+if [ "$configured_prefix" = "/usr" ]; then
+    echo "configured for /usr: the udev rule goes to /lib/udev, outside any test prefix" >&2
+    exit 77
+fi
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" > "$prefix.log" 2>&1 || { cat "$prefix.log" >&2; rm -f "$prefix.log"; exit 1; }
