@@ -1,0 +1,359 @@
+#include "display/RssiLayer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "display/ColorMaps.h"
+#include "display/HeatMapImage.h"
+#include "display/TraceProcessing.h"
+#include "engine/app/Director.h"
+#include "engine/platform/FileUtils.h"
+#include "engine/renderer/GLProgram.h"
+#include "engine/renderer/GLProgramCache.h"
+#include "engine/renderer/GLProgramState.h"
+#include "engine/renderer/Texture2D.h"
+#include "engine/scene/DrawNode.h"
+#include "engine/scene/Sprite.h"
+#include "model/DataModel.h"
+#include "model/ModelLock.h"
+
+namespace nolvo {
+
+using engine::Sprite;
+using engine::Texture2D;
+using engine::Vec2;
+
+namespace {
+
+constexpr const char* kProgramName = "Waterfall";
+constexpr const char* kPeakIcon = "PeakIcon.png";
+// The shade sprite's texture is bound at this sampler location of the "Waterfall" program.
+constexpr int kShadeSamplerLocation = 9;
+// Trace drawing order; the peak lists and colours are indexed by TraceKind.
+constexpr int kDrawOrder[] = {kTraceRaw, kTraceDecay, kTraceMaxHold, kTraceMinHold, kTraceAverage};
+
+// The mask bit of a trace selection (1 raw .. 5 min hold, 6 heat map), 0 for none.
+std::uint8_t maskBitOf(int selection)
+{
+    if (selection == 6) return RssiLayer::kMaskHeatMap;
+    if (selection >= 1 && selection <= 5) return static_cast<std::uint8_t>(1u << selection);
+    return 0;
+}
+
+// The mask bit of a trace kind (raw .. min hold).
+std::uint8_t maskBitOfKind(int kind) { return static_cast<std::uint8_t>(1u << (kind + 1)); }
+
+} // namespace
+
+void ensureWaterfallProgram()
+{
+    auto* cache = engine::GLProgramCache::getInstance();
+    if (cache->getGLProgram(kProgramName)) return;
+    auto* files = engine::FileUtils::getInstance();
+    const std::string vertex = files->getStringFromFile("shaders/WaterfallShader.vsh");
+    const std::string fragment = files->getStringFromFile("shaders/WaterfallShader.fsh");
+    if (vertex.empty() || fragment.empty()) return;
+    auto* program = new engine::GLProgram();
+    if (program->initWithByteArrays(vertex.c_str(), fragment.c_str())) {
+        program->bindAttribLocation(engine::GLProgram::ATTRIBUTE_NAME_POSITION, 0);
+        program->bindAttribLocation(engine::GLProgram::ATTRIBUTE_NAME_COLOR, 1);
+        program->bindAttribLocation(engine::GLProgram::ATTRIBUTE_NAME_TEX_COORD, 2);
+        if (program->link()) {
+            program->updateUniforms();
+            cache->addGLProgram(program, kProgramName);
+        }
+    }
+    program->release();
+}
+
+RssiLayer* RssiLayer::create() { return createWithModel(*DataModel::getInstance()); }
+
+RssiLayer* RssiLayer::createWithModel(DataModel& model)
+{
+    auto* layer = new RssiLayer(model);
+    if (layer->init()) {
+        layer->autorelease();
+        return layer;
+    }
+    layer->release();
+    return nullptr;
+}
+
+RssiLayer::~RssiLayer()
+{
+    unscheduleUpdate();
+    for (Sprite* marker : m_peakMarkers) marker->release();
+    for (engine::Ref* r : {static_cast<engine::Ref*>(m_heatColorSprite), static_cast<engine::Ref*>(m_heatShadeSprite),
+                           static_cast<engine::Ref*>(m_heatColorTexture), static_cast<engine::Ref*>(m_heatShadeTexture)}) {
+        if (r) r->release();
+    }
+}
+
+bool RssiLayer::init()
+{
+    if (!ClippedLayer::init()) return false;
+    ensureWaterfallProgram();
+
+    m_heatBufferSize = static_cast<std::size_t>(kTextureWidth) * kTextureHeight * 4;
+    m_heatColorPixels.assign(m_heatBufferSize, 0);
+    m_heatShadePixels.assign(m_heatBufferSize, 0);
+    const engine::Size textureSize(kTextureWidth, kTextureHeight);
+    m_heatColorTexture = new Texture2D();
+    m_heatShadeTexture = new Texture2D();
+    m_heatColorTexture->initWithData(m_heatColorPixels.data(), m_heatBufferSize, Texture2D::PixelFormat::RGBA8888,
+                                     kTextureWidth, kTextureHeight, textureSize);
+    m_heatShadeTexture->initWithData(m_heatShadePixels.data(), m_heatBufferSize, Texture2D::PixelFormat::RGBA8888,
+                                     kTextureWidth, kTextureHeight, textureSize);
+    m_heatColorTexture->setAliasTexParameters();
+    m_heatShadeTexture->setAntiAliasTexParameters();
+    // Nothing to show until a grid arrives.
+    for (Texture2D* t : {m_heatColorTexture, m_heatShadeTexture}) {
+        t->setMaxS(0.0f);
+        t->setMaxT(0.0f);
+    }
+
+    m_heatColorSprite = Sprite::createWithTexture(m_heatColorTexture);
+    m_heatShadeSprite = Sprite::createWithTexture(m_heatShadeTexture);
+    if (!m_heatColorSprite || !m_heatShadeSprite) return false;
+    const Vec2 centre(getContentSize().width * 0.5f, getContentSize().height * 0.5f);
+    for (Sprite* s : {m_heatColorSprite, m_heatShadeSprite}) {
+        s->retain();
+        s->setLocalZOrder(-1);
+        s->setPosition(centre);
+        addChild(s, -1);
+    }
+    if (auto* state = engine::GLProgramState::getOrCreateWithGLProgramName(kProgramName)) {
+        state->setUniformVec2("textureSize", Vec2(kTextureWidth, kTextureHeight));
+        state->setUniformTexture(kShadeSamplerLocation, m_heatShadeTexture);
+        m_heatShadeSprite->setGLProgramState(state);
+    }
+
+    m_traceNode = engine::DrawNode::create(engine::DrawNode::DEFAULT_LINE_WIDTH);
+    addChild(m_traceNode);
+    m_band24 = m_band5 = true;
+    m_lastDt = 0.0f;
+    scheduleUpdate();
+    return true;
+}
+
+void RssiLayer::setBands(bool band24, bool band5)
+{
+    m_band24 = band24;
+    m_band5 = band5;
+    m_forceRedraw = true;
+}
+
+void RssiLayer::update(float dt)
+{
+    placeHeatSprites();
+    bool changed = false;
+    {
+        ModelLock lock(m_model, kDataLock);
+        for (int band : {kBand24, kBand5}) {
+            if (!bandEnabled(band)) continue;
+            const BandStore& store = m_model.bandStore(band);
+            changed = changed || store.newSweep || store.grid.isNew;
+            processBand(band);
+            updateHeatTextures(band);
+        }
+    }
+    if (changed) engine::Director::markDirty();
+    m_lastDt = dt;
+}
+
+void RssiLayer::placeHeatSprites()
+{
+    placeHeatSprite(m_heatColorSprite);
+    placeHeatSprite(m_heatShadeSprite);
+    // The first-generation accessory's grid is too coarse for the smoothed shade.
+    if (m_model.deviceInfo.modelId == 2 || !m_heatShadeSprite->isVisible()) m_heatShadeSprite->setOpacity(0);
+
+    const bool wanted = (m_traceMask & kMaskHeatMap) != 0;
+    for (Sprite* s : {m_heatColorSprite, m_heatShadeSprite}) {
+        if (wanted && !s->getParent()) addChild(s, -1);
+        if (!wanted && s->getParent()) s->removeFromParentAndCleanup(true);
+    }
+}
+
+void RssiLayer::placeHeatSprite(Sprite* sprite)
+{
+    const Texture2D* texture = sprite->getTexture();
+    const float maxS = texture->getMaxS();
+    const float maxT = texture->getMaxT();
+    const auto w = static_cast<float>(texture->getPixelsWide());
+    const auto h = static_cast<float>(texture->getPixelsHigh());
+    const float spanS = (maxS - 1.0f / w) * sprite->getContentSize().width;
+    const float spanT = (maxT - 1.0f / h) * sprite->getContentSize().height;
+    // A grid of one column or one row has no span to stretch over the layer.
+    if (maxS == 0.0f || maxT == 0.0f || !(spanS > 0.0f) || !(spanT > 0.0f)) {
+        sprite->setOpacity(0);
+        return;
+    }
+    const engine::Size size = getContentSize();
+    sprite->setAnchorPoint(Vec2(maxS * 0.5f, 1.0f - 0.5f / h));
+    sprite->setPosition(Vec2(size.width * 0.5f, 0.0f));
+    sprite->setScaleX(size.width / spanS);
+    sprite->setScaleY(-(size.height / spanT));
+    sprite->setBlendFunc(engine::BlendFunc::ALPHA_NON_PREMULTIPLIED);
+    sprite->setOpacity(255);
+}
+
+void RssiLayer::processBand(int band)
+{
+    BandStore& store = m_model.bandStore(band);
+    TraceTiming timing;
+    timing.holdTime = m_model.spectrum.holdTime;
+    timing.decayRate = m_model.spectrum.decayRate;
+    timing.averageTime = m_model.spectrum.averageTime;
+    timing.refreshInterval = m_model.refreshInterval[band == kBand5 ? 1 : 0];
+    nolvo::processBand(store, timing);
+}
+
+void RssiLayer::updateHeatTextures(int band)
+{
+    HeatGrid& grid = m_model.bandStore(band).grid;
+    if (!grid.isNew) return;
+    grid.isNew = false;
+    const auto w = static_cast<std::size_t>(std::max(grid.width, 0));
+    const auto h = static_cast<std::size_t>(std::max(grid.height, 0));
+    if (w == 0 || h == 0) {
+        std::fill(m_heatColorPixels.begin(), m_heatColorPixels.end(), 0);
+        std::fill(m_heatShadePixels.begin(), m_heatShadePixels.end(), 0);
+        m_heatColorTexture->updateWithData(m_heatColorPixels.data(), 0, 0, kTextureWidth, kTextureHeight);
+        m_heatShadeTexture->updateWithData(m_heatShadePixels.data(), 0, 0, kTextureWidth, kTextureHeight);
+        for (Texture2D* t : {m_heatColorTexture, m_heatShadeTexture}) {
+            t->setMaxS(0.0f);
+            t->setMaxT(0.0f);
+        }
+        return;
+    }
+    if (w > static_cast<std::size_t>(kTextureWidth) || h > static_cast<std::size_t>(kTextureHeight) ||
+        w * h * 4 > m_heatBufferSize || grid.cells.size() < w * h) {
+        return; // too large for the texture: the previous image stays
+    }
+    const std::vector<Rgb> table = buildColorMap(DataModel::colorMapIndex(m_model.spectrum.heatMapColorMap),
+                                                 static_cast<int>(h));
+    buildHeatMapPixels(grid, table, m_heatColorPixels.data(), m_heatShadePixels.data());
+    m_heatColorTexture->updateWithData(m_heatColorPixels.data(), 0, 0, static_cast<int>(w), static_cast<int>(h));
+    m_heatShadeTexture->updateWithData(m_heatShadePixels.data(), 0, 0, static_cast<int>(w), static_cast<int>(h));
+    for (Texture2D* t : {m_heatColorTexture, m_heatShadeTexture}) {
+        t->setMaxS(static_cast<float>(w) / static_cast<float>(t->getPixelsWide()));
+        t->setMaxT(static_cast<float>(h) / static_cast<float>(t->getPixelsHigh()));
+    }
+}
+
+bool RssiLayer::rebuildMaskIfNeeded()
+{
+    const SpectrumSettings& s = m_model.spectrum;
+    const std::uint8_t style = m_model.common.displayStyle;
+    const bool same = std::equal(std::begin(m_cachedSelections), std::end(m_cachedSelections), std::begin(s.traceSelection)) &&
+                      style == m_cachedDisplayStyle;
+    if (!m_forceRedraw && same) return false;
+    auto mask = static_cast<std::uint8_t>(m_traceMask & 0xC0u);
+    for (int i = 0; i < 3; ++i) {
+        mask = static_cast<std::uint8_t>(mask | maskBitOf(DataModel::traceKindOf(s.traceSelection[i])));
+        m_cachedSelections[i] = s.traceSelection[i];
+    }
+    m_traceMask = mask;
+    m_cachedDisplayStyle = style;
+    m_forceRedraw = false;
+    return true;
+}
+
+void RssiLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*transform*/, std::uint32_t /*flags*/)
+{
+    ModelLock lock(m_model, kDataLock);
+    const bool rebuilt = rebuildMaskIfNeeded();
+    for (int band : {kBand24, kBand5}) {
+        if (bandEnabled(band)) drawBand(band, rebuilt);
+    }
+}
+
+void RssiLayer::drawBand(int band, bool maskRebuilt)
+{
+    BandStore& store = m_model.bandStore(band);
+    DerivedTraces& d = store.derived;
+    const int n = static_cast<int>(std::min<std::uint32_t>(d.binCount, static_cast<std::uint32_t>(store.maxBins)));
+    const engine::Size size = getContentSize();
+    const AmplitudeMapping map = AmplitudeMapping::of(store.amplitudeBottom, store.amplitudeTop, size.height);
+    if (d.changed || maskRebuilt) {
+        m_traceNode->clear();
+        int used = 0;
+        if (n >= 2) {
+            const float step = size.width / static_cast<float>(n - 1);
+            std::vector<Vec2> points(static_cast<std::size_t>(n));
+            for (int kind : kDrawOrder) {
+                if ((m_traceMask & maskBitOfKind(kind)) == 0) continue;
+                const float* trace = derivedTrace(d, kind);
+                for (int i = 0; i < n; ++i) points[static_cast<std::size_t>(i)] = Vec2(static_cast<float>(i) * step, map.y(trace[i]));
+                const std::uint8_t* rgb = m_model.spectrum.traceColors[kind];
+                const engine::Color4F colour(rgb[0] / 255.0f, rgb[1] / 255.0f, rgb[2] / 255.0f, 1.0f);
+                if (m_model.common.displayStyle == 1) {
+                    m_traceNode->drawPoints(points.data(), static_cast<unsigned>(n), 2.0f, colour);
+                } else {
+                    m_traceNode->drawPoly(points.data(), static_cast<unsigned>(n), false, colour);
+                }
+                used = placeMarkers(d.peaks[kind], kind, used, step, map);
+            }
+        }
+        d.changed = false;
+        while (m_peakMarkers.size() > static_cast<std::size_t>(used)) {
+            Sprite* surplus = m_peakMarkers.back();
+            m_peakMarkers.pop_back();
+            surplus->removeFromParentAndCleanup(true);
+            surplus->release();
+        }
+    }
+    if (n >= 2) computeCursorValues(band, n, map);
+}
+
+int RssiLayer::placeMarkers(const PeakList& peaks, int kind, int used, float step, const AmplitudeMapping& map)
+{
+    const SpectrumSettings& s = m_model.spectrum;
+    const int count = DataModel::peakCountOf(s.peakCounts[kind]);
+    const bool onTop = s.onTopPeakTrace >= 1 && s.onTopPeakTrace <= 5 && s.onTopPeakTrace - 1 == kind;
+    const std::uint8_t* rgb = s.traceColors[kind];
+    const float height = getContentSize().height;
+    for (int k = 0; k < count; ++k) {
+        const Peak& peak = peaks[static_cast<std::size_t>(k)];
+        if (peak.bin < 0) continue;
+        Sprite* marker = nullptr;
+        if (static_cast<std::size_t>(used) < m_peakMarkers.size()) {
+            marker = m_peakMarkers[static_cast<std::size_t>(used)];
+        } else {
+            marker = Sprite::create(kPeakIcon);
+            if (!marker) return used; // the image is missing: no markers rather than a crash
+            marker->setAnchorPoint(Vec2(0.5f, 0.0f));
+            marker->setScale(0.5f);
+            addChild(marker);
+            marker->retain();
+            m_peakMarkers.push_back(marker);
+        }
+        ++used;
+        marker->setColor(engine::Color3B(rgb[0], rgb[1], rgb[2]));
+        const float x = static_cast<float>(peak.bin) * step;
+        const float y = map.y(peak.value);
+        if (onTop || y + marker->getBoundingBox().size.height >= height) {
+            marker->setAnchorPoint(Vec2(0.5f, 1.0f));
+            marker->setPosition(Vec2(x, height));
+        } else {
+            marker->setAnchorPoint(Vec2(0.5f, 0.0f));
+            marker->setPosition(Vec2(x, y));
+        }
+    }
+    return used;
+}
+
+void RssiLayer::computeCursorValues(int band, int n, const AmplitudeMapping& map)
+{
+    const CursorSettings& c = m_model.cursors;
+    if (!c.shown || !c.verticalSelected) return;
+    const DerivedTraces& d = m_model.bandStore(band).derived;
+    for (int i = 0; i < 2; ++i) {
+        m_model.cursorResults.cursor[static_cast<std::size_t>(i)] =
+            cursorValues(d, n, c.verticalX[i], getContentSize().width, map);
+    }
+    m_model.cursorResults.binCount = static_cast<std::uint32_t>(n);
+}
+
+} // namespace nolvo
