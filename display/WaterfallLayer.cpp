@@ -48,6 +48,9 @@ bool WaterfallLayer::init()
     m_texture = new Texture2D();
     m_texture->initWithData(m_pixels.data(), bytes, Texture2D::PixelFormat::RGBA8888, kTextureSize, kTextureSize,
                             engine::Size(kTextureSize, kTextureSize));
+    // Each row is one sweep: nearest filtering keeps sweeps apart and keeps the transparent
+    // pixels (below the low threshold) from darkening their neighbours.
+    m_texture->setAliasTexParameters();
     m_texture->setMaxS(0.0f);
     m_texture->setMaxT(0.0f);
     m_imageSprite = Sprite::createWithTexture(m_texture);
