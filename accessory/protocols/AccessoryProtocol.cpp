@@ -1,10 +1,13 @@
 #include "accessory/protocols/AccessoryProtocol.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "accessory/protocols/BigEndian.h"
+#include "accessory/protocols/PowerCommandFields.h"
 
 namespace nolvo {
 
@@ -41,6 +44,65 @@ int AccessoryProtocol::checkFrameHeader(const std::uint8_t* bytes, int count, in
         return kDecodeWrongType;
     }
     return 0;
+}
+
+int AccessoryProtocol::checkIdentification(const std::uint8_t* bytes, int count, int length) const
+{
+    if (bytes == nullptr) {
+        return kDecodeNoBuffer;
+    }
+    if (count < length) {
+        return kDecodeTooShort;
+    }
+    if (bytes[0] != kSync) {
+        return kDecodeBadSync;
+    }
+    if (frameType(bytes[1]) != kFrameIdentification) {
+        return kDecodeWrongType;
+    }
+    if (bytes[2] != m_modelId) {
+        return kUnsupported;
+    }
+    return 0;
+}
+
+void AccessoryProtocol::beginInfo(AccessoryInfo& info, const std::uint8_t* bytes, const ModelConstants& c) const
+{
+    info.modelId = static_cast<std::uint8_t>(m_modelId);
+    info.hardware[0] = bytes[3];
+    info.hardware[1] = bytes[4];
+    std::memcpy(info.modeBytes, c.modeBytes, sizeof info.modeBytes);
+    info.raw24 = c.raw24;
+    info.raw5 = c.raw5;
+    info.powerSamples = c.powerSamples;
+    info.bins24 = c.bins24;
+    info.bins5 = c.bins5;
+    info.refreshInterval24 = c.refreshInterval24;
+    info.refreshInterval5 = c.refreshInterval5;
+    info.refreshIntervalPower = c.refreshIntervalPower;
+    info.accessPointDelay = c.accessPointDelay;
+    info.accessPointInterval = c.accessPointInterval;
+}
+
+void AccessoryProtocol::applyPowerMeterTables(AccessoryInfo& info, float extra, bool power, float powerScale,
+                                              float powerOffset)
+{
+    info.timePerDivision.assign(std::begin(kPowerTimePerDivision), std::end(kPowerTimePerDivision));
+    info.rollThreshold = 4;
+    info.rollReferenceIndex = 4;
+    info.extraTable = {extra};
+    if (power) {
+        sampleRange(powerScale, powerOffset, info.powerMin, info.powerMax);
+        if (info.powerMin < 0.0f && info.powerMax > 0.0f) {
+            info.powerMax = 0.0f;
+        }
+    }
+}
+
+void AccessoryProtocol::bandRange(const SpectrumCalibration& cal, float& minimum, float& maximum)
+{
+    sampleRange(cal.scale, cal.offset, minimum, maximum);
+    minimum = std::max(minimum, cal.floor);
 }
 
 int AccessoryProtocol::checkAck(const std::uint8_t* bytes, int count, int type, int length)

@@ -155,6 +155,26 @@ protected:
     // The common header checks of every decoder: -3 / -2 / -1 / -2 / -4 in that order, else 0.
     static int checkFrameHeader(const std::uint8_t* bytes, int count, int type);
 
+    // The checks of an identification frame before its payload is read: -3 no buffer, -2 shorter
+    // than `length`, -1 bad sync, -4 not an identification frame, -99 another model; else 0.
+    int checkIdentification(const std::uint8_t* bytes, int count, int length) const;
+
+    // What an identification frame does not carry: the fixed figures of a model.
+    struct ModelConstants {
+        std::uint8_t modeBytes[4];
+        std::uint32_t raw24, raw5, powerSamples, bins24, bins5;
+        float refreshInterval24, refreshInterval5, refreshIntervalPower;
+        float accessPointDelay, accessPointInterval;
+    };
+    // Starts the device information: model id, hardware bytes and the model's constants.
+    void beginInfo(AccessoryInfo& info, const std::uint8_t* bytes, const ModelConstants& constants) const;
+    // The power-meter tables of the single-band models (time per division, roll threshold and
+    // reference index 4 and 4, the one-entry amplitude table) and, with power mode, the power range
+    // with its maximum capped at 0 dBm when the range straddles it.
+    static void applyPowerMeterTables(AccessoryInfo& info, float extra, bool power, float powerScale, float powerOffset);
+    // The amplitude range of a band: the sample range, its minimum not below the floor.
+    static void bandRange(const SpectrumCalibration& cal, float& minimum, float& maximum);
+
     // Acknowledgement check: at least `length` bytes, sync, and the given type.
     static int checkAck(const std::uint8_t* bytes, int count, int type, int length);
 

@@ -22,6 +22,10 @@ constexpr float kFixedOffset = -100.0f;
 
 } // namespace
 
+const AccessoryProtocol::ModelConstants AccessoryProtocolNolvo::kConstants = {
+    {6, 2, 0, 1}, 100, 0, 240, 96, 0, 0.1f, 0.1f, 0.1f, 110.0f, 20.0f,
+};
+
 struct AccessoryProtocolNolvo::Calibration {
     std::uint8_t flags[4] = {0, 0, 0, 0}; // access points (always 0), spectrum, power, spectrum
     SpectrumCalibration spectrum{kFixedScale, kFixedOffset, kFixedOffset};
@@ -52,20 +56,8 @@ int AccessoryProtocolNolvo::powerSegments() const { return 6; }
 
 int AccessoryProtocolNolvo::decodeIdentification(const std::uint8_t* bytes, int count, AccessoryInfo* info)
 {
-    if (bytes == nullptr) {
-        return kDecodeNoBuffer;
-    }
-    if (count < kIdentificationLength) {
-        return kDecodeTooShort;
-    }
-    if (bytes[0] != kSync) {
-        return kDecodeBadSync;
-    }
-    if (frameType(bytes[1]) != kFrameIdentification) {
-        return kDecodeWrongType;
-    }
-    if (bytes[2] != kModelId) {
-        return kUnsupported;
+    if (const int error = checkIdentification(bytes, count, kIdentificationLength); error != 0) {
+        return error;
     }
     Calibration& cal = *m_calibration;
     const bool spectrum = bytes[8] != 0;
@@ -86,9 +78,7 @@ int AccessoryProtocolNolvo::decodeIdentification(const std::uint8_t* bytes, int 
     }
 
     AccessoryInfo out;
-    out.modelId = kModelId;
-    out.hardware[0] = bytes[3];
-    out.hardware[1] = bytes[4];
+    beginInfo(out, bytes, kConstants);
     const std::uint8_t version[4] = {bytes[6], bytes[7], bytes[11], bytes[11]};
     std::memcpy(out.version, version, sizeof version);
     out.has24Spectrum = spectrum;
@@ -103,32 +93,10 @@ int AccessoryProtocolNolvo::decodeIdentification(const std::uint8_t* bytes, int 
     }
     out.attenuatorCount = AccessoryInfo::kMaxAttenuatorSteps;
     out.auxiliaryWord = be::readU32(bytes + 60);
-    const std::uint8_t modeBytes[4] = {6, 2, 0, 1};
-    std::memcpy(out.modeBytes, modeBytes, sizeof modeBytes);
-    out.raw24 = 100;
-    out.raw5 = 0;
-    out.powerSamples = 240;
-    out.bins24 = 96;
-    out.bins5 = 0;
     out.levels24 = levelsAboveFloor(cal.spectrum);
     out.levels5 = 256;
-    out.refreshInterval24 = 0.1f;
-    out.refreshInterval5 = 0.1f;
-    out.refreshIntervalPower = 0.1f;
-    out.accessPointDelay = 110.0f;
-    out.accessPointInterval = 20.0f;
-    out.timePerDivision.assign(std::begin(kPowerTimePerDivision), std::end(kPowerTimePerDivision));
-    out.rollThreshold = 4;
-    out.rollReferenceIndex = 4;
-    out.extraTable = {cal.extra};
-    if (power) {
-        sampleRange(cal.powerScale, cal.powerOffset, out.powerMin, out.powerMax);
-        if (out.powerMin < 0.0f && out.powerMax > 0.0f) {
-            out.powerMax = 0.0f;
-        }
-    }
-    sampleRange(cal.spectrum.scale, cal.spectrum.offset, out.min24, out.max24);
-    out.min24 = std::max(out.min24, cal.spectrum.floor);
+    applyPowerMeterTables(out, cal.extra, power, cal.powerScale, cal.powerOffset);
+    bandRange(cal.spectrum, out.min24, out.max24);
     *info = std::move(out);
     return 0;
 }

@@ -45,6 +45,8 @@ public:
     bool reorderSegments(float* values, int total, const std::uint8_t* order, int segments) const override;
 
 private:
+    // Raw and displayed bins, refresh intervals, access-point timing and the mode bytes.
+    static const ModelConstants kConstants;
     struct Calibration;
     std::unique_ptr<Calibration> m_calibration;
 

@@ -28,6 +28,10 @@ constexpr int kSerialBytes = 17;
 
 } // namespace
 
+const AccessoryProtocol::ModelConstants AccessoryProtocolNolvo2::kConstants = {
+    {1, 1, 1, 0}, 256, 0, 1000, 245, 0, 0.2f, 0.2f, 0.1f, 110.0f, 20.0f,
+};
+
 struct AccessoryProtocolNolvo2::Calibration {
     std::uint8_t flags[4] = {1, 0, 0, 0}; // access points, spectrum, power, spectrum
     SpectrumCalibration spectrum;
@@ -70,20 +74,8 @@ int AccessoryProtocolNolvo2::powerSegments() const { return 1; }
 
 int AccessoryProtocolNolvo2::decodeIdentification(const std::uint8_t* bytes, int count, AccessoryInfo* info)
 {
-    if (bytes == nullptr) {
-        return kDecodeNoBuffer;
-    }
-    if (count < kIdentificationLength) {
-        return kDecodeTooShort;
-    }
-    if (bytes[0] != kSync) {
-        return kDecodeBadSync;
-    }
-    if (frameType(bytes[1]) != kFrameIdentification) {
-        return kDecodeWrongType;
-    }
-    if (bytes[2] != kModelId) {
-        return kUnsupported;
+    if (const int error = checkIdentification(bytes, count, kIdentificationLength); error != 0) {
+        return error;
     }
     Calibration& cal = *m_calibration;
     const bool spectrum = bytes[8] != 0;
@@ -101,9 +93,7 @@ int AccessoryProtocolNolvo2::decodeIdentification(const std::uint8_t* bytes, int
     }
 
     AccessoryInfo out;
-    out.modelId = kModelId;
-    out.hardware[0] = bytes[3];
-    out.hardware[1] = bytes[4];
+    beginInfo(out, bytes, kConstants);
     const std::uint8_t version[4] = {bytes[6], bytes[7], bytes[15], bytes[15]};
     std::memcpy(out.version, version, sizeof version);
     out.has24Spectrum = spectrum;
@@ -114,32 +104,10 @@ int AccessoryProtocolNolvo2::decodeIdentification(const std::uint8_t* bytes, int
     out.serial = hexText(bytes + kSerialAt, kSerialBytes);
     out.flag = 1;
     out.attenuatorCount = 0;
-    const std::uint8_t modeBytes[4] = {1, 1, 1, 0};
-    std::memcpy(out.modeBytes, modeBytes, sizeof modeBytes);
-    out.raw24 = 256;
-    out.raw5 = 0;
-    out.powerSamples = 1000;
-    out.bins24 = 245;
-    out.bins5 = 0;
     out.levels24 = levelsAboveFloor(cal.spectrum);
     out.levels5 = 256;
-    out.refreshInterval24 = 0.2f;
-    out.refreshInterval5 = 0.2f;
-    out.refreshIntervalPower = 0.1f;
-    out.accessPointDelay = 110.0f;
-    out.accessPointInterval = 20.0f;
-    out.timePerDivision.assign(std::begin(kPowerTimePerDivision), std::end(kPowerTimePerDivision));
-    out.rollThreshold = 4;
-    out.rollReferenceIndex = 4;
-    out.extraTable = {cal.extra};
-    if (power) {
-        sampleRange(cal.powerScale, cal.powerOffset, out.powerMin, out.powerMax);
-        if (out.powerMin < 0.0f && out.powerMax > 0.0f) {
-            out.powerMax = 0.0f;
-        }
-    }
-    sampleRange(cal.spectrum.scale, cal.spectrum.offset, out.min24, out.max24);
-    out.min24 = std::max(out.min24, cal.spectrum.floor);
+    applyPowerMeterTables(out, cal.extra, power, cal.powerScale, cal.powerOffset);
+    bandRange(cal.spectrum, out.min24, out.max24);
     *info = std::move(out);
     return 0;
 }

@@ -58,6 +58,10 @@ int accessPointFrameLength(const std::uint8_t* bytes, int count)
 
 } // namespace
 
+const AccessoryProtocol::ModelConstants AccessoryProtocolNolvo25::kConstants = {
+    {1, 1, 1, 0}, 256, 512, 0, 245, 512, 0.25f, 1.25f, 0.1f, 0.0f, 4.0f,
+};
+
 struct AccessoryProtocolNolvo25::Calibration {
     std::uint8_t flags[5] = {1, 0, 0, 0, 0}; // access points, spectrum, power, 2.4 GHz band, 5 GHz band
     SpectrumCalibration spectrum24;
@@ -98,20 +102,8 @@ int AccessoryProtocolNolvo25::powerSegments() const { return 1; }
 
 int AccessoryProtocolNolvo25::decodeIdentification(const std::uint8_t* bytes, int count, AccessoryInfo* info)
 {
-    if (bytes == nullptr) {
-        return kDecodeNoBuffer;
-    }
-    if (count < kIdentificationLength) {
-        return kDecodeTooShort;
-    }
-    if (bytes[0] != kSync) {
-        return kDecodeBadSync;
-    }
-    if (frameType(bytes[1]) != kFrameIdentification) {
-        return kDecodeWrongType;
-    }
-    if (bytes[2] != kModelId) {
-        return kUnsupported;
+    if (const int error = checkIdentification(bytes, count, kIdentificationLength); error != 0) {
+        return error;
     }
     Calibration& cal = *m_calibration;
     const bool accessPoints = bytes[8] != 0;
@@ -130,9 +122,7 @@ int AccessoryProtocolNolvo25::decodeIdentification(const std::uint8_t* bytes, in
     }
 
     AccessoryInfo out;
-    out.modelId = kModelId;
-    out.hardware[0] = bytes[3];
-    out.hardware[1] = bytes[4];
+    beginInfo(out, bytes, kConstants);
     out.has24Spectrum = spectrum && band24;
     out.has5Spectrum = spectrum && band5;
     out.has24AccessPoints = accessPoints && band24;
@@ -143,26 +133,13 @@ int AccessoryProtocolNolvo25::decodeIdentification(const std::uint8_t* bytes, in
     out.concurrentScan = false;
     out.serial = hexText(bytes + kSerialAt, kSerialBytes);
     out.flag = 1;
-    const std::uint8_t modeBytes[4] = {1, 1, 1, 0};
-    std::memcpy(out.modeBytes, modeBytes, sizeof modeBytes);
-    out.raw24 = 256;
-    out.raw5 = 512;
-    out.powerSamples = 0;
-    out.bins24 = 245;
-    out.bins5 = 512;
     out.levels24 = levelsAboveFloor(cal.spectrum24);
     out.levels5 = static_cast<std::uint32_t>(levelsAboveFloor(cal.spectrum5));
-    out.refreshInterval24 = 0.25f;
-    out.refreshInterval5 = 1.25f;
-    out.refreshIntervalPower = 0.1f;
-    out.accessPointDelay = 0.0f;
-    out.accessPointInterval = 4.0f;
+    // No power meter: no time-per-division table, no roll mode (-1, -1), no amplitude table.
     out.rollThreshold = -1;
     out.rollReferenceIndex = -1;
-    sampleRange(cal.spectrum24.scale, cal.spectrum24.offset, out.min24, out.max24);
-    out.min24 = std::max(out.min24, cal.spectrum24.floor);
-    sampleRange(cal.spectrum5.scale, cal.spectrum5.offset, out.min5, out.max5);
-    out.min5 = std::max(out.min5, cal.spectrum5.floor);
+    bandRange(cal.spectrum24, out.min24, out.max24);
+    bandRange(cal.spectrum5, out.min5, out.max5);
     *info = std::move(out);
     return 0;
 }
