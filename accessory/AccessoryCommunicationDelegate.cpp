@@ -529,14 +529,21 @@ void AccessoryCommunicationDelegate::runPlaybackPass(std::uint64_t now)
         m_linkState = kStopped;
         break;
     case kStopped:
-        if (m_restartPending.load()) {
-            m_linkState = m_resendSettings.exchange(false) ? kSendSettings : kStartStreaming;
-            m_restartPending = false;
-        }
+        resumeIfRestartPending();
         break;
     default:
         m_linkState = kIdentify;
         break;
+    }
+}
+
+// Leaves the stopped state when a restart was asked for: with new settings first, or straight
+// back to streaming.
+void AccessoryCommunicationDelegate::resumeIfRestartPending()
+{
+    if (m_restartPending.load()) {
+        m_linkState = m_resendSettings.exchange(false) ? kSendSettings : kStartStreaming;
+        m_restartPending = false;
     }
 }
 
@@ -679,10 +686,7 @@ void AccessoryCommunicationDelegate::stepStateMachine(std::uint64_t now)
         break;
     }
     case kStopped:
-        if (m_restartPending.load()) {
-            m_linkState = m_resendSettings.exchange(false) ? kSendSettings : kStartStreaming;
-            m_restartPending = false;
-        }
+        resumeIfRestartPending();
         break;
     default:
         m_linkState = kIdentify;
