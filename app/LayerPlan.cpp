@@ -1,5 +1,10 @@
 #include "app/LayerPlan.h"
 
+#include "display/GridLayer.h"
+#include "display/RssiLayer.h"
+#include "display/WaterfallLayer.h"
+#include "model/DataModel.h"
+
 namespace nolvo {
 
 LayerPlan planLayers(const DisplayMode& mode)
@@ -28,11 +33,48 @@ LayerPlan planLayers(const DisplayMode& mode)
     return plan;
 }
 
-engine::Node* createLayer(LayerSlot /*slot*/, const PlotGeometry& /*geometry*/, const OverlaySetup& /*overlay*/)
+namespace {
+
+template <typename L>
+L* placed(L* layer, const engine::Rect& rect)
 {
-    // The grid, trace, waterfall, access-point, power, cursor, channel-guide and overlay layers
-    // are added here as they are built; until then every slot stays empty.
-    return nullptr;
+    if (!layer) return nullptr;
+    layer->setContentSize(rect.size);
+    layer->setPosition(rect.origin);
+    return layer;
+}
+
+// A band-specific layer, told which band it serves.
+template <typename L>
+L* forBand(L* layer, const engine::Rect& rect, bool band5)
+{
+    if (!placed(layer, rect)) return nullptr;
+    layer->setBands(!band5, band5);
+    return layer;
+}
+
+} // namespace
+
+engine::Node* createLayer(LayerSlot slot, const PlotGeometry& geometry, const OverlaySetup& /*overlay*/)
+{
+    switch (slot) {
+    case LayerSlot::Grid: {
+        GridLayer* grid = placed(GridLayer::create(), geometry.plot);
+        if (grid) {
+            grid->applyMask(DataModel::getInstance()->graticuleMask);
+            grid->rebuild(); // drawn at once for the new rectangle
+        }
+        return grid;
+    }
+    case LayerSlot::Rssi24: return forBand(RssiLayer::create(), geometry.inner, false);
+    case LayerSlot::Rssi5: return forBand(RssiLayer::create(), geometry.inner, true);
+    case LayerSlot::Waterfall24: return forBand(WaterfallLayer::create(), geometry.inner, false);
+    case LayerSlot::Waterfall5: return forBand(WaterfallLayer::create(), geometry.inner, true);
+    default:
+        // The access-point, power, cursor, channel-guide, threshold and overlay layers are added
+        // here as they are built; until then their slots stay empty.
+        return nullptr;
+    }
 }
 
 } // namespace nolvo

@@ -4,6 +4,7 @@
 
 #include "app/KeyboardShortcuts.h"
 #include "app/StatusTexts.h"
+#include "display/GridLayer.h"
 #include "engine/actions/ActionInterval.h"
 #include "engine/app/Director.h"
 #include "engine/app/GLView.h"
@@ -245,6 +246,7 @@ void MainScene::update(float dt)
         m_rebuildRequested = false;
         m_builtMode = mode;
     }
+    updateGraticule();
     updateStatusTexts();
     layoutStatusLabels();
     ageAccessPoints(dt);
@@ -277,6 +279,14 @@ void MainScene::checkBandSupport()
     ++m_fallbackAlerts;
     AlertViewLayer::showSimple("5.4 Ghz is not supported!!",
                                "This accessory does not support 5GHz. Switching to 2.4Ghz view.", "OK");
+}
+
+void MainScene::updateGraticule()
+{
+    // Each grid redraws at once when one of its five switches changed.
+    for (LayerSlot slot : {LayerSlot::Grid, LayerSlot::Grid2}) {
+        if (auto* grid = dynamic_cast<GridLayer*>(m_slots[static_cast<int>(slot)])) grid->applyMask(m_model.graticuleMask);
+    }
 }
 
 void MainScene::updateStatusTexts()

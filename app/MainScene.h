@@ -83,6 +83,7 @@ private:
     void createStatusLabels(float barHeight);
     void updateMenuBar();
     void checkBandSupport();
+    void updateGraticule();
     void updateStatusTexts();
     void layoutStatusLabels();
     void ageAccessPoints(float dt);

@@ -7,6 +7,9 @@
 
 #include "SceneTestFixture.h"
 #include "app/MainScene.h"
+#include "display/GridLayer.h"
+#include "display/RssiLayer.h"
+#include "display/WaterfallLayer.h"
 #include "engine/app/Director.h"
 #include "engine/scene/Layer.h"
 #include "engine/text/Label.h"
@@ -94,6 +97,53 @@ TEST_F(MainSceneTest, FirstFrameRebuildsEvenWithTheDefaultModeAndModeChangesRebu
     EXPECT_EQ(scene->plotGeometry().plot.origin.y, b);
     EXPECT_EQ(scene->plotGeometry().plot.size.height, 640.0f - b);
     EXPECT_EQ(scene->plotGeometry().inner.size.width, 958.0f);
+}
+
+TEST_F(MainSceneTest, SlotsHoldTheLayersOfTheMode)
+{
+    start();
+    EXPECT_NE(dynamic_cast<GridLayer*>(scene->getLayer(LayerSlot::Grid)), nullptr);
+    EXPECT_NE(dynamic_cast<RssiLayer*>(scene->getLayer(LayerSlot::Rssi24)), nullptr);
+    EXPECT_EQ(scene->getLayer(LayerSlot::Rssi5), nullptr);
+    EXPECT_EQ(scene->getLayer(LayerSlot::Grid)->getPosition().y, scene->plotGeometry().plot.origin.y);
+    EXPECT_EQ(scene->getLayer(LayerSlot::Rssi24)->getContentSize().width, scene->plotGeometry().inner.size.width);
+    model->spectrum.displayMode = 1;
+    frames(1);
+    EXPECT_EQ(scene->getLayer(LayerSlot::Rssi24), nullptr) << "the old set is removed";
+    EXPECT_NE(dynamic_cast<WaterfallLayer*>(scene->getLayer(LayerSlot::Waterfall24)), nullptr);
+    identify(true);
+    model->spectrum.band = 1;
+    frames(1);
+    EXPECT_EQ(scene->getLayer(LayerSlot::Waterfall24), nullptr);
+    EXPECT_NE(scene->getLayer(LayerSlot::Waterfall5), nullptr);
+    model->common.spectrumModeActive = 0;
+    frames(1);
+    EXPECT_EQ(scene->getLayer(LayerSlot::Waterfall5), nullptr);
+    EXPECT_NE(scene->getLayer(LayerSlot::Grid), nullptr);
+}
+
+TEST_F(MainSceneTest, GraticuleSwitchesRedrawTheGridAtOnce)
+{
+    start();
+    const Rect plot = scene->plotGeometry().plot;
+    const int y = static_cast<int>(plot.origin.y + plot.size.height * 0.3f);
+    auto inkedPixels = [&] {
+        readPixels();
+        int n = 0;
+        const std::uint32_t background = pixel(static_cast<int>(plot.origin.x + 3), y + 1);
+        for (int x = static_cast<int>(plot.origin.x) + 10; x < static_cast<int>(plot.origin.x + plot.size.width) - 10; ++x) {
+            n += pixel(x, y) != background;
+        }
+        return n;
+    };
+    const int full = inkedPixels();
+    model->graticuleMask = 0; // outline only
+    frames(1);
+    const int bare = inkedPixels();
+    EXPECT_LT(bare, full);
+    model->graticuleMask = kGraticuleAll;
+    frames(1);
+    EXPECT_EQ(inkedPixels(), full);
 }
 
 TEST_F(MainSceneTest, FiveGigahertzFallbackAlertsOnce)
