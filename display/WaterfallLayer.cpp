@@ -66,6 +66,7 @@ void WaterfallLayer::setBands(bool band24, bool band5)
 {
     m_band24 = band24;
     m_band5 = band5;
+    ModelLock lock(m_model, kDataLock);
     m_model.bandStore(kBand24).waterfallRow = true; // redraw for the band now shown
     m_model.bandStore(kBand5).waterfallRow = true;
 }
@@ -115,7 +116,7 @@ void WaterfallLayer::rebuildImage(int band)
     const std::vector<Rgb> table = buildWaterfallColorTable(DataModel::colorMapIndex(s.waterfallColorMap));
     const ThresholdScale scale = ThresholdScale::of(s.waterfallLowThreshold, s.waterfallHighThreshold);
     const std::uint32_t displayed = band == kBand5 ? m_model.deviceInfo.bins5 : m_model.deviceInfo.bins24;
-    const int n = store.binCount < 0 ? store.maxBins : store.usableBinCount();
+    const int n = store.usableBinCount();
     const WaterfallImageSize size =
         buildWaterfallPixels(store.history, n, displayed == 0 ? static_cast<std::uint32_t>(store.maxBins) : displayed,
                              table, scale, m_pixels.data(), m_pixels.size());

@@ -209,3 +209,48 @@ TEST_F(DisplayPixelTest, GraticuleWithEverySwitchOffLeavesOnlyTheOutline)
 
 } // namespace
 } // namespace nolvo
+
+namespace nolvo {
+namespace {
+
+TEST_F(DisplayPixelTest, WaterfallCursorPeaksAlongTheNewestRowAndABinColumn)
+{
+    model.spectrum.waterfallLowThreshold = -90.0f;
+    model.spectrum.waterfallHighThreshold = -40.0f;
+    model.spectrum.waterfallTimeScale = 0;
+    model.spectrum.peaksHorizontal = 2;
+    model.spectrum.peaksVertical = 1;
+    model.cursors.shown = 1;
+    model.cursors.horizontalY[0] = 200.0f; // the top edge: the newest row
+    model.cursors.horizontalY[1] = -50.0f; // outside: no row
+    model.cursors.verticalX[0] = 0.0f;     // bin 0
+    model.cursors.verticalX[1] = 1000.0f;  // beyond the bins
+    BandStore& band = model.band24;
+    std::vector<float> older(256, -100.0f);
+    older[0] = -50.0f;
+    std::vector<float> newest(256, -100.0f);
+    newest[64] = -45.0f;
+    newest[128] = -60.0f;
+    pushSweep(band, older);
+    pushSweep(band, newest);
+    WaterfallLayer* layer = place(WaterfallLayer::createWithModel(model));
+    layer->setBands(true, false);
+    layer->update(0.0f);
+
+    const auto& lists = model.cursorResults.waterfallPeaks;
+    EXPECT_EQ(lists[0][0].bin, 64);
+    EXPECT_EQ(lists[0][1].bin, 128);
+    EXPECT_EQ(lists[0][2].bin, -1); // the rest is below the low threshold
+    EXPECT_EQ(lists[1][0].bin, 1);  // bin 0 peaks one row back from the newest
+    EXPECT_EQ(lists[1][0].value, -50.0f);
+    EXPECT_EQ(lists[2][0].bin, -1);
+    EXPECT_EQ(lists[3][0].bin, -1);
+    ASSERT_EQ(layer->markerPoolSize(), 3u);
+    EXPECT_FLOAT_EQ(layer->marker(0)->getPositionX(), 64.5f * 400.0f / 256.0f);
+    EXPECT_FLOAT_EQ(layer->marker(0)->getPositionY(), 200.0f);
+    EXPECT_FLOAT_EQ(layer->marker(2)->getPositionX(), 0.0f);
+    EXPECT_FLOAT_EQ(layer->marker(2)->getPositionY(), 200.0f + 200.0f / (1.0f - 500.0f));
+}
+
+} // namespace
+} // namespace nolvo
