@@ -121,5 +121,22 @@ TEST_F(CursorsTest, ActiveCursorIsSolidTheOtherDashed)
     EXPECT_EQ(layer->drawNode()->getLineVertexCount(), 2u + 80u + 2u + 100u);
 }
 
+TEST_F(CursorsTest, TraceTicksOnlyForTraceSelectionsAndNotInTheWaterfall)
+{
+    model.spectrum.traceSelection[0] = 1; // raw: a tick at each cursor
+    model.spectrum.traceSelection[1] = 6; // heat map: none
+    model.spectrum.traceSelection[2] = 4; // max hold: a tick at each cursor
+    model.common.spectrumModeActive = 1;
+    model.spectrum.displayMode = 0;
+    render();
+    EXPECT_EQ(layer->drawNode()->getLineVertexCount(), 82u + 2u * 2u * 2u);
+    model.spectrum.displayMode = 1; // waterfall: both cursor kinds, no ticks
+    render();
+    EXPECT_EQ(layer->drawNode()->getLineVertexCount(), 82u + 102u);
+    model.cursors.shown = 0;
+    render();
+    EXPECT_EQ(layer->drawNode()->getLineVertexCount(), 0u);
+}
+
 } // namespace
 } // namespace nolvo

@@ -94,6 +94,31 @@ TEST_F(DisplayPixelTest, RawTraceLandsOnTheRowsItsDbmValuesMapTo)
     EXPECT_FALSE(model.band24.derived.changed);
 }
 
+TEST_F(DisplayPixelTest, CursorValuesAreWrittenForTheMainScene)
+{
+    BandStore& band = model.band24;
+    band.amplitudeBottom = -100.0f;
+    band.amplitudeTop = 0.0f;
+    std::vector<float> sweep(256);
+    for (int i = 0; i < 256; ++i) sweep[static_cast<std::size_t>(i)] = -100.0f + 0.25f * static_cast<float>(i);
+    pushSweep(band, sweep);
+    model.cursors.shown = 1;
+    model.cursors.verticalSelected = 1;
+    model.cursors.verticalX[0] = 200.0f; // p = 255 / 400 x 200 = 127.5
+    model.cursors.verticalX[1] = 400.0f; // the last bin
+    RssiLayer* layer = place(RssiLayer::createWithModel(model));
+    layer->setBands(true, false);
+    layer->update(0.0f);
+    render();
+    const CursorResults& r = model.cursorResults;
+    EXPECT_EQ(r.binCount, 256u);
+    EXPECT_EQ(r.cursor[0].bin, 127);
+    EXPECT_FLOAT_EQ(r.cursor[0].values[kTraceRaw], -100.0f + 0.25f * 127.5f);
+    EXPECT_FLOAT_EQ(r.cursor[0].screenY[kTraceRaw], (0.25f * 127.5f) * 2.0f);
+    EXPECT_EQ(r.cursor[1].bin, 255);
+    EXPECT_FLOAT_EQ(r.cursor[1].values[kTraceMaxHold], -100.0f + 0.25f * 255.0f);
+}
+
 TEST_F(DisplayPixelTest, PeakMarkersArePooledAndPinnedAtTheTopEdge)
 {
     BandStore& band = model.band24;
