@@ -221,7 +221,6 @@ void WaterfallThresholdAndTouchLayer::drawLabelsAndScale(float yLow, float yHigh
     for (const Item& item : items) {
         item.label->setString(thresholdText(item.value, m_model.common.powerUnits));
         item.label->setVisible(true);
-        item.label->setTextColor(engine::Color4B(255, 255, 255, alpha));
         item.label->setOpacity(alpha);
         const float boxBottom = std::clamp(item.y - m_labelBoxHeight * 0.5f, 0.0f, std::max(0.0f, size.height - m_labelBoxHeight));
         const Vec2 a(boxRight - m_labelBoxWidth, boxBottom);
