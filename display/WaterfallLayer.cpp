@@ -79,13 +79,15 @@ void WaterfallLayer::update(float dt)
     for (int band : {kBand24, kBand5}) {
         if (bandEnabled(band)) rebuildImage(band);
     }
+    std::size_t used = 0;
     if (m_model.cursors.shown) {
         for (int band : {kBand24, kBand5}) {
-            if (bandEnabled(band)) updateCursorPeaks(band);
+            if (bandEnabled(band)) used = updateCursorPeaks(band, used);
         }
-    } else {
-        for (Sprite* m : m_peakMarkers) m->setVisible(false);
     }
+    // Markers not used this frame are hidden; each one is touched once so that an unchanged
+    // frame costs no redraw.
+    for (std::size_t i = used; i < m_peakMarkers.size(); ++i) m_peakMarkers[i]->setVisible(false);
 }
 
 void WaterfallLayer::placeImage()
@@ -143,7 +145,7 @@ Sprite* WaterfallLayer::markerAt(std::size_t index)
     return m_peakMarkers[index];
 }
 
-void WaterfallLayer::updateCursorPeaks(int band)
+std::size_t WaterfallLayer::updateCursorPeaks(int band, std::size_t used)
 {
     const BandStore& store = m_model.bandStore(band);
     const SpectrumSettings& s = m_model.spectrum;
@@ -158,10 +160,8 @@ void WaterfallLayer::updateCursorPeaks(int band)
     const ThresholdScale scale = ThresholdScale::of(s.waterfallLowThreshold, s.waterfallHighThreshold);
     auto& lists = m_model.cursorResults.waterfallPeaks;
     for (PeakList& list : lists) list.fill(Peak{});
-    for (Sprite* m : m_peakMarkers) m->setVisible(false);
-    if (layer.width <= 0.0f || layer.height <= 0.0f) return;
+    if (layer.width <= 0.0f || layer.height <= 0.0f) return used;
 
-    std::size_t used = 0;
     for (int p = 0; p < 4; ++p) {
         const int cursor = p / 2;
         PeakList& list = lists[static_cast<std::size_t>(p)];
@@ -183,7 +183,7 @@ void WaterfallLayer::updateCursorPeaks(int band)
             const Peak& peak = list[static_cast<std::size_t>(k)];
             if (peak.bin < 0) continue;
             Sprite* marker = markerAt(used);
-            if (!marker) return;
+            if (!marker) return used;
             ++used;
             const Rgb& rgb = table[static_cast<std::size_t>(scale.entry(peak.value))];
             marker->setColor(engine::Color3B(rgb.r, rgb.g, rgb.b));
@@ -199,6 +199,7 @@ void WaterfallLayer::updateCursorPeaks(int band)
             }
         }
     }
+    return used;
 }
 
 void WaterfallLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*transform*/, std::uint32_t /*flags*/)

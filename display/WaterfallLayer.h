@@ -43,7 +43,8 @@ private:
 
     void placeImage();
     void rebuildImage(int band);
-    void updateCursorPeaks(int band);
+    // Places the band's cursor-peak markers from pool index `used` on; returns the new count.
+    std::size_t updateCursorPeaks(int band, std::size_t used);
     engine::Sprite* markerAt(std::size_t index);
     bool bandEnabled(int band) const { return band == 0 ? m_band24 : m_band5; }
 

@@ -147,6 +147,19 @@ float WaterfallThresholdAndTouchLayer::thresholdY(float value, float bottom, flo
     return (value - bottom) * height / span;
 }
 
+namespace {
+// Texture rectangles are only set when they change: setting one always costs a redraw.
+void setRectIfChanged(Sprite* sprite, const engine::Rect& rect)
+{
+    const engine::Rect& current = sprite->getTextureRect();
+    if (current.origin == rect.origin && current.size.width == rect.size.width &&
+        current.size.height == rect.size.height) {
+        return;
+    }
+    sprite->setTextureRect(rect);
+}
+} // namespace
+
 void WaterfallThresholdAndTouchLayer::placeHandle(Sprite* handle, float y)
 {
     const engine::Size image = handle->getTexture() ? handle->getTexture()->getContentSize() : handle->getContentSize();
@@ -154,15 +167,15 @@ void WaterfallThresholdAndTouchLayer::placeHandle(Sprite* handle, float y)
     handle->setPositionX(getContentSize().width);
     if (y < 0.0f) {
         // Below the window: only the upper half shows, resting on the bottom edge.
-        handle->setTextureRect(engine::Rect(0, 0, image.width, image.height * 0.5f));
+        setRectIfChanged(handle, engine::Rect(0, 0, image.width, image.height * 0.5f));
         handle->setAnchorPoint(Vec2(0.5f, 0.0f));
         handle->setPositionY(0.0f);
     } else if (y > h) {
-        handle->setTextureRect(engine::Rect(0, image.height * 0.5f, image.width, image.height * 0.5f));
+        setRectIfChanged(handle, engine::Rect(0, image.height * 0.5f, image.width, image.height * 0.5f));
         handle->setAnchorPoint(Vec2(0.5f, 1.0f));
         handle->setPositionY(h);
     } else {
-        handle->setTextureRect(engine::Rect(0, 0, image.width, image.height));
+        setRectIfChanged(handle, engine::Rect(0, 0, image.width, image.height));
         handle->setAnchorPoint(Vec2(0.5f, 0.5f));
         handle->setPositionY(y);
     }
