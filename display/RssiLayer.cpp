@@ -163,10 +163,10 @@ void RssiLayer::update(float dt)
 
 void RssiLayer::placeHeatSprites()
 {
-    placeHeatSprite(m_heatColorSprite);
-    placeHeatSprite(m_heatShadeSprite);
+    placeHeatSprite(m_heatColorSprite, 255);
     // The first-generation accessory's grid is too coarse for the smoothed shade.
-    if (m_model.deviceInfo.modelId == 2 || !m_heatShadeSprite->isVisible()) m_heatShadeSprite->setOpacity(0);
+    const bool shade = m_model.deviceInfo.modelId != 2 && m_heatShadeSprite->isVisible();
+    placeHeatSprite(m_heatShadeSprite, shade ? 255 : 0);
 
     const bool wanted = (m_traceMask & kMaskHeatMap) != 0;
     for (Sprite* s : {m_heatColorSprite, m_heatShadeSprite}) {
@@ -175,7 +175,7 @@ void RssiLayer::placeHeatSprites()
     }
 }
 
-void RssiLayer::placeHeatSprite(Sprite* sprite)
+void RssiLayer::placeHeatSprite(Sprite* sprite, std::uint8_t opacity)
 {
     const Texture2D* texture = sprite->getTexture();
     const float maxS = texture->getMaxS();
@@ -195,7 +195,7 @@ void RssiLayer::placeHeatSprite(Sprite* sprite)
     sprite->setScaleX(size.width / spanS);
     sprite->setScaleY(-(size.height / spanT));
     sprite->setBlendFunc(engine::BlendFunc::ALPHA_NON_PREMULTIPLIED);
-    sprite->setOpacity(255);
+    sprite->setOpacity(opacity);
 }
 
 void RssiLayer::processBand(int band)

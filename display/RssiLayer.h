@@ -58,7 +58,8 @@ private:
 
     void buildProgram();
     void placeHeatSprites();
-    void placeHeatSprite(engine::Sprite* sprite);
+    // Places one heat-map sprite and gives it `opacity` (0 while its texture is empty).
+    void placeHeatSprite(engine::Sprite* sprite, std::uint8_t opacity);
     void processBand(int band);
     void updateHeatTextures(int band);
     bool rebuildMaskIfNeeded();
