@@ -161,7 +161,12 @@ TEST_F(DisplayPixelTest, ZeroSizedHeatGridHidesBothSprites)
     layer->update(0.0f);
     layer->update(0.0f);
     EXPECT_EQ(layer->heatColorSprite()->getOpacity(), 255);
+    EXPECT_EQ(layer->heatShadeSprite()->getOpacity(), 255);
     EXPECT_NE(layer->heatColorSprite()->getParent(), nullptr);
+    model.deviceInfo.modelId = 2; // first generation: no shade
+    layer->update(0.0f);
+    EXPECT_EQ(layer->heatColorSprite()->getOpacity(), 255);
+    EXPECT_EQ(layer->heatShadeSprite()->getOpacity(), 0);
 
     band.grid.width = 0;
     band.grid.height = 0;
