@@ -529,7 +529,7 @@ void AccessoryCommunicationDelegate::runPlaybackPass(std::uint64_t now)
         m_linkState = kStopped;
         break;
     case kStopped:
-        resumeIfRestartPending();
+        leaveStoppedState();
         break;
     default:
         m_linkState = kIdentify;
@@ -537,13 +537,20 @@ void AccessoryCommunicationDelegate::runPlaybackPass(std::uint64_t now)
     }
 }
 
-// Leaves the stopped state when a restart was asked for: with new settings first, or straight
-// back to streaming.
-void AccessoryCommunicationDelegate::resumeIfRestartPending()
+// Leaves the stopped state when a restart was asked for (with new settings first, or straight
+// back to streaming), or when the user runs again: a stop only follows a paused or completed single
+// run state, so a run state of running or single-armed in the stopped state means "start again" -
+// without this a second single sweep, or resuming after one, would never get data.
+void AccessoryCommunicationDelegate::leaveStoppedState()
 {
     if (m_restartPending.load()) {
         m_linkState = m_resendSettings.exchange(false) ? kSendSettings : kStartStreaming;
         m_restartPending = false;
+        return;
+    }
+    const int run = m_model.runState.load();
+    if (run == kRunning || run == kSingleArmed) {
+        m_linkState = kStartStreaming;
     }
 }
 
@@ -686,7 +693,7 @@ void AccessoryCommunicationDelegate::stepStateMachine(std::uint64_t now)
         break;
     }
     case kStopped:
-        resumeIfRestartPending();
+        leaveStoppedState();
         break;
     default:
         m_linkState = kIdentify;

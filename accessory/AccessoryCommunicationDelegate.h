@@ -134,7 +134,7 @@ private:
     void mergeAccessPoints(std::unique_ptr<AccessPointBatch> list);
     void resetConnection(AccessoryCommunication* link, TamrelAccessoryDevice* device);
 
-    void resumeIfRestartPending();
+    void leaveStoppedState();
     void accessPointScanTiming(std::uint64_t now);
     void runPlaybackPass(std::uint64_t now);
     void stepStateMachine(std::uint64_t now);

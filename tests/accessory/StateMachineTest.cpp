@@ -100,6 +100,7 @@ TEST(StateMachine, StopAndRestart)
     ASSERT_EQ(rig.delegate.linkState(), D::kStreaming);
     rig.link.clearQueue();
 
+    rig.model.runState = kStopped; // paused, as the run-state button does before a stop
     rig.delegate.requestStop();
     EXPECT_EQ(rig.delegate.linkState(), D::kStop);
     rig.passes(1);
@@ -133,6 +134,42 @@ TEST(StateMachine, StopAndRestart)
     // A stop acknowledgement outside a stop is ignored.
     rig.feed(testing::stopAck());
     EXPECT_EQ(rig.delegate.linkState(), D::kStreaming);
+}
+
+// After a completed single sweep the accessory is stopped; arming another single sweep, or
+// running again, must start it streaming again.
+TEST(StateMachine, RunningAgainAfterASingleSweepRestartsStreaming)
+{
+    ParserRig rig(SimulatedModel::kNolvo2);
+    rig.bringUp();
+    rig.passes(1);
+    ASSERT_EQ(rig.delegate.linkState(), D::kStreaming);
+    rig.model.runState = kSingleArmed;
+    rig.feed(testing::wideSpectrum(0, 10));
+    EXPECT_EQ(rig.model.runState.load(), kSingleDone);
+    EXPECT_EQ(rig.sweeps(kBand24), 1u);
+    rig.passes(1);
+    rig.feed(testing::stopAck());
+    rig.passes(2);
+    EXPECT_EQ(rig.delegate.linkState(), D::kStopped); // single done: stays stopped
+    rig.link.clearQueue();
+
+    for (const int again : {kSingleArmed, kRunning}) {
+        rig.model.runState = again;
+        rig.passes(2);
+        EXPECT_EQ(rig.delegate.linkState(), D::kStreaming) << again;
+        EXPECT_EQ(rig.queuedWithCode(5), 1) << again; // the start command goes out again
+        rig.link.clearQueue();
+        rig.feed(testing::wideSpectrum(0, 20));
+        if (again == kSingleArmed) {
+            EXPECT_EQ(rig.model.runState.load(), kSingleDone);
+            rig.passes(1);
+            rig.feed(testing::stopAck());
+            rig.passes(1);
+            EXPECT_EQ(rig.delegate.linkState(), D::kStopped);
+        }
+    }
+    EXPECT_EQ(rig.sweeps(kBand24), 3u);
 }
 
 TEST(StateMachine, RequestsBeforeIdentificationDoNothing)
