@@ -1,8 +1,11 @@
 #include "app/LayerPlan.h"
 
+#include "display/CursorsLayer.h"
 #include "display/GridLayer.h"
+#include "display/OverlayLayer.h"
 #include "display/RssiLayer.h"
 #include "display/WaterfallLayer.h"
+#include "display/WaterfallThresholdAndTouchLayer.h"
 #include "model/DataModel.h"
 
 namespace nolvo {
@@ -55,7 +58,7 @@ L* forBand(L* layer, const engine::Rect& rect, bool band5)
 
 } // namespace
 
-engine::Node* createLayer(LayerSlot slot, const PlotGeometry& geometry, const OverlaySetup& /*overlay*/)
+engine::Node* createLayer(LayerSlot slot, const PlotGeometry& geometry, const OverlaySetup& overlay)
 {
     switch (slot) {
     case LayerSlot::Grid: {
@@ -70,8 +73,16 @@ engine::Node* createLayer(LayerSlot slot, const PlotGeometry& geometry, const Ov
     case LayerSlot::Rssi5: return forBand(RssiLayer::create(), geometry.inner, true);
     case LayerSlot::Waterfall24: return forBand(WaterfallLayer::create(), geometry.inner, false);
     case LayerSlot::Waterfall5: return forBand(WaterfallLayer::create(), geometry.inner, true);
+    case LayerSlot::WaterfallThreshold24: return forBand(WaterfallThresholdAndTouchLayer::create(), geometry.inner, false);
+    case LayerSlot::WaterfallThreshold5: return forBand(WaterfallThresholdAndTouchLayer::create(), geometry.inner, true);
+    case LayerSlot::Cursors: return placed(CursorsLayer::create(), geometry.inner);
+    case LayerSlot::Overlay: {
+        OverlayLayer* layer = placed(OverlayLayer::create(), geometry.inner);
+        if (layer) layer->setMode(overlay.powerMode, overlay.band, overlay.waterfall);
+        return layer;
+    }
     default:
-        // The access-point, power, cursor, channel-guide, threshold and overlay layers are added
+        // The access-point, power and channel-guide layers are added
         // here as they are built; until then their slots stay empty.
         return nullptr;
     }

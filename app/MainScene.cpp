@@ -4,7 +4,9 @@
 
 #include "app/KeyboardShortcuts.h"
 #include "app/StatusTexts.h"
+#include "display/CursorReadouts.h"
 #include "display/GridLayer.h"
+#include "display/ScalingPopoverLayer.h"
 #include "engine/actions/ActionInterval.h"
 #include "engine/app/Director.h"
 #include "engine/app/GLView.h"
@@ -112,6 +114,15 @@ void MainScene::onEnter()
     scheduleUpdate();
     rebuildLayers();
     m_barHeight = MenuController::getInstance()->getBarHeight();
+    if (!m_scalingPopover) {
+        ScalingPopoverLayer* popover = ScalingPopoverLayer::create();
+        if (popover) {
+            popover->retain();
+            popover->setOpacity(0);
+            addChild(popover, kPopoverZOrder);
+            m_scalingPopover = popover;
+        }
+    }
     if (!m_labelsCreated) {
         createStatusLabels(m_barHeight);
         m_labelsCreated = true;
@@ -294,6 +305,7 @@ void MainScene::updateStatusTexts()
     std::string amplitude;
     std::string frequency;
     std::string trigger;
+    CursorReadouts readouts;
     {
         // The amplitude windows, the time-per-division table and the acquisition phase are
         // measurement state, written under dataLock.
@@ -301,12 +313,21 @@ void MainScene::updateStatusTexts()
         amplitude = StatusTexts::amplitudeScale(m_model);
         frequency = StatusTexts::frequencyOrTimeScale(m_model);
         trigger = StatusTexts::trigger(m_model, m_triggerLabel ? m_triggerLabel->getString() : std::string());
+        readouts = makeCursorReadouts(m_model, m_geometry.inner.size);
     }
     // The trigger belongs to the power trace; spectrum mode has nothing to trigger on.
     if (m_triggerLabel) m_triggerLabel->setVisible(m_model.common.spectrumModeActive == 0);
     setText(m_amplitudeLabel, amplitude);
     setText(m_frequencyLabel, frequency);
     setText(m_triggerLabel, trigger);
+    for (std::size_t c = 0; c < readouts.size(); ++c) {
+        for (auto [label, text] : {std::pair{m_cursorLabels[2 * c], &readouts[c].value},
+                                   std::pair{m_cursorLabels[2 * c + 1], &readouts[c].delta}}) {
+            if (!label) continue;
+            label->setVisible(readouts[c].shown);
+            setText(label, *text);
+        }
+    }
 }
 
 void MainScene::layoutStatusLabels()
