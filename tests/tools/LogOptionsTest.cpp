@@ -65,6 +65,12 @@ TEST(LogOptions, RejectsWhatCannotBeRun)
         EXPECT_FALSE(parse(args, &error)) << args[0];
         EXPECT_FALSE(error.empty()) << args[0];
     }
+    // The message names the actual problem, also for an unknown option given last.
+    std::string error;
+    EXPECT_FALSE(parse({"--bogus"}, &error));
+    EXPECT_EQ(error, "unknown option --bogus");
+    EXPECT_FALSE(parse({"--band"}, &error));
+    EXPECT_EQ(error, "missing value for --band");
     // An attached accessory decides for itself whether it has power mode.
     EXPECT_TRUE(parse({"--mode", "power"}));
 }

@@ -26,8 +26,18 @@ std::optional<LogOptions> LogOptions::parse(int argc, const char* const* argv, s
     LogOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i] != nullptr ? argv[i] : "";
+        static const char* const kOptions[] = {"--replay", "--hardware", "--scene", "--mode",
+                                               "--band",   "--seconds",  "--output"};
+        bool known = false;
+        for (const char* option : kOptions) {
+            known = known || name == option;
+        }
+        if (!known) {
+            error = name.rfind("--", 0) == 0 ? "unknown option " + name : "unexpected argument " + name;
+            return std::nullopt;
+        }
         if (i + 1 >= argc || argv[i + 1] == nullptr) {
-            error = name.rfind("--", 0) == 0 ? "missing value for " + name : "unexpected argument " + name;
+            error = "missing value for " + name;
             return std::nullopt;
         }
         const std::string value = argv[++i];
@@ -80,9 +90,6 @@ std::optional<LogOptions> LogOptions::parse(int argc, const char* const* argv, s
                 return std::nullopt;
             }
             options.outputDir = value;
-        } else {
-            error = "unknown option " + name;
-            return std::nullopt;
         }
     }
     // Only a replay is sure to play the demo hardware (by default the dual-band model); an attached
