@@ -8,6 +8,7 @@
 
 #include <SDL2/SDL.h>
 
+#include "support/GlDriverPin.h"
 #include "SceneTestFixture.h"
 #include "accessory/AccessoryCommunication.h"
 #include "app/AppDelegate.h"
@@ -93,6 +94,7 @@ protected:
     {
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
         setenv("LP_NUM_THREADS", "0", 0);
+        nolvo::test::pinGlDriver();
         UserDefault::setStoreDirectory(dir.file("config"));
         UserDefault::destroyInstance();
         FileUtils::getInstance()->setWritablePath(dir.file("data"));

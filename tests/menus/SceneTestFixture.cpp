@@ -1,3 +1,4 @@
+#include "support/GlDriverPin.h"
 #include "SceneTestFixture.h"
 
 #include <cstdlib>
@@ -42,6 +43,7 @@ void SceneTest::SetUp()
 {
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
     setenv("LP_NUM_THREADS", "0", 0);
+    nolvo::test::pinGlDriver();
     const char* display = std::getenv("DISPLAY");
     ASSERT_TRUE(display && *display) << "GUI tests need an X display: run them under xvfb-run (scripts/test does)";
     UserDefault::setStoreDirectory(dir.file("config"));
