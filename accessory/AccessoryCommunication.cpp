@@ -115,7 +115,9 @@ void AccessoryCommunication::run()
         } else if (suspended.load()) {
             disconnect();
         } else if (m_currentDevice->isOpen()) {
-            transmitOne();
+            if (m_announced) {
+                transmitOne();
+            }
             readOnce();
         }
         const auto pause = m_currentDevice ? kConnectedPause : kScanPause;
@@ -141,10 +143,9 @@ void AccessoryCommunication::scan()
         }
         const int result = device->open();
         if (result == 0) {
+            // Announced as connected only once its first read has worked (see readOnce).
             m_currentDevice = std::move(device);
-            if (m_connected) {
-                m_connected(this, m_currentDevice.get());
-            }
+            m_announced = false;
             return;
         }
         if (m_openFailed) {
@@ -200,6 +201,21 @@ void AccessoryCommunication::readOnce()
     } else {
         count = -1;
     }
+    if (!m_announced) {
+        if (count < 0) {
+            // Opened, but it does not answer: as unusable as one that cannot be opened. Nobody has
+            // heard of it yet, so it goes without a disconnection; the next scan tries again.
+            std::unique_ptr<TamrelAccessoryDevice> device = std::move(m_currentDevice);
+            if (m_openFailed) {
+                m_openFailed(this, device.get(), kUsbErrorIo);
+            }
+            return;
+        }
+        m_announced = true;
+        if (m_connected) {
+            m_connected(this, m_currentDevice.get());
+        }
+    }
     if (!m_dataReceived) {
         return; // nobody listens: reads are discarded and errors ignored
     }
@@ -212,7 +228,7 @@ void AccessoryCommunication::readOnce()
 
 void AccessoryCommunication::disconnect()
 {
-    if (m_disconnected) {
+    if (m_announced && m_disconnected) {
         m_disconnected(this, m_currentDevice.get(), 0);
     }
     m_currentDevice.reset(); // closes it and releases the device

@@ -42,9 +42,8 @@ PacketParser::PacketParser(LinkContext& context)
 {
 }
 
-void PacketParser::resetAssembly()
+void PacketParser::clearAssembly()
 {
-    m_resetBuffer = true;
     for (SegmentAssembler& accumulator : m_accumulators) {
         accumulator.clear();
     }
@@ -57,8 +56,9 @@ void PacketParser::receive(const std::uint8_t* bytes, std::size_t count)
         return;
     }
     PollingGuard guard(m_context.protocolMutex);
-    if (m_resetBuffer.exchange(false)) {
+    if (m_resetRequested.exchange(false)) {
         m_fill = 0;
+        clearAssembly();
     }
     // Parsing piece by piece keeps the buffer within one frame plus one piece, whatever the caller
     // hands over at once.
@@ -140,10 +140,7 @@ void PacketParser::dispatch(int type, const std::uint8_t* frame, int length)
     switch (type) {
     case kFrameSettingsAck:
         if (protocol.checkSettingsAck(frame, length) == 0) {
-            for (SegmentAssembler& accumulator : m_accumulators) {
-                accumulator.clear();
-            }
-            m_power.reset();
+            clearAssembly();
             m_context.state = kSettingsAcknowledged;
         }
         break;
