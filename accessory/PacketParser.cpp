@@ -1,4 +1,5 @@
 #include "accessory/PacketParser.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cstring>
@@ -187,21 +188,19 @@ void PacketParser::handleIdentification(const std::uint8_t* frame, int length)
     // Settings that the identified model cannot use are brought into its range before the worker
     // (which reads them once it sees the new state) builds the settings command.
     PowerSettings& power = m_model.power;
-    if (!info.timePerDivision.empty() && power.timeScaleIndex < 0) {
-        power.timeScaleIndex = 14;
+    if (!info.timePerDivision.empty() && loadShared(power.timeScaleIndex) < 0) {
+        storeShared(power.timeScaleIndex, 14);
     }
-    if (!info.extraTable.empty() && power.amplitudeScaleIndex < 0) {
-        power.amplitudeScaleIndex = 0;
+    if (!info.extraTable.empty() && loadShared(power.amplitudeScaleIndex) < 0) {
+        storeShared(power.amplitudeScaleIndex, 0);
     }
-    CommonSettings& common = m_model.common;
+    std::uint8_t& mode = m_model.common.spectrumModeActive;
     const bool anySpectrum =
         info.has24Spectrum || info.has5Spectrum || info.has24AccessPoints || info.has5AccessPoints;
-    if (common.spectrumModeActive == 0 && !info.hasPower) {
-        common.spectrumModeActive = 1;
-        m_model.modeChanged = true;
-    } else if (common.spectrumModeActive == 1 && !anySpectrum) {
-        common.spectrumModeActive = 0;
-        m_model.modeChanged = true;
+    if (loadShared(mode) == 0 && !info.hasPower) {
+        storeShared<std::uint8_t>(mode, 1);
+    } else if (loadShared(mode) == 1 && !anySpectrum) {
+        storeShared<std::uint8_t>(mode, 0);
     }
     m_context.concurrentScan = info.concurrentScan;
     m_context.identified = true;
@@ -274,9 +273,11 @@ void PacketParser::handleAccessPointFrame(const std::uint8_t* frame, int length)
             // The scan is complete: a non-concurrent model goes back to sweeping.
             m_context.accessPointFrames = 0;
             const SpectrumSettings& spectrum = m_model.spectrum;
-            const bool waterfall = spectrum.displayMode == 1;
-            const bool periodic = !waterfall && spectrum.ssidOverlay != 0 && spectrum.ssidScanInterval > 0.0f;
-            if (m_model.common.spectrumModeActive != 0 && !m_context.concurrentScan.load() && (periodic || waterfall)) {
+            const bool waterfall = loadShared(spectrum.displayMode) == 1;
+            const bool periodic =
+                !waterfall && loadShared(spectrum.ssidOverlay) != 0 && loadShared(spectrum.ssidScanInterval) > 0.0f;
+            if (loadShared(m_model.common.spectrumModeActive) != 0 && !m_context.concurrentScan.load() &&
+                (periodic || waterfall)) {
                 m_context.scanningAccessPoints = false;
                 m_context.restartPending = true;
                 m_context.state = kStop;

@@ -1,4 +1,5 @@
 #include "app/MainScene.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 
@@ -104,7 +105,8 @@ MainScene::~MainScene()
 DisplayMode MainScene::currentMode() const
 {
     const DataModel& m = m_model;
-    return {m.common.spectrumModeActive != 0, m.spectrum.displayMode, m.spectrum.band, m.spectrum.ssidOverlay != 0};
+    return {loadShared(m.common.spectrumModeActive) != 0, loadShared(m.spectrum.displayMode), loadShared(m.spectrum.band),
+            loadShared(m.spectrum.ssidOverlay) != 0};
 }
 
 void MainScene::onEnter()
@@ -275,7 +277,7 @@ void MainScene::updateMenuBar()
 
 void MainScene::checkBandSupport()
 {
-    if (m_model.common.spectrumModeActive == 0 || m_model.spectrum.band != 1) return;
+    if (loadShared(m_model.common.spectrumModeActive) == 0 || loadShared(m_model.spectrum.band) != 1) return;
     bool identified = false;
     bool has5 = false;
     {
@@ -286,7 +288,7 @@ void MainScene::checkBandSupport()
     // Before any accessory (or demo recording) is identified nothing is known about 5 GHz: the
     // stored band is kept rather than lost to a start-up race.
     if (!identified || has5) return;
-    m_model.spectrum.band = 0;
+    storeShared(m_model.spectrum.band, 0);
     ++m_fallbackAlerts;
     AlertViewLayer::showSimple("5.4 Ghz is not supported!!",
                                "This accessory does not support 5GHz. Switching to 2.4Ghz view.", "OK");
@@ -316,7 +318,7 @@ void MainScene::updateStatusTexts()
         readouts = makeCursorReadouts(m_model, m_geometry.inner.size);
     }
     // The trigger belongs to the power trace; spectrum mode has nothing to trigger on.
-    if (m_triggerLabel) m_triggerLabel->setVisible(m_model.common.spectrumModeActive == 0);
+    if (m_triggerLabel) m_triggerLabel->setVisible(loadShared(m_model.common.spectrumModeActive) == 0);
     setText(m_amplitudeLabel, amplitude);
     setText(m_frequencyLabel, frequency);
     setText(m_triggerLabel, trigger);
@@ -379,7 +381,7 @@ void MainScene::refreshTables()
 
 void MainScene::updateAcquiringIndicator()
 {
-    const bool powerMode = m_model.common.spectrumModeActive == 0;
+    const bool powerMode = loadShared(m_model.common.spectrumModeActive) == 0;
     if (powerMode || !m_model.acquiringSSID.load()) {
         hideAcquiringIndicator();
         m_model.acquiringSSID.store(false);
@@ -480,7 +482,7 @@ void MainScene::handleResize(const Size& newSize)
 {
     const Size old = getContentSize();
     setContentSize(newSize);
-    if (m_model.common.spectrumModeActive != 0) {
+    if (loadShared(m_model.common.spectrumModeActive) != 0) {
         ModelLock lock(m_model, kDataLock);
         for (BandStore* store : {&m_model.band24, &m_model.band5}) {
             // A grid not yet marked new also counts as accumulated, so it is not added twice.

@@ -1,4 +1,5 @@
 #include "display/CursorsLayer.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,7 +78,7 @@ float CursorsLayer::grabRadius()
 
 bool CursorsLayer::waterfallView() const
 {
-    return m_model.common.spectrumModeActive != 0 && m_model.spectrum.displayMode == 1;
+    return loadShared(m_model.common.spectrumModeActive) != 0 && loadShared(m_model.spectrum.displayMode) == 1;
 }
 
 void CursorsLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*transform*/, std::uint32_t /*flags*/)
@@ -87,7 +88,7 @@ void CursorsLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*tr
     m_drawNode->setVisible(c.shown != 0);
     if (c.shown == 0) return;
     Color4F colour(192 / 255.0f, 192 / 255.0f, 192 / 255.0f, 1.0f);
-    if (m_model.common.spectrumModeActive == 0) {
+    if (loadShared(m_model.common.spectrumModeActive) == 0) {
         const std::uint8_t* rgb = m_model.powerChannel.color;
         colour = Color4F(rgb[0] / 255.0f, rgb[1] / 255.0f, rgb[2] / 255.0f, 1.0f);
     }
@@ -101,7 +102,7 @@ void CursorsLayer::drawVertical(const Color4F& colour)
     const engine::Size size = getContentSize();
     const float tick = size.width / 50.0f;
     const int active = activeCursor(m_model);
-    const bool spectrum = m_model.common.spectrumModeActive != 0;
+    const bool spectrum = loadShared(m_model.common.spectrumModeActive) != 0;
     for (int i = 0; i < 2; ++i) {
         const float x = m_model.cursors.verticalX[i];
         if (i == active) {

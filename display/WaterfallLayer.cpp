@@ -1,4 +1,5 @@
 #include "display/WaterfallLayer.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,7 +101,7 @@ void WaterfallLayer::placeImage()
         m_imageSprite->setVisible(false);
         return;
     }
-    const auto f = static_cast<float>(DataModel::waterfallTimeFactor(m_model.spectrum.waterfallTimeScale));
+    const auto f = static_cast<float>(DataModel::waterfallTimeFactor(loadShared(m_model.spectrum.waterfallTimeScale)));
     const auto h = static_cast<float>(m_texture->getPixelsHigh());
     m_imageSprite->setVisible(true);
     m_imageSprite->setAnchorPoint(Vec2(maxS * 0.5f, 1.0f - maxT));
@@ -151,7 +152,7 @@ std::size_t WaterfallLayer::updateCursorPeaks(int band, std::size_t used)
     const SpectrumSettings& s = m_model.spectrum;
     const CursorSettings& c = m_model.cursors;
     const engine::Size layer = getContentSize();
-    const auto f = static_cast<float>(DataModel::waterfallTimeFactor(s.waterfallTimeScale));
+    const auto f = static_cast<float>(DataModel::waterfallTimeFactor(loadShared(s.waterfallTimeScale)));
     const int entries = static_cast<int>(store.history.size());
     const int rows = std::min(entries, kWaterfallRows);
     const int n = store.usableBinCount();

@@ -1,4 +1,5 @@
 #include "display/WaterfallThresholdAndTouchLayer.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -334,12 +335,12 @@ void WaterfallThresholdAndTouchLayer::onTouchMoved(engine::Touch* touch)
 void WaterfallThresholdAndTouchLayer::stepTimeScale(bool up)
 {
     std::int32_t& index = m_model.spectrum.waterfallTimeScale;
-    const std::int32_t old = index;
+    const std::int32_t old = loadShared(index);
     // A stored value outside 0..2 reads as factor 1 (index 0): steps start from there.
     const std::int32_t current = (old >= 0 && old <= 2) ? old : 0;
     const std::int32_t next = up ? std::min(current + 1, 2) : std::max(current - 1, 0);
     if (next == old) return;
-    index = next;
+    storeShared(index, next);
     if (ScalingPopoverLayer* popover = ScalingPopoverLayer::getActive()) {
         popover->announce(0, 0, 3, next, current);
     }

@@ -3,8 +3,11 @@
 // the identified accessory's information, the measurement stores and the run-time flags polled by
 // the main scene.
 //
-// Threads: the settings records are plain memory (menus write single fields without a lock); the
-// measurement stores are guarded by dataLock, the access-point list by accessPointLock and whole
+// Threads: the settings records are plain memory (menus write single fields without a lock),
+// except the fields that another thread reads or writes while the program runs (the mode, band,
+// display mode, overlay, scan interval, waterfall time scale, power scale indexes and the demo
+// settings): those are read and written through loadShared/storeShared (model/SharedField.h),
+// also when a whole record is loaded or reset. The measurement stores are guarded by dataLock, the access-point list by accessPointLock and whole
 // configuration operations by all three locks (see ModelLock). Flags read across threads are
 // atomics. loadConfiguration, saveConfiguration, resetSettings, pushSweep and clearHistories take
 // no lock themselves: their callers hold the locks documented on each.
@@ -75,6 +78,8 @@ public:
     float timePerDivision() const;
     // External attenuation plus the internal attenuator entry, while an accessory is connected.
     float attenuationOffset() const;
+    // The demo settings, each byte read as a shared field (the worker plays what the menu chose).
+    DemoSettings demoSettings() const;
     BandStore& bandStore(int band) { return band == kBand5 ? band5 : band24; }
     const BandStore& bandStore(int band) const { return band == kBand5 ? band5 : band24; }
 
@@ -109,7 +114,6 @@ public:
     std::atomic<int> dataLogState{kLogOff};
     std::atomic<bool> accessoryConnected{false};
     std::atomic<bool> inBackground{false};
-    std::atomic<bool> modeChanged{false};
     std::atomic<bool> menuRefresh{false};
     std::atomic<bool> acquiringSSID{false};
     std::atomic<bool> accessPointScanRunning{false};

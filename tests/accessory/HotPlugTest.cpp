@@ -12,6 +12,7 @@
 #include "fakes/AccessoryRig.h"
 #include "model/DataLogFile.h"
 #include "model/DataLogger.h"
+#include "model/SharedField.h"
 #include "platform/FileUtils.h"
 #include "support/TempDir.h"
 
@@ -195,6 +196,41 @@ TEST_F(HotPlug, AccessoryComingAndGoingDuringPlayback)
         EXPECT_FALSE(model.accessoryConnected.load());
     }
     EXPECT_EQ(failures.load(), 0);
+}
+
+// The menus and the scene change the settings the worker and the parser read, while the demo
+// plays; whole configurations are loaded under the model locks. Under ThreadSanitizer
+// this shows that every such field is shared soundly.
+TEST_F(HotPlug, SettingsChangeWhileTheDemoPlays)
+{
+    ASSERT_TRUE(link.start());
+    ASSERT_TRUE(eventually([&] { return sweeps() >= 2; }));
+    model.saveConfiguration(1);
+    storeShared<std::uint8_t>(model.spectrum.ssidOverlay, 1);
+    storeShared(model.spectrum.band, 1);
+    model.saveConfiguration(2);
+    model.loadConfiguration(1);
+    std::atomic<bool> done{false};
+    std::thread menus([&] {
+        for (int i = 0; !done.load(); ++i) {
+            storeShared<std::uint8_t>(model.spectrum.ssidOverlay, i % 2);
+            storeShared<std::uint8_t>(model.spectrum.displayMode, (i / 2) % 2);
+            storeShared(model.spectrum.ssidScanInterval, i % 3 == 0 ? 0.0f : 20.0f);
+            storeShared(model.spectrum.waterfallTimeScale, i % 3);
+            storeShared(model.power.timeScaleIndex, 10 + i % 5);
+            delegate.requestRestart(false);
+            if (i % 7 == 0) {
+                ModelLock lock(model, kAllModelLocks);
+                model.loadConfiguration(i % 2 == 0 ? 1 : 2);
+            }
+            std::this_thread::sleep_for(3ms);
+        }
+    });
+    std::this_thread::sleep_for(1500ms);
+    done = true;
+    menus.join();
+    model.loadConfiguration(1);
+    EXPECT_TRUE(demoPlays());
 }
 
 } // namespace
