@@ -6,12 +6,14 @@
 #include "accessory/AccessoryCommunicationDelegate.h"
 #include "accessory/LinkRecorder.h"
 #include "app/FieldShortcuts.h"
+#include "app/MainScene.h"
 #include "engine/app/Director.h"
 #include "engine/input/EventDispatcher.h"
 #include "engine/input/EventListener.h"
 #include "engine/input/Touch.h"
 #include "engine/scene/Layer.h"
 #include "engine/text/Label.h"
+#include "engine/ui/ImageView.h"
 #include "model/DataModel.h"
 #include "platform/Clock.h"
 #include "platform/FileUtils.h"
@@ -186,6 +188,10 @@ void FieldControls::update(float dt)
     }
     if (m_strip->isVisible() != replaying) {
         m_strip->setVisible(replaying);
+        // A replay shows what an accessory measured: no "DEMO" over it.
+        if (auto* scene = dynamic_cast<MainScene*>(getParent()); scene && scene->watermark()) {
+            scene->watermark()->setVisible(!replaying);
+        }
         layout();
         Director::markDirty();
     }
