@@ -4,7 +4,9 @@
 #include <cstdlib>
 
 #include "accessory/LibusbBackend.h"
+#include "accessory/LinkRecorder.h"
 #include "model/ModelLock.h"
+#include "platform/Clock.h"
 
 namespace nolvo {
 
@@ -212,6 +214,7 @@ void AccessoryCommunication::readOnce()
             return;
         }
         m_announced = true;
+        m_health.connected();
         if (m_connected) {
             m_connected(this, m_currentDevice.get());
         }
@@ -219,7 +222,13 @@ void AccessoryCommunication::readOnce()
     if (!m_dataReceived) {
         return; // nobody listens: reads are discarded and errors ignored
     }
+    if (count >= 0) {
+        m_health.readFinished(static_cast<unsigned>(count), engine::clock::steadyMs());
+    }
     if (count > 0) {
+        if (LinkRecorder* recorder = m_recorder.load()) {
+            recorder->received(buffer, static_cast<unsigned>(count));
+        }
         m_dataReceived(this, m_currentDevice.get(), buffer, static_cast<unsigned>(count));
     } else if (count < 0) {
         disconnect();
@@ -228,7 +237,14 @@ void AccessoryCommunication::readOnce()
 
 void AccessoryCommunication::disconnect()
 {
-    if (m_announced && m_disconnected) {
+    if (!m_announced) {
+        m_currentDevice.reset(); // nobody heard of it: it goes quietly
+        return;
+    }
+    if (LinkRecorder* recorder = m_recorder.load()) {
+        recorder->linkLost(); // a recording ends with its accessory
+    }
+    if (m_disconnected) {
         m_disconnected(this, m_currentDevice.get(), 0);
     }
     m_currentDevice.reset(); // closes it and releases the device

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "accessory/LinkHealth.h"
 #include "model/DataLogger.h"
 #include "model/DataModel.h"
 #include "platform/Clock.h"
@@ -29,7 +30,8 @@ AccessoryCommunicationDelegate::AccessoryCommunicationDelegate(DataModel& model)
 
 AccessoryCommunicationDelegate::AccessoryCommunicationDelegate(DataModel& model, Options options)
     : m_model(model), m_options(options), m_context(model), m_parser(m_context),
-      m_stateMachine(m_context, m_parser), m_playback(m_context, m_parser, m_stateMachine)
+      m_stateMachine(m_context, m_parser), m_playback(m_context, m_parser, m_stateMachine),
+      m_replay(m_context, m_parser, m_stateMachine)
 {
     if (m_options.startWorker) {
         m_worker = std::thread(&AccessoryCommunicationDelegate::workerLoop, this);
@@ -49,6 +51,13 @@ void AccessoryCommunicationDelegate::bind(AccessoryCommunication& link)
                             std::bind(&AccessoryCommunicationDelegate::openFailed, this, _1, _2, _3),
                             std::bind(&AccessoryCommunicationDelegate::disconnected, this, _1, _2, _3));
     link.setDataCallbacks(std::bind(&AccessoryCommunicationDelegate::dataReceived, this, _1, _2, _3, _4), {});
+    m_context.health = &link.health();
+}
+
+std::vector<std::uint8_t> AccessoryCommunicationDelegate::identificationFrame()
+{
+    PollingGuard guard(m_context.protocolMutex);
+    return m_context.identified.load() ? m_context.identificationFrame : std::vector<std::uint8_t>();
 }
 
 void AccessoryCommunicationDelegate::stop()
@@ -92,6 +101,7 @@ void AccessoryCommunicationDelegate::tellOnce(std::atomic<bool>& told, const cha
 
 void AccessoryCommunicationDelegate::connected(AccessoryCommunication* link, TamrelAccessoryDevice* device)
 {
+    m_parser.requestReset(); // nothing buffered before belongs to this accessory's stream
     m_permissionReported = false;
     m_noAnswerReported = false;
     // The generation first and the device last: a worker that sees the device also sees that the
@@ -160,10 +170,21 @@ void AccessoryCommunicationDelegate::runWorkerPass()
     m_workerLive = live;
     m_workerGeneration = generation;
     const std::uint64_t now = engine::clock::steadyMs();
-    if (live) {
-        m_stateMachine.step(now);
-    } else {
-        m_playback.step(now);
+    LinkHealth* health = m_context.health.load();
+    if (!live) {
+        if (health != nullptr) {
+            health->streamExpected = false;
+        }
+        if (!m_replay.step(now)) {
+            m_playback.step(now);
+        }
+        return;
+    }
+    m_stateMachine.step(now);
+    if (health != nullptr) {
+        // Only a streaming accessory is expected to keep talking; silences elsewhere are normal.
+        const int state = m_context.state.load();
+        health->streamExpected = state == kStartStreaming || state == kStreaming || state == kStreamingScanDone;
     }
 }
 

@@ -11,6 +11,27 @@
 
 namespace nolvo {
 
+void copySettings(CommonSettings& to, const CommonSettings& from)
+{
+    assignWithShared(to, from, &CommonSettings::spectrumModeActive);
+}
+
+void copySettings(SpectrumSettings& to, const SpectrumSettings& from)
+{
+    assignWithShared(to, from, &SpectrumSettings::displayMode, &SpectrumSettings::band, &SpectrumSettings::ssidOverlay,
+                     &SpectrumSettings::waterfallTimeScale, &SpectrumSettings::ssidScanInterval);
+}
+
+void copySettings(PowerSettings& to, const PowerSettings& from)
+{
+    assignWithShared(to, from, &PowerSettings::timeScaleIndex, &PowerSettings::amplitudeScaleIndex);
+}
+
+void copySettings(DemoSettings& to, const DemoSettings& from)
+{
+    assignWithShared(to, from, &DemoSettings::hardware, &DemoSettings::scene, &DemoSettings::accessPoints);
+}
+
 namespace {
 
 constexpr int kCurrentVersion = 1;
@@ -37,28 +58,6 @@ void loadRecord(const std::string& key, Record& record)
     if (blob.getSize() >= sizeof record) {
         std::memcpy(&record, blob.getBytes(), sizeof record);
     }
-}
-
-// Whole-record copies of the records that hold fields other threads use while the program runs.
-void copySettings(CommonSettings& to, const CommonSettings& from)
-{
-    assignWithShared(to, from, &CommonSettings::spectrumModeActive);
-}
-
-void copySettings(SpectrumSettings& to, const SpectrumSettings& from)
-{
-    assignWithShared(to, from, &SpectrumSettings::displayMode, &SpectrumSettings::band, &SpectrumSettings::ssidOverlay,
-                     &SpectrumSettings::waterfallTimeScale, &SpectrumSettings::ssidScanInterval);
-}
-
-void copySettings(PowerSettings& to, const PowerSettings& from)
-{
-    assignWithShared(to, from, &PowerSettings::timeScaleIndex, &PowerSettings::amplitudeScaleIndex);
-}
-
-void copySettings(DemoSettings& to, const DemoSettings& from)
-{
-    assignWithShared(to, from, &DemoSettings::hardware, &DemoSettings::scene, &DemoSettings::accessPoints);
 }
 
 // loadRecord for a record with shared fields: read into a copy, then copied over.

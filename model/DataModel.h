@@ -32,6 +32,13 @@ enum RunState : int { kRunning = 0, kStopped = 1, kSingleArmed = 2, kSingleDone 
 // Data-log control word.
 enum DataLogState : int { kLogOff = 0, kLogStartRequested = 1, kLogging = 2, kLogStopRequested = 3 };
 
+// Whole-record copies of the settings records that hold shared fields (see above): every byte is
+// copied, the shared fields through loadShared/storeShared.
+void copySettings(CommonSettings& to, const CommonSettings& from);
+void copySettings(SpectrumSettings& to, const SpectrumSettings& from);
+void copySettings(PowerSettings& to, const PowerSettings& from);
+void copySettings(DemoSettings& to, const DemoSettings& from);
+
 class DataModel {
 public:
     static constexpr int kSlotCount = 4;

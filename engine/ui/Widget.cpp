@@ -4,6 +4,7 @@
 #include "engine/input/EventDispatcher.h"
 #include "engine/input/EventListener.h"
 #include "engine/input/Touch.h"
+#include "engine/ui/LayoutParameter.h"
 
 namespace engine::ui {
 
@@ -17,6 +18,16 @@ Widget::Widget()
 Widget::~Widget()
 {
     setTouchEnabled(false);
+    if (m_layoutParameter) m_layoutParameter->release();
+}
+
+void Widget::setLayoutParameter(LayoutParameter* parameter)
+{
+    if (parameter == m_layoutParameter) return;
+    if (parameter) parameter->retain();
+    if (m_layoutParameter) m_layoutParameter->release();
+    m_layoutParameter = parameter;
+    if (m_parent) m_parent->requestLayout();
 }
 
 bool Widget::init()
@@ -57,6 +68,13 @@ void Widget::setEnabled(bool enabled)
     applyState();
 }
 
+void Widget::setBright(bool bright)
+{
+    if (bright == m_bright) return;
+    m_bright = bright;
+    applyState();
+}
+
 void Widget::setHighlighted(bool highlighted)
 {
     if (highlighted == m_highlighted) return;
@@ -66,7 +84,7 @@ void Widget::setHighlighted(bool highlighted)
 
 void Widget::applyState()
 {
-    if (!m_enabled) onPressStateChangedToDisabled();
+    if (!m_enabled || !m_bright) onPressStateChangedToDisabled();
     else if (m_highlighted) onPressStateChangedToPressed();
     else onPressStateChangedToNormal();
     Director::markDirty();

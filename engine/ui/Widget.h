@@ -15,6 +15,8 @@ class Event;
 
 namespace engine::ui {
 
+class LayoutParameter;
+
 class Widget : public Node {
 public:
     enum class TouchEventType { BEGAN, MOVED, ENDED, CANCELED };
@@ -30,6 +32,10 @@ public:
     // A disabled widget ignores touches and shows its disabled look.
     virtual void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
+    // A widget that is not bright shows its disabled look while still taking touches (a choice
+    // that is shown as unavailable but explains itself when tapped).
+    void setBright(bool bright);
+    bool isBright() const { return m_bright; }
     // Pressed look.
     void setHighlighted(bool highlighted);
     bool isHighlighted() const { return m_highlighted; }
@@ -46,6 +52,10 @@ public:
     virtual void ignoreContentAdaptWithSize(bool ignore);
     bool isIgnoreContentAdaptWithSize() const { return m_ignoreSize; }
     void setContentSize(const Size& size) override;
+
+    // Margins and gravity inside a layout container (retained); the container lays out again.
+    void setLayoutParameter(LayoutParameter* parameter);
+    LayoutParameter* getLayoutParameter() const { return m_layoutParameter; }
 
     const Vec2& getTouchBeganPosition() const { return m_touchBegan; }
     const Vec2& getTouchMovePosition() const { return m_touchMoved; }
@@ -65,18 +75,22 @@ protected:
 
     bool m_enabled = true;
     bool m_highlighted = false;
+    bool m_bright = true;
     bool m_ignoreSize = true;
     Size m_customSize;
 
-private:
-    bool onTouchBegan(Touch* touch, Event* event);
-    void onTouchMoved(Touch* touch, Event* event);
-    void onTouchEnded(Touch* touch, Event* event);
-    void onTouchCancelled(Touch* touch, Event* event);
+    // The widget's own touch handling; subclasses that react to where the touch is extend it.
+    virtual bool onTouchBegan(Touch* touch, Event* event);
+    virtual void onTouchMoved(Touch* touch, Event* event);
+    virtual void onTouchEnded(Touch* touch, Event* event);
+    virtual void onTouchCancelled(Touch* touch, Event* event);
     bool isVisibleInTree() const;
+
+private:
     void fire(TouchEventType type);
 
     EventListenerTouchOneByOne* m_touchListener = nullptr;
+    LayoutParameter* m_layoutParameter = nullptr;
     bool m_swallow = true;
     ccWidgetTouchCallback m_touchCallback;
     ccWidgetClickCallback m_clickCallback;
