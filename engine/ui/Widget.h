@@ -25,8 +25,11 @@ public:
     ~Widget() override;
     bool init() override;
 
+    // A widget with touch enabled listens while it is in a running scene; removed (and cleaned
+    // up) and added again, it listens again.
     void setTouchEnabled(bool enabled);
     bool isTouchEnabled() const { return m_touchListener != nullptr; }
+    void onEnter() override;
     // A disabled widget ignores touches and shows its disabled look.
     virtual void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
@@ -39,7 +42,8 @@ public:
     void addTouchEventListener(const ccWidgetTouchCallback& callback) { m_touchCallback = callback; }
     void addClickEventListener(const ccWidgetClickCallback& callback) { m_clickCallback = callback; }
 
-    // World point inside the widget's content rectangle.
+    // World point on the widget as drawn: inside its content rectangle, visible, and not
+    // clipped away by an ancestor.
     virtual bool hitTest(const Vec2& worldPoint) const;
     // When true (the default) the content size follows the image; setContentSize is kept for
     // when it turns false.
@@ -50,6 +54,8 @@ public:
     const Vec2& getTouchBeganPosition() const { return m_touchBegan; }
     const Vec2& getTouchMovePosition() const { return m_touchMoved; }
     const Vec2& getTouchEndPosition() const { return m_touchEnded; }
+
+    EventListenerTouchOneByOne* getTouchListener() const { return m_touchListener; }
 
 protected:
     Widget();
@@ -73,7 +79,6 @@ private:
     void onTouchMoved(Touch* touch, Event* event);
     void onTouchEnded(Touch* touch, Event* event);
     void onTouchCancelled(Touch* touch, Event* event);
-    bool isVisibleInTree() const;
     void fire(TouchEventType type);
 
     EventListenerTouchOneByOne* m_touchListener = nullptr;
