@@ -1,7 +1,9 @@
 #pragma once
-// Events delivered by the EventDispatcher: touches, mouse (buttons, motion, wheel) and keys.
+// Events delivered by the EventDispatcher: touches, mouse (buttons, motion, wheel), keys and
+// named custom events (window resized and the like).
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/base/Ref.h"
@@ -14,7 +16,7 @@ class Touch;
 
 class Event : public Ref {
 public:
-    enum class Type { TOUCH, MOUSE, KEYBOARD };
+    enum class Type { TOUCH, MOUSE, KEYBOARD, CUSTOM };
     // Modifier keys held when the event happened (bit mask).
     static constexpr std::uint32_t MOD_SHIFT = 1u << 0;
     static constexpr std::uint32_t MOD_CTRL = 1u << 1;
@@ -118,6 +120,20 @@ private:
     bool m_pressed;
     int m_rawKey;
     bool m_repeat;
+};
+
+// A named event carrying an optional pointer to data owned by whoever dispatches it (valid only
+// during the dispatch).
+class EventCustom : public Event {
+public:
+    explicit EventCustom(const std::string& name) : Event(Type::CUSTOM), m_name(name) {}
+    const std::string& getEventName() const { return m_name; }
+    void setUserData(void* data) { m_userData = data; }
+    void* getUserData() const { return m_userData; }
+
+private:
+    std::string m_name;
+    void* m_userData = nullptr;
 };
 
 } // namespace engine

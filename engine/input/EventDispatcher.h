@@ -13,6 +13,8 @@
 // node under the pointer that listens for it. Render thread only.
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/base/Ref.h"
@@ -42,7 +44,7 @@ public:
     bool isEnabled() const { return m_enabled; }
     std::size_t getListenerCount() const;
 
-    // Touch, mouse and keyboard events; touches through dispatchTouchEvent.
+    // Touch, mouse, keyboard and custom events; touches through dispatchTouchEvent.
     void dispatchEvent(Event* event);
     void dispatchTouchEvent(EventTouch* event);
 
@@ -54,6 +56,12 @@ public:
     void cancelTouchClaim(Touch* touch, EventListenerTouchOneByOne* listener, bool notify = true);
     // Times the listener order was rebuilt (the cache at work: see the class comment).
     std::size_t getOrderBuildCount() const { return m_orderBuilds; }
+
+    // Custom events by name. The listener is registered with fixed priority 1 and returned (the
+    // dispatcher holds it; pass it to removeEventListener to stop hearing).
+    EventListener* addCustomEventListener(const std::string& eventName, const std::function<void(EventCustom*)>& callback);
+    void removeCustomEventListeners(const std::string& eventName);
+    void dispatchCustomEvent(const std::string& eventName, void* userData = nullptr);
 
 private:
     struct OrderCache {
@@ -72,9 +80,10 @@ private:
     bool deliverWheel(EventListener* listener, EventMouse* event) const;
     template <typename F>
     void callWithNodeAlive(EventListener* listener, F&& fn);
+    void dispatchCustom(EventCustom* event);
 
     std::vector<EventListener*> m_listeners;
-    OrderCache m_order[3];
+    OrderCache m_order[4];
     std::size_t m_orderBuilds = 0;
     int m_dispatching = 0;
     bool m_enabled = true;

@@ -101,6 +101,8 @@ void Node::addChildHelper(Node* child, int localZOrder, int tag, const std::stri
     }
     child->updateDisplayedOpacity(m_cascadeOpacity ? m_displayedOpacity : 255);
     child->updateDisplayedColor(m_cascadeColor ? m_displayedColor : Color3B::WHITE);
+    if (child->m_layoutRequested || child->m_descendantLayoutRequested) child->markAncestorsForLayout();
+    if (m_layoutsChildren) requestLayout();
     Director::markDirty();
 }
 
@@ -120,6 +122,7 @@ void Node::detachChild(Node* child, bool cleanup)
     m_children.erase(it);
     bumpGraphGeneration();
     child->release();
+    if (m_layoutsChildren) requestLayout();
     Director::markDirty();
 }
 
@@ -249,6 +252,7 @@ void Node::setContentSize(const Size& size)
     m_anchorPointInPoints = Vec2(size.width * m_anchorPoint.x, size.height * m_anchorPoint.y);
     m_contentSizeDirty = true;
     markTransformDirty();
+    if (m_parent && m_parent->m_layoutsChildren) m_parent->requestLayout();
 }
 
 void Node::setScale(float scale)
@@ -286,6 +290,8 @@ void Node::setVisible(bool visible)
     if (visible == m_visible) return;
     m_visible = visible;
     if (visible) m_transformUpdated = true;
+    // A hidden child takes no room in a layout container.
+    if (m_parent && m_parent->m_layoutsChildren) m_parent->requestLayout();
     Director::markDirty();
 }
 
@@ -636,6 +642,43 @@ void Node::resume()
     m_scheduler->resumeTarget(this);
     m_actionManager->resumeTarget(this);
     m_eventDispatcher->resumeEventListenersForTarget(this);
+}
+
+// ---- layout ----
+
+void Node::requestLayout()
+{
+    m_layoutRequested = true;
+    markAncestorsForLayout();
+    Director::markDirty();
+}
+
+void Node::markAncestorsForLayout()
+{
+    // An ancestor already marked has its own ancestors marked too.
+    for (Node* p = m_parent; p && !p->m_descendantLayoutRequested; p = p->m_parent) {
+        p->m_descendantLayoutRequested = true;
+    }
+}
+
+bool Node::layoutIfNeeded()
+{
+    bool ran = false;
+    if (m_descendantLayoutRequested) {
+        m_descendantLayoutRequested = false;
+        // Index loop: a layout may add or remove children.
+        for (std::size_t i = 0; i < m_children.size(); ++i) {
+            ran = m_children[i]->layoutIfNeeded() || ran;
+        }
+    }
+    if (m_layoutRequested) {
+        m_layoutRequested = false;
+        retain();  // doLayout may remove this node from its parent
+        doLayout();
+        release();
+        ran = true;
+    }
+    return ran;
 }
 
 // ---- drawing ----
