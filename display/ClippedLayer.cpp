@@ -18,4 +18,22 @@ bool ClippedLayer::init()
     return true;
 }
 
+void ClippedLayer::setContentSize(const engine::Size& size)
+{
+    engine::ClippingRectangleNode::setContentSize(size);
+    updateClipRegion();
+}
+
+void ClippedLayer::setClipExtensionTop(float points)
+{
+    m_extensionTop = points;
+    updateClipRegion();
+}
+
+void ClippedLayer::updateClipRegion()
+{
+    const engine::Size size = getContentSize();
+    setClippingRegion(engine::Rect(0.0f, 0.0f, size.width, size.height + m_extensionTop));
+}
+
 } // namespace nolvo
