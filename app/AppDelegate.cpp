@@ -3,6 +3,7 @@
 #include "accessory/AccessoryCommunication.h"
 #include "accessory/AccessoryCommunicationDelegate.h"
 #include "app/MainScene.h"
+#include "display/PowerUIAndTouchLayer.h"
 #include "engine/app/Director.h"
 #include "engine/app/GLViewImpl.h"
 #include "menus/ScreenLog.h"
@@ -87,6 +88,9 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_dataLogger = std::make_unique<DataLogger>(*model, *DataLogFile::getInstance());
         m_delegate->setDataLogger(m_dataLogger.get());
         m_delegate->bind(*m_link);
+        // Trigger changes made on the power view are sent to the accessory with its settings.
+        AccessoryCommunicationDelegate* delegate = m_delegate.get();
+        PowerUIAndTouchLayer::setReconfigureRequest([delegate] { delegate->requestRestart(false); });
         if (!m_link->start()) std::fprintf(stderr, "nolvo: cannot start the accessory link\n");
         m_steps.push_back("link");
     }
@@ -119,6 +123,7 @@ void AppDelegate::shutdown()
     m_shutDown = true;
     // The link first: it reports the accessory gone (the delegate closes the data log) and
     // releases it; then the worker, which may still be playing the demo.
+    PowerUIAndTouchLayer::setReconfigureRequest(nullptr);
     if (m_link) m_link->stop();
     if (m_delegate) m_delegate->stop();
     if (m_dataLogger) m_dataLogger->closeLog();

@@ -3,6 +3,8 @@
 #include "display/CursorsLayer.h"
 #include "display/GridLayer.h"
 #include "display/OverlayLayer.h"
+#include "display/PowerLayer.h"
+#include "display/PowerUIAndTouchLayer.h"
 #include "display/RssiLayer.h"
 #include "display/WaterfallLayer.h"
 #include "display/WaterfallThresholdAndTouchLayer.h"
@@ -76,13 +78,15 @@ engine::Node* createLayer(LayerSlot slot, const PlotGeometry& geometry, const Ov
     case LayerSlot::WaterfallThreshold24: return forBand(WaterfallThresholdAndTouchLayer::create(), geometry.inner, false);
     case LayerSlot::WaterfallThreshold5: return forBand(WaterfallThresholdAndTouchLayer::create(), geometry.inner, true);
     case LayerSlot::Cursors: return placed(CursorsLayer::create(), geometry.inner);
+    case LayerSlot::Power: return placed(PowerLayer::create(), geometry.inner);
+    case LayerSlot::PowerUI: return placed(PowerUIAndTouchLayer::create(), geometry.inner);
     case LayerSlot::Overlay: {
         OverlayLayer* layer = placed(OverlayLayer::create(), geometry.inner);
         if (layer) layer->setMode(overlay.powerMode, overlay.band, overlay.waterfall);
         return layer;
     }
     default:
-        // The access-point, power and channel-guide layers are added
+        // The access-point and channel-guide layers are added
         // here as they are built; until then their slots stay empty.
         return nullptr;
     }
