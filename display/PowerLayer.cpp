@@ -17,25 +17,6 @@ namespace nolvo {
 
 namespace {
 
-const char* const kVertexShader = R"(
-attribute vec4 a_position;
-uniform float u_pointSize;
-void main()
-{
-    gl_Position = CC_MVPMatrix * a_position;
-    gl_PointSize = u_pointSize;
-}
-)";
-
-const char* const kFragmentShader = R"(
-uniform vec4 u_color;
-void main()
-{
-    gl_FragColor = u_color;
-}
-)";
-
-
 // Layer points of a polyline point (x in points, y in dBm): x through `x`, y through `map`.
 engine::Mat4 plotMatrix(const XTransform& x, const PowerMapping& map)
 {
@@ -54,7 +35,9 @@ void ensureSimpleLineProgram()
 {
     auto* cache = engine::GLProgramCache::getInstance();
     if (cache->getGLProgram(PowerLayer::kProgramName)) return;
-    engine::GLProgram* program = engine::GLProgram::createWithByteArrays(kVertexShader, kFragmentShader);
+    // The engine's position + uniform-colour shaders, under the name the power view draws with.
+    engine::GLProgram* program = engine::GLProgram::createWithByteArrays(engine::ccPositionUColor_vert,
+                                                                         engine::ccPositionUColor_frag);
     if (program) cache->addGLProgram(program, PowerLayer::kProgramName);
 }
 
@@ -260,20 +243,18 @@ void PowerLayer::execute(const Pass& pass, const engine::Mat4& modelView, bool d
     if (!program || pass.batches.empty()) return;
     program->use();
     program->setUniformsForBuiltins(modelView);
-    const GLint colour = program->getUniformLocation("u_color");
-    glUniform1f(program->getUniformLocation("u_pointSize"), kPointSize);
+    const GLint colour = program->getUniformLocation(engine::GLProgram::UNIFORM_NAME_U_COLOR);
+    glUniform1f(program->getUniformLocation(engine::GLProgram::UNIFORM_NAME_POINT_SIZE), kPointSize);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnableVertexAttribArray(engine::GLProgram::VERTEX_ATTRIB_POSITION);
     glDisableVertexAttribArray(engine::GLProgram::VERTEX_ATTRIB_COLOR);
     glDisableVertexAttribArray(engine::GLProgram::VERTEX_ATTRIB_TEX_COORD);
     glVertexAttribPointer(engine::GLProgram::VERTEX_ATTRIB_POSITION, 2, GL_FLOAT, GL_FALSE, 0, pass.vertices.data());
-    if (dots) glEnable(GL_VERTEX_PROGRAM_POINT_SIZE);
     for (const Batch& batch : pass.batches) {
         glUniform4f(colour, batch.rgba[0], batch.rgba[1], batch.rgba[2], batch.rgba[3]);
         glDrawArrays(dots ? GL_POINTS : GL_LINE_STRIP, static_cast<GLint>(batch.first), static_cast<GLsizei>(batch.count));
     }
-    if (dots) glDisable(GL_VERTEX_PROGRAM_POINT_SIZE);
 }
 
 } // namespace nolvo
