@@ -2,6 +2,10 @@
 
 #include "accessory/AccessoryCommunication.h"
 #include "accessory/AccessoryCommunicationDelegate.h"
+#include "accessory/LinkRecorder.h"
+#include "accessory/RecordingReader.h"
+#include "app/CommandLine.h"
+#include "app/FieldControls.h"
 #include "app/MainScene.h"
 #include "display/PowerUIAndTouchLayer.h"
 #include "engine/app/Director.h"
@@ -91,6 +95,15 @@ bool AppDelegate::applicationDidFinishLaunching()
         // Trigger changes made on the power view are sent to the accessory with its settings.
         AccessoryCommunicationDelegate* delegate = m_delegate.get();
         PowerUIAndTouchLayer::setReconfigureRequest([delegate] { delegate->requestRestart(false); });
+        m_recorder = std::make_unique<LinkRecorder>(model);
+        m_link->setRecorder(m_recorder.get());
+        if (m_replay) {
+            // The replay wins over an attached accessory while it runs.
+            m_link->suspended.store(true);
+            m_delegate->replay().start(m_replay);
+        }
+        m_fieldControls = FieldControls::create(*m_link, *m_delegate, *m_recorder, *model, CommandLine::versionText());
+        if (m_fieldControls) m_scene->addChild(m_fieldControls, FieldControls::kZOrder);
         if (!m_link->start()) std::fprintf(stderr, "nolvo: cannot start the accessory link\n");
         m_steps.push_back("link");
     }
@@ -113,7 +126,8 @@ void AppDelegate::applicationDidEnterBackground()
 void AppDelegate::applicationWillEnterForeground()
 {
     Director::getInstance()->startAnimation();
-    if (m_link) m_link->suspended.store(false);
+    // A replay keeps the accessory away until it ends.
+    if (m_link) m_link->suspended.store(m_delegate && m_delegate->replay().active());
     DataModel::getInstance()->inBackground.store(false);
 }
 
@@ -125,6 +139,7 @@ void AppDelegate::shutdown()
     // releases it; then the worker, which may still be playing the demo.
     PowerUIAndTouchLayer::setReconfigureRequest(nullptr);
     if (m_link) m_link->stop();
+    if (m_recorder) m_recorder->stop();
     if (m_delegate) m_delegate->stop();
     if (m_dataLogger) m_dataLogger->closeLog();
     DataModel* model = DataModel::getInstance();
@@ -134,6 +149,7 @@ void AppDelegate::shutdown()
         m_screenLog = nullptr;
     }
     m_scene = nullptr;
+    m_fieldControls = nullptr;
 }
 
 } // namespace nolvo
