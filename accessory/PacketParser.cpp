@@ -254,18 +254,24 @@ void PacketParser::handleSpectrumFrame(const std::uint8_t* frame, int length)
     if (result != 0 || valueCount <= 0 || segment == kNoSegment || band == kSpectrumBandNone) {
         return;
     }
-    ModelLock lock(m_model, kDataLock);
-    int sweepCount = 0;
-    const float* sweep = m_accumulators[band == kSpectrumBand5 ? 1 : 0].add(
-        protocol, protocol.spectrumSegments(band), values, valueCount, segment, sweepCount);
-    if (sweep == nullptr) {
-        return;
+    DataLogger* const logger = m_context.dataLogger.load();
+    {
+        ModelLock lock(m_model, kDataLock);
+        int sweepCount = 0;
+        const float* sweep = m_accumulators[band == kSpectrumBand5 ? 1 : 0].add(
+            protocol, protocol.spectrumSegments(band), values, valueCount, segment, sweepCount);
+        if (sweep == nullptr) {
+            return;
+        }
+        const int modelBand = band == kSpectrumBand5 ? kBand5 : kBand24;
+        const int limit = band == kSpectrumBand5 ? kBins5 : kBins24;
+        m_model.pushSweep(modelBand, sweep, std::min(sweepCount, limit));
+        if (logger != nullptr) {
+            logger->logSpectrum(modelBand, sweep, std::min(sweepCount, limit));
+        }
     }
-    const int modelBand = band == kSpectrumBand5 ? kBand5 : kBand24;
-    const int limit = band == kSpectrumBand5 ? kBins5 : kBins24;
-    m_model.pushSweep(modelBand, sweep, std::min(sweepCount, limit));
-    if (DataLogger* logger = m_context.dataLogger.load()) {
-        logger->logSpectrum(modelBand, sweep, std::min(sweepCount, limit));
+    if (logger != nullptr) {
+        logger->writePending(); // the disk may be slow: never while dataLock is held
     }
     int armed = kSingleArmed;
     if (m_model.runState.compare_exchange_strong(armed, kSingleDone)) {
@@ -283,8 +289,12 @@ void PacketParser::handlePowerFrame(const std::uint8_t* frame, int length)
     if (protocol.decodePower(frame, length, values, kMaxPowerValues, &valueCount, &segment, &triggered) != 0) {
         return;
     }
-    const bool produced = m_power.process(m_model, m_context.dataLogger.load(), protocol, values, valueCount,
-                                          segment, triggered, engine::clock::steadyMs());
+    DataLogger* const logger = m_context.dataLogger.load();
+    const bool produced =
+        m_power.process(m_model, logger, protocol, values, valueCount, segment, triggered, engine::clock::steadyMs());
+    if (logger != nullptr) {
+        logger->writePending(); // process() has released dataLock
+    }
     int armed = kSingleArmed;
     if (produced && m_model.runState.compare_exchange_strong(armed, kSingleDone)) {
         m_context.requestStop();

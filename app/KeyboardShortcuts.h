@@ -3,9 +3,14 @@
 //   space  pause / resume (run state 0 <-> 1; from a single sweep, back to running)
 //   s      arm a single sweep (run state 2)
 //   F12    save a screenshot "Nolvo_<date>_<time>.png" in the writable directory
+//   p      power mode <-> spectrum mode
+//   w      real wave <-> waterfall
+//   b      2.4 GHz <-> 5 GHz
+// The last three ask for the accessory to be reconfigured (see setReconfigureRequest).
 // Render thread only.
 
 #include <ctime>
+#include <functional>
 #include <string>
 
 #include "engine/input/Event.h"
@@ -16,12 +21,18 @@ class DataModel;
 
 class KeyboardShortcuts {
 public:
-    enum class Action { None, RunStateChanged, Screenshot };
+    enum class Action { None, RunStateChanged, SettingsChanged, Screenshot };
 
     // Applies the shortcut of `key` to the model's run state; says what happened.
     static Action handleKey(engine::EventKeyboard::KeyCode key, DataModel& model);
+    // The same for a key event; presses repeated by holding a key down do nothing, so a held
+    // space does not toggle the run state again and again.
+    static Action handleKey(const engine::EventKeyboard& event, DataModel& model);
     // "Nolvo_" + local date and time as %d%.2d%.2d_%.2d%.2d%.2d + ".png" (no directory).
     static std::string screenshotFileName(std::time_t when);
+    // What p, w and b call after changing the settings (clearHistory: the old traces no longer
+    // fit); the application sends the new settings to the accessory.
+    static void setReconfigureRequest(std::function<void(bool clearHistory)> request);
     // Takes the screenshot after the next frame; the result is written to the on-screen log.
     static void saveScreenshot(DataModel& model);
 };

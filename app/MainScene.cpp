@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "app/KeyboardShortcuts.h"
+#include "app/RunStats.h"
 #include "app/StatusTexts.h"
 #include "display/CursorReadouts.h"
 #include "display/GridLayer.h"
+#include "display/PowerCursorReadouts.h"
 #include "display/ScalingPopoverLayer.h"
 #include "engine/actions/ActionInterval.h"
 #include "engine/app/Director.h"
@@ -144,7 +146,6 @@ void MainScene::createStatusLabels(float b)
     const float size = b / 5.0f;
     const Color4B white(255, 255, 255, 255);
 
-    // The scaling popover arrives with the axes; its slot is kept for it.
     m_amplitudeLabel = makeLabel("A:10.00dBm/div", size, white);
     m_frequencyLabel = makeLabel("Hz:10.00GHz/div", size, white);
     for (auto [label, row] : {std::pair{m_amplitudeLabel, 0.75f}, std::pair{m_frequencyLabel, 0.25f}}) {
@@ -201,9 +202,13 @@ void MainScene::createStatusLabels(float b)
 
 void MainScene::installKeyboard()
 {
+    // A listener bound to the scene pauses while it is off stage and resumes with it: one is enough.
+    if (m_keyboardInstalled) return;
+    m_keyboardInstalled = true;
     auto* listener = EventListenerKeyboard::create();
-    listener->onKeyPressed = [this](EventKeyboard::KeyCode key, Event*) {
+    listener->onKeyPressed = [this](EventKeyboard::KeyCode, Event* event) {
         DataModel& model = *DataModel::getInstance();
+        const auto& key = *static_cast<EventKeyboard*>(event);
         if (KeyboardShortcuts::handleKey(key, model) == KeyboardShortcuts::Action::Screenshot) {
             KeyboardShortcuts::saveScreenshot(model);
         }
@@ -246,8 +251,8 @@ void MainScene::rebuildLayers()
 
 void MainScene::update(float dt)
 {
-    m_lastDt = dt;
     Scene::update(dt);
+    runstats::reportIfAsked();
     updateMenuBar();
     if (m_watermark) {
         m_watermark->setOpacity(m_model.accessoryConnected.load() ? 0 : kWatermarkOpacity);
@@ -315,7 +320,8 @@ void MainScene::updateStatusTexts()
         amplitude = StatusTexts::amplitudeScale(m_model);
         frequency = StatusTexts::frequencyOrTimeScale(m_model);
         trigger = StatusTexts::trigger(m_model, m_triggerLabel ? m_triggerLabel->getString() : std::string());
-        readouts = makeCursorReadouts(m_model, m_geometry.inner.size);
+        readouts = m_model.common.spectrumModeActive != 0 ? makeCursorReadouts(m_model, m_geometry.inner.size)
+                                                          : makePowerCursorReadouts(m_model, m_geometry.inner.size);
     }
     // The trigger belongs to the power trace; spectrum mode has nothing to trigger on.
     if (m_triggerLabel) m_triggerLabel->setVisible(loadShared(m_model.common.spectrumModeActive) == 0);

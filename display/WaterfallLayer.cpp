@@ -68,13 +68,12 @@ void WaterfallLayer::setBands(bool band24, bool band5)
     m_band24 = band24;
     m_band5 = band5;
     ModelLock lock(m_model, kDataLock);
-    m_model.bandStore(kBand24).waterfallRow = true; // redraw for the band now shown
-    m_model.bandStore(kBand5).waterfallRow = true;
+    m_model.bandStore(kBand24).waterfallRedraw = true; // redraw for the band now shown
+    m_model.bandStore(kBand5).waterfallRedraw = true;
 }
 
-void WaterfallLayer::update(float dt)
+void WaterfallLayer::update(float /*dt*/)
 {
-    m_lastDt = dt;
     placeImage();
     ModelLock lock(m_model, kDataLock);
     for (int band : {kBand24, kBand5}) {
@@ -113,8 +112,8 @@ void WaterfallLayer::placeImage()
 void WaterfallLayer::rebuildImage(int band)
 {
     BandStore& store = m_model.bandStore(band);
-    if (!store.waterfallRow) return;
-    store.waterfallRow = false;
+    if (!store.waterfallRedraw) return;
+    store.waterfallRedraw = false;
     const SpectrumSettings& s = m_model.spectrum;
     const std::vector<Rgb> table = buildWaterfallColorTable(DataModel::colorMapIndex(s.waterfallColorMap));
     const ThresholdScale scale = ThresholdScale::of(s.waterfallLowThreshold, s.waterfallHighThreshold);
