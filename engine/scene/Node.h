@@ -181,6 +181,8 @@ public:
     // A container is asked again by itself whenever a child is added, removed or resized.
     void requestLayout();
     bool isLayoutRequested() const { return m_layoutRequested; }
+    // True for a container whose children's sizes decide their places.
+    bool isLayoutContainer() const { return m_layoutsChildren; }
     // Runs the requested layouts of this subtree, children before parents, so that a container
     // sees its children's final sizes. Returns true when any layout ran.
     bool layoutIfNeeded();

@@ -237,6 +237,18 @@ TEST_F(LayoutWidgetsTest, LayoutFollowsResizedAddedHiddenAndRetextedChildren)
     render();
     EXPECT_GT(after->getPositionX(), before + 100);
     EXPECT_FLOAT_EQ(after->getPositionX(), caption->getContentSize().width);
+
+    // A plain label does the same.
+    Layout* labels = solidBox(Layout::Type::HORIZONTAL, kGrey, 600, 40);
+    Label* label = Label::createWithTTF("B", "fonts/roboto/Roboto-Regular.ttf", 20);
+    Layout* next = solidBox(Layout::Type::NONE, kRed, 10, 10);
+    labels->addChild(label);
+    labels->addChild(next);
+    column->addChild(labels);
+    render();
+    label->setString("B with more words");
+    render();
+    EXPECT_FLOAT_EQ(next->getPositionX(), label->getContentSize().width);
 }
 
 TEST_F(LayoutWidgetsTest, NestedLayoutsSettleInOneFrame)
