@@ -311,6 +311,13 @@ TEST_F(LayoutWidgetsTest, TextIsAlignedInsideItsArea)
     EXPECT_LT(ink.getMinX(), 110);
     EXPECT_GT(ink.getMaxY(), 190);
 
+    // A fixed width with a free height wraps and grows downwards.
+    text->setString("several words that cannot fit on one line of a hundred points");
+    text->setTextAreaSize(Size(100, 0));
+    EXPECT_EQ(text->getContentSize().width, 100);
+    EXPECT_GT(text->getContentSize().height, 3 * 24);
+    text->setString("Hi");
+
     // Back to following its text: the widget shrinks to it.
     text->setTextAreaSize(Size::ZERO);
     EXPECT_LT(text->getContentSize().width, 60);
