@@ -137,7 +137,8 @@ public:
     bool isUnclippedByAncestors(const Vec2& worldPoint) const;
     // The world point lies on the node as drawn: inside its content rectangle, the node and its
     // ancestors visible, and no clipping ancestor cutting the point off.
-    bool hitTestContent(const Vec2& worldPoint) const;
+    // Widgets whose parts reach past their content rectangle (a slider's ball) widen it.
+    virtual bool hitTestContent(const Vec2& worldPoint) const;
 
     // Changes whenever a node anywhere gains or loses a child or changes its local z-order, so
     // that orders derived from the scene graph (the event dispatcher's) can be cached.
