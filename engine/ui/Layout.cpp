@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include <GL/glew.h>
-
 #include "engine/app/Director.h"
-#include "engine/app/GLView.h"
 #include "engine/renderer/Renderer.h"
 #include "engine/renderer/TextureCache.h"
 #include "engine/scene/Layer.h"
@@ -266,52 +263,21 @@ void Layout::setClippingEnabled(bool enabled)
     Director::markDirty();
 }
 
-void Layout::beginClip(const Rect& worldRect)
+bool Layout::getChildrenClipRect(Rect* worldRect) const
 {
-    GLView* view = Director::getInstance()->getOpenGLView();
-    if (!view) return;
-    // Nested clips intersect with the one in force and give it back afterwards.
-    m_savedScissorEnabled = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
-    glGetIntegerv(GL_SCISSOR_BOX, m_savedScissorBox);
-    Rect clip = worldRect;
-    if (m_savedScissorEnabled) {
-        const Rect outer = view->getScissorRect();
-        const float x0 = std::max(clip.getMinX(), outer.getMinX());
-        const float y0 = std::max(clip.getMinY(), outer.getMinY());
-        const float x1 = std::min(clip.getMaxX(), outer.getMaxX());
-        const float y1 = std::min(clip.getMaxY(), outer.getMaxY());
-        clip = Rect(x0, y0, std::max(0.0f, x1 - x0), std::max(0.0f, y1 - y0));
-    }
-    glEnable(GL_SCISSOR_TEST);
-    view->setScissorInPoints(clip.origin.x, clip.origin.y, clip.size.width, clip.size.height);
-}
-
-void Layout::endClip()
-{
-    glScissor(m_savedScissorBox[0], m_savedScissorBox[1], m_savedScissorBox[2], m_savedScissorBox[3]);
-    if (!m_savedScissorEnabled) glDisable(GL_SCISSOR_TEST);
+    if (!m_clipping) return false;
+    if (worldRect) *worldRect = rectToWorld(Rect(Vec2::ZERO, m_contentSize));
+    return true;
 }
 
 void Layout::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags)
 {
     if (!m_visible) return;
     const std::uint32_t flags = processParentFlags(parentTransform, parentFlags);
-    if (m_clipping) {
-        const Vec2 corners[4] = {m_modelViewTransform.transformPoint({0, 0}),
-                                 m_modelViewTransform.transformPoint({m_contentSize.width, 0}),
-                                 m_modelViewTransform.transformPoint({0, m_contentSize.height}),
-                                 m_modelViewTransform.transformPoint({m_contentSize.width, m_contentSize.height})};
-        float x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
-        for (const Vec2& p : corners) {
-            x0 = std::min(x0, p.x);
-            x1 = std::max(x1, p.x);
-            y0 = std::min(y0, p.y);
-            y1 = std::max(y1, p.y);
-        }
-        const Rect world(x0, y0, x1 - x0, y1 - y0);
-        m_beginClipCommand.init(m_globalZOrder);
-        m_beginClipCommand.func = [this, world] { beginClip(world); };
-        renderer->addCommand(&m_beginClipCommand);
+    Rect clip;
+    if (getChildrenClipRect(&clip)) {
+        m_beginClip.init(m_globalZOrder, clip);
+        renderer->addCommand(&m_beginClip);
     }
     // Backgrounds behind every child, whatever its z-order.
     if (m_colorType == BackGroundColorType::SOLID && m_colorRenderer) {
@@ -328,9 +294,8 @@ void Layout::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_
         m_children[i]->visit(renderer, m_modelViewTransform, flags);
     }
     if (m_clipping) {
-        m_endClipCommand.init(m_globalZOrder);
-        m_endClipCommand.func = [this] { endClip(); };
-        renderer->addCommand(&m_endClipCommand);
+        m_endClip.init(m_globalZOrder);
+        renderer->addCommand(&m_endClip);
     }
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/renderer/CustomCommand.h"
+#include "engine/renderer/ClipCommand.h"
 #include "engine/ui/Widget.h"
 
 namespace engine {
@@ -52,9 +52,10 @@ public:
     bool isBackGroundImageScale9Enabled() const { return m_backgroundScale9; }
     void setBackGroundImageCapInsets(const Rect& insets);
 
-    // Children are drawn only inside the layout's rectangle.
+    // Children are drawn, and hit, only inside the layout's rectangle.
     void setClippingEnabled(bool enabled);
     bool isClippingEnabled() const { return m_clipping; }
+    bool getChildrenClipRect(Rect* worldRect) const override;
 
     // Width and height the children of a linear layout take together with their margins
     // (along the stack: the sum; across it: the largest).
@@ -74,8 +75,6 @@ private:
     void layoutVertical();
     void layoutHorizontal();
     void updateBackground();
-    void beginClip(const Rect& worldRect);
-    void endClip();
 
     Type m_type = Type::NONE;
     BackGroundColorType m_colorType = BackGroundColorType::NONE;
@@ -85,11 +84,8 @@ private:
     Scale9Sprite* m_imageRenderer = nullptr;
     bool m_backgroundScale9 = false;
     bool m_clipping = false;
-    CustomCommand m_beginClipCommand;
-    CustomCommand m_endClipCommand;
-    // GL scissor state in force before this layout's clip (restored after its children).
-    bool m_savedScissorEnabled = false;
-    int m_savedScissorBox[4] = {0, 0, 0, 0};
+    ClipCommand m_beginClip{ClipCommand::Op::PUSH};
+    ClipCommand m_endClip{ClipCommand::Op::POP};
 };
 
 } // namespace engine::ui
