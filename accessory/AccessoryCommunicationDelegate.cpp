@@ -450,9 +450,16 @@ void AccessoryCommunicationDelegate::workerLoop()
 void AccessoryCommunicationDelegate::runWorkerPass()
 {
     if (m_link.load() == nullptr || m_device.load() == nullptr) {
+        if (m_playbackRestartPending.exchange(false)) {
+            // Playback feeds the parser on this thread, so its state may be reset here.
+            resetConnection(nullptr, nullptr);
+            m_identified = false;
+            m_demo.reset();
+        }
         runPlaybackPass(engine::clock::steadyMs());
         return;
     }
+    m_playbackRestartPending = false;
     if (!m_identified.load() && m_linkState.load() != kIdentify) {
         m_linkState = kIdentify;
     }

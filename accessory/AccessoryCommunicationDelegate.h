@@ -100,6 +100,10 @@ public:
     void requestStop();
     // Once identified: stop, send the settings again and restart; optionally clear the histories.
     void requestRestart(bool clearHistory);
+    // Without an accessory: the next worker pass drops the identified demo model and its loaded
+    // recordings and starts playback over from identification, so a new demo hardware choice is
+    // never parsed with the previous model's protocol. Ignored while an accessory is attached.
+    void requestPlaybackRestart() { m_playbackRestartPending = true; }
 
     // Stops and joins the worker thread. Safe to call more than once.
     void stop();
@@ -169,6 +173,7 @@ private:
     std::atomic<bool> m_concurrentScan{false};
     std::atomic<bool> m_sendSpectrumBeforePower{false};
     std::atomic<bool> m_restartPending{false};
+    std::atomic<bool> m_playbackRestartPending{false};
     std::atomic<bool> m_resendSettings{false};
     std::atomic<bool> m_scanningAccessPoints{false};
     std::atomic<bool> m_clearHistoryPending{false};

@@ -2,9 +2,11 @@
 
 #include "accessory/AccessoryCommunication.h"
 #include "accessory/AccessoryCommunicationDelegate.h"
+#include "app/AccessoryLinkControl.h"
 #include "app/MainScene.h"
 #include "engine/app/Director.h"
 #include "engine/app/GLViewImpl.h"
+#include "menus/MenuController.h"
 #include "menus/ScreenLog.h"
 #include "model/DataLogFile.h"
 #include "model/DataLogger.h"
@@ -87,6 +89,8 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_dataLogger = std::make_unique<DataLogger>(*model, *DataLogFile::getInstance());
         m_delegate->setDataLogger(m_dataLogger.get());
         m_delegate->bind(*m_link);
+        m_linkControl = std::make_unique<AccessoryLinkControl>(*m_delegate);
+        MenuController::getInstance()->setLinkControl(m_linkControl.get());
         if (!m_link->start()) std::fprintf(stderr, "nolvo: cannot start the accessory link\n");
         m_steps.push_back("link");
     }
@@ -119,6 +123,9 @@ void AppDelegate::shutdown()
     m_shutDown = true;
     // The link first: it reports the accessory gone (the delegate closes the data log) and
     // releases it; then the worker, which may still be playing the demo.
+    if (MenuController::getInstance()->linkControl() == m_linkControl.get()) {
+        MenuController::getInstance()->setLinkControl(nullptr);
+    }
     if (m_link) m_link->stop();
     if (m_delegate) m_delegate->stop();
     if (m_dataLogger) m_dataLogger->closeLog();

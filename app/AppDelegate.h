@@ -14,6 +14,7 @@ namespace nolvo {
 
 class AccessoryCommunication;
 class AccessoryCommunicationDelegate;
+class AccessoryLinkControl;
 class DataLogger;
 class MainScene;
 class ScreenLog;
@@ -54,6 +55,7 @@ private:
     std::unique_ptr<AccessoryCommunicationDelegate> m_delegate;
     std::unique_ptr<AccessoryCommunication> m_link;
     std::unique_ptr<DataLogger> m_dataLogger;
+    std::unique_ptr<AccessoryLinkControl> m_linkControl; // handed to the menu controller
     MainScene* m_scene = nullptr;     // owned by the director while it runs
     ScreenLog* m_screenLog = nullptr; // retained until shutdown
     std::vector<std::string> m_steps;
