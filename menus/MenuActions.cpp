@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/app/Director.h"
 #include "engine/renderer/CaptureScreen.h"
 #include "menus/AlertViewLayer.h"
 #include "menus/LinkControl.h"
@@ -11,6 +12,16 @@
 #include "model/ModelLock.h"
 
 namespace nolvo::menu_actions {
+
+namespace {
+
+// Alerts need a window; without one (tools, tests without a display) the refusal stays silent.
+bool canAlert()
+{
+    return engine::Director::getInstance()->getRunningScene() != nullptr;
+}
+
+} // namespace
 
 void requestRestart(bool clearHistories)
 {
@@ -36,6 +47,7 @@ bool accessPointsUnavailable(DataModel& model)
 
 void showAccessPointsUnavailable(bool utilization)
 {
+    if (!canAlert()) return;
     AlertViewLayer* alert = AlertViewLayer::create(
         utilization ? "Access Point Utilization unavailable!" : "SSID unavailable!",
         "SSID is unavailable with Nolvo! Please visit the website to find SSID enabled products.", "", {"OK", "Website"});
@@ -88,7 +100,8 @@ bool loadConfiguration(DataModel& model, int slot)
     if (slot < 1 || slot >= DataModel::kSlotCount) return false;
     if (!model.slotHoldsConfiguration(slot)) {
         // Loading it would reset the working settings and overwrite the slot with them.
-        AlertViewLayer::showSimple("Configuration " + std::to_string(slot) + " is empty.",
+        if (canAlert())
+            AlertViewLayer::showSimple("Configuration " + std::to_string(slot) + " is empty.",
                                    "Save a configuration into it first.", "OK");
         return false;
     }

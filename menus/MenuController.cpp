@@ -254,6 +254,7 @@ bool MenuController::handleKey(EventKeyboard::KeyCode key)
         closeMenu(true);
         return true;
     }
+    if (m_menu && !m_closing && m_menu->handleKey(key)) return true;
     if (!m_bar) return false;
     switch (key) {
     case Key::KEY_F1: return m_bar->openFromKeyboard(0);

@@ -116,7 +116,8 @@ public:
     // ---- keyboard ----
     // Esc closes the open picker or menu; F1..F5 open the bar's menus from left to right (again
     // closes); M switches mode; an open picker takes the arrows, Page Up/Down, Home, End and
-    // Enter. True when the key was used.
+    // Enter; otherwise an open menu takes the arrows, Page Up/Down, Enter and Space (see
+    // MenuLayer::handleKey). True when the key was used.
     bool handleKey(engine::EventKeyboard::KeyCode key);
 
     // ---- layout rules (pure) ----

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/app/Director.h"
+#include "engine/scene/DrawNode.h"
 #include "engine/ui/Scale9Sprite.h"
 #include "menus/MenuActions.h"
 #include "menus/MenuValues.h"
@@ -65,6 +66,94 @@ void MenuLayer::refreshNow()
     m_refreshPending = false;
     for (MenuRow* row : m_rows) row->refresh();
     ++m_refreshCount;
+    if (m_focusRow >= 0) drawFocus();
+}
+
+bool MenuLayer::moveFocusRow(int direction)
+{
+    const int count = static_cast<int>(m_rows.size());
+    for (int r = m_focusRow + direction; r >= 0 && r < count; r += direction) {
+        MenuRow* row = m_rows[static_cast<std::size_t>(r)];
+        if (row->focusCount() == 0) continue;
+        int item = row->preferredFocus();
+        if (item < 0 || item >= row->focusCount() || !row->isFocusUsable(item)) {
+            item = -1;
+            for (int i = 0; i < row->focusCount() && item < 0; ++i) {
+                if (row->isFocusUsable(i)) item = i;
+            }
+        }
+        if (item < 0) continue;
+        m_focusRow = r;
+        m_focusItem = item;
+        drawFocus();
+        return true;
+    }
+    return false;
+}
+
+bool MenuLayer::moveFocusItem(int direction)
+{
+    if (m_focusRow < 0) return false;
+    MenuRow* row = m_rows[static_cast<std::size_t>(m_focusRow)];
+    for (int i = m_focusItem + direction; i >= 0 && i < row->focusCount(); i += direction) {
+        if (!row->isFocusUsable(i)) continue;
+        m_focusItem = i;
+        drawFocus();
+        return true;
+    }
+    return false;
+}
+
+void MenuLayer::drawFocus()
+{
+    if (!m_focusFrame) {
+        m_focusFrame = DrawNode::create();
+        addChild(m_focusFrame, 5);
+    }
+    m_focusFrame->clear();
+    if (m_focusRow < 0 || m_focusRow >= static_cast<int>(m_rows.size())) return;
+    MenuRow* row = m_rows[static_cast<std::size_t>(m_focusRow)];
+    const Rect frame = row->focusFrame(m_focusItem);
+    const Vec2 at = row->getPosition() + frame.origin;
+    const Color4F blue(0.18f, 0.66f, 1.0f, 1.0f);
+    for (float inset : {-2.0f, -1.0f}) {
+        m_focusFrame->drawRect(Vec2(at.x + inset, at.y + inset),
+                               Vec2(at.x + frame.size.width - inset, at.y + frame.size.height - inset), blue);
+    }
+    Director::markDirty();
+}
+
+bool MenuLayer::handleKey(EventKeyboard::KeyCode key)
+{
+    using Key = EventKeyboard::KeyCode;
+    MenuRow* row = m_focusRow >= 0 ? m_rows[static_cast<std::size_t>(m_focusRow)] : nullptr;
+    switch (key) {
+    case Key::KEY_UP_ARROW:
+        if (!row) return moveFocusRow(1);
+        moveFocusRow(-1);
+        return true;
+    case Key::KEY_DOWN_ARROW:
+        moveFocusRow(1);
+        return true;
+    case Key::KEY_LEFT_ARROW:
+    case Key::KEY_RIGHT_ARROW: {
+        const int direction = key == Key::KEY_LEFT_ARROW ? -1 : 1;
+        if (!row) return moveFocusRow(1);
+        if (!row->adjust(m_focusItem, direction)) moveFocusItem(direction);
+        return true;
+    }
+    case Key::KEY_PG_UP:
+    case Key::KEY_PG_DOWN:
+        if (row) row->adjust(m_focusItem, key == Key::KEY_PG_UP ? 10 : -10);
+        return row != nullptr;
+    case Key::KEY_ENTER:
+    case Key::KEY_SPACE:
+        if (!row || !row->isFocusUsable(m_focusItem)) return false;
+        row->activate(m_focusItem);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void MenuLayer::rowChanged()

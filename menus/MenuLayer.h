@@ -23,10 +23,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/input/Event.h"
 #include "engine/scene/Layer.h"
 #include "menus/MenuController.h"
 #include "menus/MenuRows.h"
 
+namespace engine {
+class DrawNode;
+}
 namespace engine::ui {
 class Scale9Sprite;
 }
@@ -69,6 +73,14 @@ public:
     // Called by the rows after a user change: marks the refresh and runs onUserChange().
     void rowChanged();
 
+    // Keyboard: Up / Down move the focus between rows, Left / Right between a row's controls
+    // (or step a focused slider; Page Up / Down by 10), Enter or Space uses the focused control.
+    // True when the key was used.
+    bool handleKey(engine::EventKeyboard::KeyCode key);
+    // Focused row index and control (-1 while nothing has the focus).
+    int focusedRow() const { return m_focusRow; }
+    int focusedItem() const { return m_focusItem; }
+
 protected:
     MenuLayer() = default;
     bool initMenu();
@@ -104,7 +116,14 @@ protected:
     void addRow(MenuRow* row);
 
 private:
+    bool moveFocusRow(int direction);
+    bool moveFocusItem(int direction);
+    void drawFocus();
+
     std::vector<MenuRow*> m_rows; // children of the menu
+    engine::DrawNode* m_focusFrame = nullptr;
+    int m_focusRow = -1;
+    int m_focusItem = -1;
     engine::ui::Scale9Sprite* m_background = nullptr;
     MenuMetrics m_metrics;
     bool m_refreshPending = true;

@@ -41,6 +41,14 @@ Rect worldRect(const Node* node)
     return Rect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y));
 }
 
+// Where a picker opens: over the menu horizontally, centred on the row's control vertically.
+Rect pickerAnchor(const MenuLayer* menu, const Node* control)
+{
+    const Rect row = worldRect(control);
+    const Rect whole = worldRect(menu);
+    return Rect(whole.origin.x, row.origin.y, whole.size.width, row.size.height);
+}
+
 // Sizes a nine-slice button and keeps its title inside it.
 void sizeButton(ui::Button* button, float width, float height)
 {
@@ -133,6 +141,11 @@ float MenuRow::rowHeight() const
 float MenuRow::captionWidth(float width) const
 {
     return m_captionText.empty() ? 0.0f : width * kCaptionShare;
+}
+
+Rect MenuRow::focusFrame(int) const
+{
+    return Rect(Vec2(0, 0), getContentSize());
 }
 
 void MenuRow::changed()
@@ -251,6 +264,12 @@ ui::Button* SegmentedRow::segment(int index) const
     return index >= 0 && index < segmentCount() ? m_segments[static_cast<std::size_t>(index)] : nullptr;
 }
 
+Rect SegmentedRow::focusFrame(int item) const
+{
+    const ui::Button* button = segment(item);
+    return button ? button->getBoundingBox() : MenuRow::focusFrame(item);
+}
+
 bool SegmentedRow::isSegmentEnabled(int index) const
 {
     if (index < 0 || index >= segmentCount()) return false;
@@ -332,6 +351,11 @@ ButtonRow* ButtonRow::create(MenuLayer* menu, const std::string& title, Pressed 
     return row;
 }
 
+Rect ButtonRow::focusFrame(int item) const
+{
+    return m_button ? m_button->getBoundingBox() : MenuRow::focusFrame(item);
+}
+
 bool ButtonRow::isButtonEnabled() const
 {
     return !m_enabled || m_enabled();
@@ -385,6 +409,11 @@ ValueButtonRow* ValueButtonRow::create(MenuLayer* menu, const std::string& capti
     return row;
 }
 
+Rect ValueButtonRow::focusFrame(int item) const
+{
+    return m_button ? m_button->getBoundingBox() : MenuRow::focusFrame(item);
+}
+
 std::string ValueButtonRow::title() const
 {
     return m_title ? m_title() : std::string();
@@ -416,8 +445,8 @@ void ValueButtonRow::openPicker()
     const int current = m_current ? m_current() : -1;
     PickerWheel* wheel = PickerWheel::create(rows, current, [this](int row) { choose(row); }, m_menu->metrics());
     if (!wheel) return;
-    const Rect anchor = m_button ? worldRect(m_button) : Rect(convertToWorldSpace(Vec2(0, 0)), getContentSize());
-    wheel->placeNear(anchor, m_menu->getContentSize().width * m_menu->getScaleX());
+    wheel->placeNear(pickerAnchor(m_menu, m_button ? static_cast<Node*>(m_button) : this),
+                     m_menu->getContentSize().width * m_menu->getScaleX());
     MenuController::getInstance()->showPicker(wheel);
 }
 
@@ -460,6 +489,11 @@ std::string MultiChoiceRow::name() const
     return m_captionText.empty() ? (m_options.empty() ? std::string() : m_options.front()) : m_captionText;
 }
 
+Rect MultiChoiceRow::focusFrame(int item) const
+{
+    return m_button ? m_button->getBoundingBox() : MenuRow::focusFrame(item);
+}
+
 std::string MultiChoiceRow::title() const
 {
     return m_title ? m_title() : std::string();
@@ -497,8 +531,8 @@ void MultiChoiceRow::openPicker()
         [this](int row) { return m_mask && row < 31 && (m_mask() & (std::int32_t{1} << row)) != 0; },
         [this](int row) { toggle(row); }, m_menu->metrics());
     if (!picker) return;
-    const Rect anchor = m_button ? worldRect(m_button) : Rect(convertToWorldSpace(Vec2(0, 0)), getContentSize());
-    picker->placeNear(anchor, m_menu->getContentSize().width * m_menu->getScaleX());
+    picker->placeNear(pickerAnchor(m_menu, m_button ? static_cast<Node*>(m_button) : this),
+                      m_menu->getContentSize().width * m_menu->getScaleX());
     MenuController::getInstance()->showPicker(picker);
 }
 

@@ -48,6 +48,19 @@ public:
     // Caption text as shown now (some captions follow the settings).
     std::string captionText() const;
 
+    // ---- keyboard focus (MenuLayer::handleKey) ----
+    // The row's controls that take the focus (0: none), whether control i can be used now, its
+    // frame in the row's space, and what Enter does to it.
+    virtual int focusCount() const { return 0; }
+    virtual bool isFocusUsable(int item) const { (void)item; return true; }
+    virtual engine::Rect focusFrame(int item) const;
+    virtual void activate(int item) { (void)item; }
+    // Left / Right (steps -1 / +1) and Page Down / Up (-10 / +10) on control i: true when the
+    // row used them itself (a slider steps); otherwise the focus moves between the controls.
+    virtual bool adjust(int item, int steps) { (void)item; (void)steps; return false; }
+    // The control to focus when the focus comes to this row.
+    virtual int preferredFocus() const { return 0; }
+
 protected:
     MenuRow() = default;
     bool initRow(MenuLayer* menu, const std::string& caption);
@@ -92,6 +105,12 @@ public:
     void layout(float width) override;
     std::string name() const override;
 
+    int focusCount() const override { return segmentCount(); }
+    bool isFocusUsable(int item) const override { return isSegmentEnabled(item); }
+    engine::Rect focusFrame(int item) const override;
+    void activate(int item) override { press(item); }
+    int preferredFocus() const override { return m_shownSelected >= 0 ? m_shownSelected : 0; }
+
     // A tap on segment i (ignored when it is disabled).
     void press(int index);
     int segmentCount() const { return static_cast<int>(m_segments.size()); }
@@ -121,6 +140,11 @@ public:
     void layout(float width) override;
     std::string name() const override { return m_title; }
 
+    int focusCount() const override { return m_button ? 1 : 0; }
+    bool isFocusUsable(int) const override { return isButtonEnabled(); }
+    engine::Rect focusFrame(int item) const override;
+    void activate(int) override { press(); }
+
     void press();
     bool isButtonEnabled() const;
     engine::ui::Button* button() const { return m_button; }
@@ -148,6 +172,11 @@ public:
     // Captions that follow the settings, and a slider that can be disabled.
     void setCaptionSource(CaptionText caption) { m_captionSource = std::move(caption); }
     void setEnabledSource(Enabled enabled) { m_enabledSource = std::move(enabled); }
+
+    int focusCount() const override { return m_slider ? 1 : 0; }
+    bool isFocusUsable(int) const override { return m_sliderEnabled; }
+    engine::Rect focusFrame(int item) const override;
+    bool adjust(int item, int steps) override;
 
     // The slider's percent-changed event (p is clamped to 0..100).
     void changePercent(int p);
@@ -187,6 +216,11 @@ public:
     void layout(float width) override;
     void setEnabledSource(Enabled enabled) { m_enabledSource = std::move(enabled); }
 
+    int focusCount() const override { return m_button ? 1 : 0; }
+    bool isFocusUsable(int) const override { return !m_enabledSource || m_enabledSource(); }
+    engine::Rect focusFrame(int item) const override;
+    void activate(int) override { openPicker(); }
+
     // Opens the picker wheel over the menu (what pressing the button does).
     void openPicker();
     // The picker's choice of row i (ignored outside the options).
@@ -215,6 +249,10 @@ public:
     void refresh() override;
     void layout(float width) override;
     std::string name() const override;
+
+    int focusCount() const override { return m_button ? 1 : 0; }
+    engine::Rect focusFrame(int item) const override;
+    void activate(int) override { openPicker(); }
 
     void openPicker();
     // Flips bit `row` of the mask (ignored outside the options).

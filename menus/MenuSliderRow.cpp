@@ -81,6 +81,17 @@ void SliderRow::step(int steps)
     changePercent(percent() + steps);
 }
 
+Rect SliderRow::focusFrame(int item) const
+{
+    return m_slider ? m_slider->getBoundingBox() : MenuRow::focusFrame(item);
+}
+
+bool SliderRow::adjust(int, int steps)
+{
+    step(steps);
+    return true;
+}
+
 void SliderRow::refresh()
 {
     if (m_captionSource) setCaptionText(m_captionSource());

@@ -191,7 +191,10 @@ float refreshFromPercent(int p)
 
 int percentOfRefresh(float seconds)
 {
-    return percentOf(seconds, 1.2f);
+    // The lowest position that reaches the value: the steps truncate, so rounding could land
+    // one position short of them.
+    if (!std::isfinite(seconds) || seconds <= 0.0f) return 0;
+    return clampPercent(static_cast<int>(std::ceil(seconds / 1.2f - 1e-3f)));
 }
 
 std::string refreshLabel(float seconds)
