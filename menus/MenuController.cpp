@@ -137,9 +137,10 @@ void MenuController::ensureOverlay()
 
     auto* listener = EventListenerTouchOneByOne::create();
     listener->setSwallowTouches(true);
-    listener->onTouchBegan = [this](Touch*, Event*) { return m_menu != nullptr && !m_closing; };
+    // While the menu fades out the dimming still keeps touches from the plot behind it.
+    listener->onTouchBegan = [this](Touch*, Event*) { return m_menu != nullptr; };
     listener->onTouchEnded = [this](Touch* touch, Event*) {
-        if (!touchInsideModal(touch->getLocation())) closeMenu(true);
+        if (!m_closing && !touchInsideModal(touch->getLocation())) closeMenu(true);
     };
     Director::getInstance()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, m_dimmer);
 }
