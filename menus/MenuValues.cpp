@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/ChannelPlans.h"
 #include "model/SettingsRecords.h"
 #include "model/ValueFormat.h"
 
@@ -41,18 +42,10 @@ std::string traceName(int kind)
     return lookup(traceNames(), kind);
 }
 
-const std::vector<std::string>& planNames()
-{
-    static const std::vector<std::string> names = {
-        "NONE", "802.11b", "802.11g", "802.11n - 20MHz", "802.11n - 40MHz BELOW", "802.11n - 40MHz ABOVE",
-        "802.15.4 - Zigbee", "DEZ Custom", "802.11a/n - 20MHz", "802.11n/ac - 40MHz", "802.11ac - 80MHz",
-        "802.11ac - 160MHz"};
-    return names;
-}
-
 std::string planName(int plan)
 {
-    return lookup(planNames(), plan);
+    const char* name = plan >= 0 && plan <= 11 ? channelplan::menuName(plan) : "";
+    return name && *name ? name : kUnknown;
 }
 
 const std::vector<std::string>& colorMapNames()
@@ -108,31 +101,17 @@ int nearestExternalAttenuationChoice(float dB)
     return best;
 }
 
-const std::vector<std::string>& guide24Rows()
+std::vector<std::string> guideRows(int band)
 {
-    static const std::vector<std::string> rows(planNames().begin(), planNames().begin() + 8);
+    std::vector<std::string> rows;
+    for (int row = 0; row < channelplan::pickerRowCount(band); ++row) rows.emplace_back(channelplan::pickerRowName(band, row));
     return rows;
 }
 
-const std::vector<std::string>& guide5Rows()
+std::string guideTitle(int band, std::int32_t stored)
 {
-    static const std::vector<std::string> rows = {planNames()[0], planNames()[8], planNames()[9], planNames()[10],
-                                                  planNames()[11]};
-    return rows;
-}
-
-int guide5PlanOfRow(int row)
-{
-    if (row == 0) return 0;
-    if (row >= 1 && row <= 4) return row + 7;
-    return -1;
-}
-
-int guide5RowOfPlan(int plan)
-{
-    if (plan == 0) return 0;
-    if (plan >= 8 && plan <= 11) return plan - 7;
-    return -1;
+    if (stored < 0 || stored > 11) return kUnknown;
+    return planName(channelplan::storedPlan(band, stored));
 }
 
 const std::vector<std::string>& graticuleRows()

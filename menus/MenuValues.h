@@ -19,8 +19,7 @@ inline constexpr const char* kUnknown = "UNKNOWN";
 // "NONE", "RAW", "DECAY", "AVERAGE", "MAX HOLD", "MIN HOLD", "HEAT MAP" (trace kinds 0..6).
 const std::vector<std::string>& traceNames();
 std::string traceName(int kind);
-// Channel plans 0..11 as the guide pickers name them.
-const std::vector<std::string>& planNames();
+// Channel plan 0..11 by the guide pickers' names; "UNKNOWN" outside.
 std::string planName(int plan);
 // "RAINBOW", "FIRE", "X-RAY", "GREEN".
 const std::vector<std::string>& colorMapNames();
@@ -34,12 +33,11 @@ std::string externalAttenuationName(float dB);
 // The choice nearest to `dB` (for the picker's starting row).
 int nearestExternalAttenuationChoice(float dB);
 
-// ---- guide pickers ----
-// The 2.4 GHz picker's rows are plans 0..7; the 5 GHz picker's rows 0..4 are plans 0, 8..11.
-const std::vector<std::string>& guide24Rows();
-const std::vector<std::string>& guide5Rows();
-int guide5PlanOfRow(int row);   // -1 for a row outside the picker
-int guide5RowOfPlan(int plan);  // -1 when the plan is not offered
+// ---- guide pickers (band 0: 2.4 GHz, plans 0..7; band 1: 5 GHz, rows 0..4 for plans 0, 8..11) ----
+std::vector<std::string> guideRows(int band);
+// What the band's guide button shows for a stored slot value: "UNKNOWN" outside 0..11, else the
+// plan the guide draws for it (a plan of the other band draws none).
+std::string guideTitle(int band, std::int32_t stored);
 
 // ---- multi-choice titles ----
 const std::vector<std::string>& graticuleRows();   // bits 0..4

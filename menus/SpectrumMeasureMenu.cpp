@@ -1,6 +1,7 @@
 #include "menus/SpectrumMeasureMenu.h"
 
 #include "menus/MenuValues.h"
+#include "model/ChannelPlans.h"
 #include "model/DataModel.h"
 
 namespace nolvo {
@@ -44,17 +45,20 @@ void SpectrumMeasureMenu::buildRows()
         [] { return mv::rowOf(spectrum().onTopPeakTrace, 6); }, [] { return mv::traceName(spectrum().onTopPeakTrace); },
         // HEAT MAP has no peaks: choosing it turns the on-top marking off.
         [](int row) { spectrum().onTopPeakTrace = mv::onTopOfKind(row); });
-    addPicker(
-        "2.4 GHz \nGUIDE:", [] { return mv::guide24Rows(); },
-        [] { return mv::rowOf(spectrum().channelGuide24, mv::guide24Rows().size()); },
-        [] { return mv::planName(spectrum().channelGuide24); }, [](int row) { spectrum().channelGuide24 = row; });
-    addPicker(
-        "5 GHz \nGUIDE:", [] { return mv::guide5Rows(); }, [] { return mv::guide5RowOfPlan(spectrum().channelGuide5); },
-        [] { return mv::planName(spectrum().channelGuide5); },
-        [](int row) {
-            const int plan = mv::guide5PlanOfRow(row);
-            if (plan >= 0) spectrum().channelGuide5 = plan;
-        });
+    const char* const guideCaptions[2] = {"2.4 GHz \nGUIDE:", "5 GHz \nGUIDE:"};
+    for (int band = 0; band < 2; ++band) {
+        addPicker(
+            guideCaptions[band], [band] { return mv::guideRows(band); },
+            [band] {
+                const std::int32_t stored = band == 0 ? spectrum().channelGuide24 : spectrum().channelGuide5;
+                return channelplan::pickerRowOfPlan(band, stored);
+            },
+            [band] { return mv::guideTitle(band, band == 0 ? spectrum().channelGuide24 : spectrum().channelGuide5); },
+            [band](int row) {
+                std::int32_t& slot = band == 0 ? spectrum().channelGuide24 : spectrum().channelGuide5;
+                slot = channelplan::planOfPickerRow(band, row);
+            });
+    }
 }
 
 } // namespace nolvo

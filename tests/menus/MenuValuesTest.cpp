@@ -81,6 +81,7 @@ TEST(MenuValuesTest, LookupsByStoredIndexAreBoundsChecked)
         {mv::traceName, 255, "UNKNOWN"},     {mv::planName, 0, "NONE"},
         {mv::planName, 7, "DEZ Custom"},     {mv::planName, 11, "802.11ac - 160MHz"},
         {mv::planName, 12, "UNKNOWN"},       {mv::planName, -2147483647, "UNKNOWN"},
+        {mv::planName, 8, "802.11a/n - 20MHz"},
         {mv::colorMapName, 2, "X-RAY"},      {mv::colorMapName, 4, "UNKNOWN"},
         {mv::colorMapName, -1, "UNKNOWN"},   {mv::internalAttenuationName, 0, "0 dBm"},
         {mv::internalAttenuationName, 7, "28 dBm"}, {mv::internalAttenuationName, 8, "UNKNOWN"},
@@ -96,23 +97,27 @@ TEST(MenuValuesTest, LookupsByStoredIndexAreBoundsChecked)
     EXPECT_EQ(mv::nearestExternalAttenuationChoice(-50.0f), 0);
 }
 
-TEST(MenuValuesTest, GuidePickersMapTheirRowsToPlans)
+TEST(MenuValuesTest, GuidePickersShowThePlansTheyStore)
 {
-    ASSERT_EQ(mv::guide24Rows().size(), 8u);
-    EXPECT_EQ(mv::guide24Rows()[3], "802.11n - 20MHz");
-    ASSERT_EQ(mv::guide5Rows().size(), 5u);
-    EXPECT_EQ(mv::guide5Rows()[1], "802.11a/n - 20MHz");
-    EXPECT_EQ(mv::guide5Rows()[4], "802.11ac - 160MHz");
-    const int plans[] = {0, 8, 9, 10, 11};
-    for (int row = 0; row < 5; ++row) {
-        EXPECT_EQ(mv::guide5PlanOfRow(row), plans[row]);
-        EXPECT_EQ(mv::guide5RowOfPlan(plans[row]), row);
-        // The row shows the name of the plan it stores.
-        EXPECT_EQ(mv::guide5Rows()[static_cast<std::size_t>(row)], mv::planName(plans[row]));
-    }
-    EXPECT_EQ(mv::guide5PlanOfRow(5), -1);
-    EXPECT_EQ(mv::guide5PlanOfRow(-1), -1);
-    EXPECT_EQ(mv::guide5RowOfPlan(3), -1); // a 2.4 GHz plan is not offered for 5 GHz
+    const std::vector<std::string> rows24 = mv::guideRows(0);
+    ASSERT_EQ(rows24.size(), 8u);
+    EXPECT_EQ(rows24[0], "NONE");
+    EXPECT_EQ(rows24[3], "802.11n - 20MHz");
+    EXPECT_EQ(rows24[7], "DEZ Custom");
+    const std::vector<std::string> rows5 = mv::guideRows(1);
+    ASSERT_EQ(rows5.size(), 5u);
+    EXPECT_EQ(rows5[1], "802.11a/n - 20MHz");
+    EXPECT_EQ(rows5[4], "802.11ac - 160MHz");
+    const struct {
+        int band;
+        std::int32_t stored;
+        const char* title;
+    } titles[] = {
+        {0, 3, "802.11n - 20MHz"}, {0, 40, "UNKNOWN"}, {0, -1, "UNKNOWN"}, {1, 10, "802.11ac - 80MHz"},
+        {1, 12, "UNKNOWN"},        {1, 3, "NONE"}, // a 2.4 GHz plan in the 5 GHz slot draws nothing
+        {0, 9, "NONE"},
+    };
+    for (const auto& t : titles) EXPECT_EQ(mv::guideTitle(t.band, t.stored), t.title) << t.band << "/" << t.stored;
 }
 
 TEST(MenuValuesTest, MaskTitles)
