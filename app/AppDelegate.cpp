@@ -3,6 +3,10 @@
 #include "accessory/AccessoryCommunication.h"
 #include "accessory/AccessoryCommunicationDelegate.h"
 #include "app/AccessoryLinkControl.h"
+#include "accessory/LinkRecorder.h"
+#include "accessory/RecordingReader.h"
+#include "app/CommandLine.h"
+#include "app/FieldControls.h"
 #include "app/MainScene.h"
 #include "engine/app/Director.h"
 #include "engine/app/GLViewImpl.h"
@@ -91,6 +95,15 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_delegate->bind(*m_link);
         m_linkControl = std::make_unique<AccessoryLinkControl>(*m_delegate);
         MenuController::getInstance()->setLinkControl(m_linkControl.get());
+        m_recorder = std::make_unique<LinkRecorder>(model);
+        m_link->setRecorder(m_recorder.get());
+        if (m_replay) {
+            // The replay wins over an attached accessory while it runs.
+            m_link->suspended.store(true);
+            m_delegate->replay().start(m_replay);
+        }
+        m_fieldControls = FieldControls::create(*m_link, *m_delegate, *m_recorder, *model, CommandLine::versionText());
+        if (m_fieldControls) m_scene->addChild(m_fieldControls, FieldControls::kZOrder);
         if (!m_link->start()) std::fprintf(stderr, "nolvo: cannot start the accessory link\n");
         m_steps.push_back("link");
     }
@@ -113,7 +126,8 @@ void AppDelegate::applicationDidEnterBackground()
 void AppDelegate::applicationWillEnterForeground()
 {
     Director::getInstance()->startAnimation();
-    if (m_link) m_link->suspended.store(false);
+    // A replay keeps the accessory away until it ends.
+    if (m_link) m_link->suspended.store(m_delegate && m_delegate->replay().active());
     DataModel::getInstance()->inBackground.store(false);
 }
 
@@ -127,6 +141,7 @@ void AppDelegate::shutdown()
         MenuController::getInstance()->setLinkControl(nullptr);
     }
     if (m_link) m_link->stop();
+    if (m_recorder) m_recorder->stop();
     if (m_delegate) m_delegate->stop();
     if (m_dataLogger) m_dataLogger->closeLog();
     DataModel* model = DataModel::getInstance();
@@ -136,6 +151,7 @@ void AppDelegate::shutdown()
         m_screenLog = nullptr;
     }
     m_scene = nullptr;
+    m_fieldControls = nullptr;
 }
 
 } // namespace nolvo

@@ -26,6 +26,26 @@ KeyboardShortcuts::Action KeyboardShortcuts::handleKey(Key key, DataModel& model
     }
 }
 
+KeyboardShortcuts::Action KeyboardShortcuts::handleKey(const engine::EventKeyboard& event, DataModel& model)
+{
+    if (!event.isPressed()) return Action::None;
+    if (event.isRepeat()) {
+        // A held arrow keeps moving through a menu or picker; every other key acts once per press.
+        switch (event.getKeyCode()) {
+        case Key::KEY_UP_ARROW:
+        case Key::KEY_DOWN_ARROW:
+        case Key::KEY_LEFT_ARROW:
+        case Key::KEY_RIGHT_ARROW:
+        case Key::KEY_PG_UP:
+        case Key::KEY_PG_DOWN:
+            return MenuController::getInstance()->handleKey(event.getKeyCode()) ? Action::Menu : Action::None;
+        default:
+            return Action::None;
+        }
+    }
+    return handleKey(event.getKeyCode(), model);
+}
+
 std::string KeyboardShortcuts::screenshotFileName(std::time_t when)
 {
     return menu_actions::screenshotFileName(when);
