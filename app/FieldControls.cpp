@@ -1,7 +1,5 @@
 #include "app/FieldControls.h"
 
-#include "menus/MenuController.h"
-
 #include <algorithm>
 
 #include "accessory/AccessoryCommunication.h"
