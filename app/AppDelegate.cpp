@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/FieldControls.h"
 #include "app/MainScene.h"
+#include "display/PowerUIAndTouchLayer.h"
 #include "engine/app/Director.h"
 #include "engine/app/GLViewImpl.h"
 #include "menus/MenuController.h"
@@ -95,6 +96,9 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_delegate->bind(*m_link);
         m_linkControl = std::make_unique<AccessoryLinkControl>(*m_delegate);
         MenuController::getInstance()->setLinkControl(m_linkControl.get());
+        // Trigger changes made on the power view are sent to the accessory with its settings.
+        AccessoryCommunicationDelegate* delegate = m_delegate.get();
+        PowerUIAndTouchLayer::setReconfigureRequest([delegate] { delegate->requestRestart(false); });
         m_recorder = std::make_unique<LinkRecorder>(model);
         m_link->setRecorder(m_recorder.get());
         if (m_replay) {
@@ -140,6 +144,7 @@ void AppDelegate::shutdown()
     if (MenuController::getInstance()->linkControl() == m_linkControl.get()) {
         MenuController::getInstance()->setLinkControl(nullptr);
     }
+    PowerUIAndTouchLayer::setReconfigureRequest(nullptr);
     if (m_link) m_link->stop();
     if (m_recorder) m_recorder->stop();
     if (m_delegate) m_delegate->stop();
