@@ -157,7 +157,24 @@ bool MenuController::showMenu(int id, const Rect& anchor)
 {
     if (!hasMenu(id) || !m_scene) return false;
     closeMenu(false);
-    MenuLayer* menu = m_factories[static_cast<std::size_t>(id)]();
+    return present(id, m_factories[static_cast<std::size_t>(id)](), anchor);
+}
+
+bool MenuController::replaceOpenMenu(MenuLayer* menu)
+{
+    if (!menu || !m_menu || !m_scene) return false;
+    const int id = m_openId;
+    const Rect anchor = m_anchor;
+    // The caller's menu may be the only thing keeping itself alive across the close.
+    menu->retain();
+    closeMenu(false);
+    const bool shown = present(id, menu, anchor);
+    menu->release();
+    return shown;
+}
+
+bool MenuController::present(int id, MenuLayer* menu, const Rect& anchor)
+{
     if (!menu) return false;
     ensureOverlay();
 
@@ -175,6 +192,7 @@ bool MenuController::showMenu(int id, const Rect& anchor)
     menu->retain();
     m_menu = menu;
     m_openId = id;
+    m_anchor = anchor;
     m_closing = false;
     m_overlay->addChild(menu, kMenuZ);
 

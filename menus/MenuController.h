@@ -95,6 +95,10 @@ public:
     // Opens menu `id` anchored to `anchor` (world coordinates). Any open menu is closed at once
     // first. False when there is no factory, no scene or the menu cannot be made.
     bool showMenu(int id, const engine::Rect& anchor);
+    // Shows `menu` in place of the open one, under the open menu's id and anchor (a menu that
+    // leads to a screen of its own, as the settings menu to the file manager). False when no
+    // menu is open or `menu` is null.
+    bool replaceOpenMenu(MenuLayer* menu);
     // Fades the overlay out, then removes the menu and sets the open id to kNoMenu (at once when
     // not animated). Closes an open picker first.
     void closeMenu(bool animated = true);
@@ -136,6 +140,7 @@ private:
     MenuController();
     void ensureOverlay();
     void finishClose();
+    bool present(int id, MenuLayer* menu, const engine::Rect& anchor);
     bool touchInsideModal(const engine::Vec2& world) const;
 
     engine::Scene* m_scene = nullptr;  // not retained; the scene owns what it shows
@@ -146,6 +151,7 @@ private:
     MenuLayer* m_menu = nullptr;       // retained while open
     PickerLayer* m_picker = nullptr;   // retained while open
     int m_openId = kNoMenu;
+    engine::Rect m_anchor;             // of the open menu
     bool m_closing = false;
     std::array<MenuFactory, kNoMenu> m_factories{};
     LinkControl* m_link = nullptr;

@@ -76,7 +76,7 @@ public:
     // Keyboard: Up / Down move the focus between rows, Left / Right between a row's controls
     // (or step a focused slider; Page Up / Down by 10), Enter or Space uses the focused control.
     // True when the key was used.
-    bool handleKey(engine::EventKeyboard::KeyCode key);
+    virtual bool handleKey(engine::EventKeyboard::KeyCode key);
     // Focused row index and control (-1 while nothing has the focus).
     int focusedRow() const { return m_focusRow; }
     int focusedItem() const { return m_focusItem; }

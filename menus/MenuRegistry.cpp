@@ -1,6 +1,8 @@
 // Every menu of the program, by the id its bar button opens. A menu without an entry here leaves
 // its bar button disabled.
 
+#include "menus/DataLogPickerViewMenu.h"
+#include "menus/DemoMenu.h"
 #include "menus/MenuController.h"
 #include "menus/SettingsMenu.h"
 #include "menus/SpectrumColorMenu.h"
@@ -16,7 +18,10 @@ void registerMenus(MenuController& controller)
     controller.registerMenu(kCursorsMenu, [] { return SpectrumCursors::create(); });
     controller.registerMenu(kSpectrumMeasureMenu, [] { return SpectrumMeasureMenu::create(); });
     controller.registerMenu(kSpectrumColorMenu, [] { return SpectrumColorMenu::create(); });
+    controller.registerMenu(kDemoMenu, [] { return DemoMenu::create(); });
     controller.registerMenu(kSettingsMenu, [] { return SettingsMenu::create(); });
+    // "MANAGE FILES" turns the settings menu into the data-log file manager.
+    SettingsMenu::setFileManagerOpener([] { DataLogPickerViewMenu::openInPlaceOfOpenMenu(); });
 }
 
 } // namespace nolvo

@@ -77,6 +77,28 @@ void setEnabledIfChanged(ui::Button* button, bool enabled)
     Director::markDirty();
 }
 
+// Keeps a row and its menu alive while a button's action runs: an action may close the menu
+// (SCREENSHOT, MANAGE FILES), which releases both before the row reports the change.
+class KeepAlive {
+public:
+    KeepAlive(Node* row, Node* menu) : m_row(row), m_menu(menu)
+    {
+        m_row->retain();
+        if (m_menu) m_menu->retain();
+    }
+    ~KeepAlive()
+    {
+        if (m_menu) m_menu->release();
+        m_row->release();
+    }
+    KeepAlive(const KeepAlive&) = delete;
+    KeepAlive& operator=(const KeepAlive&) = delete;
+
+private:
+    Node* m_row;
+    Node* m_menu;
+};
+
 } // namespace
 
 ui::Button* makeMenuButton(const std::string& title, float fontSize)
@@ -279,6 +301,7 @@ bool SegmentedRow::isSegmentEnabled(int index) const
 void SegmentedRow::press(int index)
 {
     if (!isSegmentEnabled(index)) return;
+    const KeepAlive alive(this, m_menu);
     if (m_pressed) m_pressed(index);
     changed();
 }
@@ -364,6 +387,7 @@ bool ButtonRow::isButtonEnabled() const
 void ButtonRow::press()
 {
     if (!isButtonEnabled()) return;
+    const KeepAlive alive(this, m_menu);
     if (m_pressed) m_pressed();
     changed();
 }
