@@ -1,12 +1,18 @@
 #pragma once
 // The keyboard shortcuts of the main window:
-//   space  pause / resume (run state 0 <-> 1; from a single sweep, back to running)
-//   s      arm a single sweep (run state 2)
-//   F12    save a screenshot "Nolvo_<date>_<time>.png" in the writable directory
-//   p      power mode <-> spectrum mode
-//   w      real wave <-> waterfall
-//   b      2.4 GHz <-> 5 GHz
-// The last three ask for the accessory to be reconfigured (see setReconfigureRequest).
+//   Esc        close the open picker, else the open menu
+//   F1 .. F5   open (or close) the menus of the bar from left to right: mode menu, cursors,
+//              measure, colours / trigger, demo / settings
+//   M          switch between spectrum and power mode
+//   arrows, Page Up / Down, Home, End, Enter   move and choose in an open picker (Space or
+//              Enter turns the focused row of a multi-choice picker on or off)
+//   Space      pause / resume (run state 0 <-> 1; from a single sweep, back to running)
+//   S          arm a single sweep (run state 2)
+//   F12        save a screenshot "Nolvo_<date>_<time>.png" in the writable directory
+//   W          real wave <-> waterfall
+//   B          2.4 GHz <-> 5 GHz
+// Pausing stops the accessory's stream; resuming and single sweeps restart it. W and B ask for the
+// accessory to be reconfigured (see setReconfigureRequest).
 // Render thread only.
 
 #include <ctime>
@@ -21,16 +27,17 @@ class DataModel;
 
 class KeyboardShortcuts {
 public:
-    enum class Action { None, RunStateChanged, SettingsChanged, Screenshot };
+    enum class Action { None, Menu, RunStateChanged, SettingsChanged, Screenshot };
 
-    // Applies the shortcut of `key` to the model's run state; says what happened.
+    // Applies the shortcut of `key`: the menus' keys first, then the run state; says what happened.
     static Action handleKey(engine::EventKeyboard::KeyCode key, DataModel& model);
-    // The same for a key event; presses repeated by holding a key down do nothing, so a held
-    // space does not toggle the run state again and again.
+    // The same for a key event; presses repeated by holding a key down do nothing (so a held
+    // space does not toggle the run state again and again), except the arrows and Page Up / Down
+    // while a menu or picker takes them.
     static Action handleKey(const engine::EventKeyboard& event, DataModel& model);
     // "Nolvo_" + local date and time as %d%.2d%.2d_%.2d%.2d%.2d + ".png" (no directory).
     static std::string screenshotFileName(std::time_t when);
-    // What p, w and b call after changing the settings (clearHistory: the old traces no longer
+    // What W and B call after changing the settings (clearHistory: the old traces no longer
     // fit); the application sends the new settings to the accessory.
     static void setReconfigureRequest(std::function<void(bool clearHistory)> request);
     // Takes the screenshot after the next frame; the result is written to the on-screen log.
