@@ -234,8 +234,10 @@ void PacketParser::handleIdentification(const std::uint8_t* frame, int length)
         info.has24Spectrum || info.has5Spectrum || info.has24AccessPoints || info.has5AccessPoints;
     if (loadShared(mode) == 0 && !info.hasPower) {
         storeShared<std::uint8_t>(mode, 1);
+        m_model.modeChanged = true;
     } else if (loadShared(mode) == 1 && !anySpectrum) {
         storeShared<std::uint8_t>(mode, 0);
+        m_model.modeChanged = true;
     }
     m_context.concurrentScan = info.concurrentScan;
     m_context.identificationFrame.assign(frame, frame + length); // a recording starts with it

@@ -54,8 +54,10 @@ void ReplayDriver::begin()
     CommonSettings common{};
     SpectrumSettings spectrum{};
     PowerSettings power{};
-    if (restoreRecord(header.commonSettings, common)) {
+    if (restoreRecord(header.commonSettings, common) &&
+        common.spectrumModeActive != loadShared(m_model.common.spectrumModeActive)) {
         storeShared(m_model.common.spectrumModeActive, common.spectrumModeActive);
+        m_model.modeChanged = true;
     }
     if (restoreRecord(header.spectrumSettings, spectrum)) {
         storeShared(m_model.spectrum.band, spectrum.band);

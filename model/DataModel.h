@@ -127,6 +127,7 @@ public:
     std::atomic<int> dataLogState{kLogOff};
     std::atomic<bool> accessoryConnected{false};
     std::atomic<bool> inBackground{false};
+    std::atomic<bool> modeChanged{false}; // the parser switched the mode; the menu bar shows it
     std::atomic<bool> menuRefresh{false};
     std::atomic<bool> acquiringSSID{false};
     std::atomic<bool> accessPointScanRunning{false};

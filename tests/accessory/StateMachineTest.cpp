@@ -217,13 +217,14 @@ TEST(StateMachine, FirstGenerationPowerModeStartsSpectrumOnceFirst)
 
 TEST(StateMachine, IdentificationBringsSettingsIntoTheModelsRange)
 {
-    // Power mode on a model without power: switch to spectrum (the scene rebuilds on the change).
+    // Power mode on a model without power: switch to spectrum and say so.
     ParserRig dual(SimulatedModel::kNolvo25);
     dual.model.common.spectrumModeActive = 0;
     dual.model.power.timeScaleIndex = -3;
     dual.passes(1);
     dual.feed(dual.simulator->identificationFrame());
     EXPECT_EQ(dual.model.common.spectrumModeActive, 1);
+    EXPECT_TRUE(dual.model.modeChanged.load());
     EXPECT_EQ(dual.model.power.timeScaleIndex, -3); // no time table on this model
 
     ParserRig gen2(SimulatedModel::kNolvo2);
@@ -234,6 +235,7 @@ TEST(StateMachine, IdentificationBringsSettingsIntoTheModelsRange)
     EXPECT_EQ(gen2.model.power.timeScaleIndex, 14);
     EXPECT_EQ(gen2.model.power.amplitudeScaleIndex, 0);
     EXPECT_EQ(gen2.model.common.spectrumModeActive, 1); // the second generation has both modes
+    EXPECT_FALSE(gen2.model.modeChanged.load());
 }
 
 TEST(StateMachine, DualBandAlternatesScanAndSweeps)
