@@ -1,16 +1,14 @@
 #pragma once
-// Sits between the USB link and the protocol objects:
-// - the packet parser, bound to the link's dataReceived callback (link thread): accumulates bytes,
-//   cuts frames, identifies the model from the first identification frame, creates its protocol
-//   object and dispatches every frame by type (spectrum sweeps go into the DataModel's history);
-// - the worker thread, a 100 ms loop that drives the connection state machine (identify, send the
-//   settings, start streaming, alternate sweeps and access-point scans, stop and restart) and
-//   sends the commands through AccessoryCommunication::send.
+// Binds the USB link's callbacks to the pieces of one connection:
+// - PacketParser (dataReceived, link thread): cuts and dispatches the accessory's frames;
+// - LinkStateMachine: the live connection states, run by the worker thread;
+// - PlaybackDriver: demo playback of recordings while no accessory is attached, run by the worker;
+// - LinkContext: the state they share.
+// The worker thread is a 100 ms loop that runs one state-machine or playback pass per period.
 //
 // Threads: the link callbacks run on the link thread; requestStop/requestRestart may be called
-// from any thread; the state accessors are atomics readable anywhere. The parse buffer and the
-// sweep accumulators belong to the parser's thread; the protocol object is shared by parser and
-// worker under one mutex. Measurements reach the DataModel only under its locks (ModelLock).
+// from any thread; the state accessors are atomics readable anywhere. Measurements reach the
+// DataModel only under its locks (ModelLock).
 //
 // Lifetime: the worker starts in the constructor. Stop the link (AccessoryCommunication::stop)
 // before destroying the delegate; the destructor stops and joins the worker.
@@ -19,16 +17,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "accessory/AccessoryCommunication.h"
-#include "accessory/DemoPlayback.h"
-#include "accessory/PowerAssembler.h"
-#include "accessory/SegmentAssembler.h"
-#include "accessory/protocols/AccessoryProtocol.h"
+#include "accessory/LinkContext.h"
+#include "accessory/LinkStateMachine.h"
+#include "accessory/PacketParser.h"
+#include "accessory/PlaybackDriver.h"
 
 namespace nolvo {
 
@@ -37,33 +33,14 @@ class DataModel;
 
 class AccessoryCommunicationDelegate {
 public:
-    // Connection states of the link.
-    enum LinkState : int {
-        kIdentify = 0,
-        kAwaitIdentification = 1,
-        kIdentified = 2,
-        kSendSettings = 3,
-        kAwaitSettingsAck = 4,
-        kSettingsAcknowledged = 5,
-        kStartStreaming = 6,
-        kStreaming = 7,
-        kStreamingScanDone = 8,
-        kStop = 9,
-        kAwaitStopAck = 10,
-        kStopped = 11,
-    };
+    using enum linkstate::LinkState;
 
     // Command tags handed to AccessoryCommunication::send.
-    static constexpr std::uint32_t kTagIdentify = 1;
-    static constexpr std::uint32_t kTagSettings = 2;
-    static constexpr std::uint32_t kTagStart = 3;
+    static constexpr std::uint32_t kTagIdentify = LinkStateMachine::kTagIdentify;
+    static constexpr std::uint32_t kTagSettings = LinkStateMachine::kTagSettings;
+    static constexpr std::uint32_t kTagStart = LinkStateMachine::kTagStart;
 
-    static constexpr int kInitialBufferCapacity = 1000;
-    static constexpr int kSettingsRetryPasses = 50;
-    // Longest piece of input parsed at once; longer deliveries are cut into such pieces.
-    static constexpr int kParseChunk = AccessoryCommunication::kReadSize;
-    static constexpr std::uint64_t kAccessPointScanMs = 250;
-    static constexpr std::size_t kFullAccessPointFrame = 20;
+    static constexpr int kParseChunk = PacketParser::kParseChunk;
 
     struct Options {
         std::chrono::milliseconds workerPeriod{100};
@@ -82,7 +59,7 @@ public:
 
     // The CSV data log that every sweep is handed to (not owned, may be null; set it before the
     // link starts). It hears about settings acknowledgements and is closed on disconnection.
-    void setDataLogger(DataLogger* logger) { m_dataLogger = logger; }
+    void setDataLogger(DataLogger* logger) { m_context.dataLogger = logger; }
 
     // ---- link callbacks (link thread) ----
     // True for the Nolvo accessory (vendor 0x26AE, product 0x0007) while not in the background.
@@ -97,9 +74,9 @@ public:
 
     // ---- control (any thread) ----
     // Once identified: stop streaming (state 9), no restart.
-    void requestStop();
+    void requestStop() { m_context.requestStop(); }
     // Once identified: stop, send the settings again and restart; optionally clear the histories.
-    void requestRestart(bool clearHistory);
+    void requestRestart(bool clearHistory) { m_context.requestRestart(clearHistory); }
 
     // Stops and joins the worker thread. Safe to call more than once.
     void stop();
@@ -109,75 +86,31 @@ public:
     void runWorkerPass();
 
     // ---- observation ----
-    int linkState() const { return m_linkState.load(); }
-    bool identified() const { return m_identified.load(); }
-    int protocolModelId();
+    int linkState() const { return m_context.state.load(); }
+    bool identified() const { return m_context.identified.load(); }
+    int protocolModelId() { return m_context.protocolModelId(); }
     // Frames the parser has cut and dispatched since construction (any type).
-    std::uint64_t framesDispatched() const { return m_framesDispatched.load(); }
-    bool dataLogReady() const { return m_dataLogReady.load(); }
+    std::uint64_t framesDispatched() const { return m_parser.framesDispatched(); }
+    bool dataLogReady() const { return m_context.dataLogReady.load(); }
     bool permissionProblemReported() const { return m_permissionReported.load(); }
     // Parse buffer size and fill (parser's thread, or when the link is stopped).
-    std::size_t parseBufferCapacity() const { return m_buffer.size(); }
-    std::size_t parseBufferFill() const { return m_fill; }
+    std::size_t parseBufferCapacity() const { return m_parser.bufferCapacity(); }
+    std::size_t parseBufferFill() const { return m_parser.bufferFill(); }
 
     // The text shown once when the accessory cannot be opened for lack of permission.
     static const char* const kPermissionMessage;
 
 private:
     void workerLoop();
-    void parse();
-    void dispatch(int type, const std::uint8_t* frame, int length);
-    void handleIdentification(const std::uint8_t* frame, int length);
-    void handleSpectrumFrame(const std::uint8_t* frame, int length);
-    void handlePowerFrame(const std::uint8_t* frame, int length);
-    void handleAccessPointFrame(const std::uint8_t* frame, int length);
-    void mergeAccessPoints(std::unique_ptr<AccessPointBatch> list);
     void resetConnection(AccessoryCommunication* link, TamrelAccessoryDevice* device);
-
-    void leaveStoppedState();
-    void accessPointScanTiming(std::uint64_t now);
-    void runPlaybackPass(std::uint64_t now);
-    void stepStateMachine(std::uint64_t now);
-    void startStreaming(std::uint64_t now);
-    void acknowledgeSettings(std::uint64_t now);
-    bool sendIdentifyRequest();
-    // Builds a command with the protocol object and queues it; false when nothing was sent.
-    template <typename Build>
-    bool sendCommand(int length, std::uint32_t tag, Build build);
 
     DataModel& m_model;
     Options m_options;
-    std::atomic<DataLogger*> m_dataLogger{nullptr};
-
-    std::atomic<AccessoryCommunication*> m_link{nullptr};
-    std::atomic<TamrelAccessoryDevice*> m_device{nullptr};
-    std::atomic<int> m_linkState{kIdentify};
-    int m_retryCounter = 0; // worker only
-
-    // Parser state (parser's thread).
-    std::vector<std::uint8_t> m_buffer;
-    std::size_t m_fill = 0;
-    std::atomic<bool> m_resetBuffer{false};
-    SegmentAssembler m_accumulators[2]; // 2.4 GHz, 5 GHz
-    PowerAssembler m_power;
-    DemoPlayback m_demo; // worker only
-
-    std::mutex m_protocolMutex; // guards m_protocol and its calibration; taken by polling
-    std::unique_ptr<AccessoryProtocol> m_protocol;
-
-    std::atomic<bool> m_identified{false};
-    std::atomic<bool> m_concurrentScan{false};
-    std::atomic<bool> m_sendSpectrumBeforePower{false};
-    std::atomic<bool> m_restartPending{false};
-    std::atomic<bool> m_resendSettings{false};
-    std::atomic<bool> m_scanningAccessPoints{false};
-    std::atomic<bool> m_clearHistoryPending{false};
-    std::atomic<bool> m_dataLogReady{false};
+    LinkContext m_context;
+    PacketParser m_parser;
+    LinkStateMachine m_stateMachine;
+    PlaybackDriver m_playback;
     std::atomic<bool> m_permissionReported{false};
-    std::atomic<std::uint64_t> m_lastSpectrumSwitchMs{0};
-    std::atomic<std::uint64_t> m_firstAccessPointFrameMs{0};
-    std::atomic<int> m_accessPointFrames{0};
-    std::atomic<std::uint64_t> m_framesDispatched{0};
 
     std::thread m_worker;
     std::mutex m_wakeMutex;

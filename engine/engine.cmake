@@ -38,6 +38,11 @@ add_library(nolvo_engine STATIC
   ui/Button.cpp
   ui/ImageView.cpp
   ui/Scale9Sprite.cpp
+  ui/LayoutParameter.cpp
+  ui/Layout.cpp
+  ui/Text.cpp
+  ui/Slider.cpp
+  ui/LoadingBar.cpp
 )
 target_include_directories(nolvo_engine PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(nolvo_engine

@@ -51,9 +51,14 @@ void Director::setOpenGLView(GLView* view)
 void Director::onFrameSizeChanged()
 {
     if (!m_view) return;
+    const Size old = m_winSize;
     m_winSize = m_view->getFrameSize();
     m_projection = Mat4::orthographic(0.0f, m_winSize.width, 0.0f, m_winSize.height);
     markDirty();
+    if (m_winSize != old) {
+        Size size = m_winSize;
+        m_eventDispatcher->dispatchCustomEvent(EVENT_WINDOW_RESIZED, &size);
+    }
 }
 
 Size Director::getVisibleSize() const
@@ -180,6 +185,7 @@ void Director::drawScene(bool present)
     }
     m_view->makeCurrent();
     if (m_runningScene) {
+        layoutScene();
         m_runningScene->visit(m_renderer, Mat4::IDENTITY, 0);
     }
     // Visiting may itself change geometry (nodes that rebuild while drawing).
@@ -200,6 +206,14 @@ void Director::drawScene(bool present)
     for (auto& fn : callbacks) fn();
     if (present) {
         m_view->swapBuffers();
+    }
+}
+
+void Director::layoutScene()
+{
+    // A container that resizes a child asks for its own layout again; sizes settle in a few
+    // rounds, and the cap keeps two containers that disagree from stalling the frame.
+    for (int round = 0; round < 8 && m_runningScene->layoutIfNeeded(); ++round) {
     }
 }
 

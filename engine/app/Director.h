@@ -1,6 +1,6 @@
 #pragma once
 // Runs the frames: computes the frame interval from the engine clock, updates the scheduler
-// (timers, node updates, actions), visits the running scene and, when anything visible changed,
+// (timers, node updates, actions), runs the requested layouts, visits the running scene and, when anything visible changed,
 // renders and presents it. A frame where nothing changed is visited (so nodes that rebuild
 // geometry while drawing still can) but neither rendered nor presented. Render thread only.
 
@@ -26,6 +26,10 @@ enum class MATRIX_STACK_TYPE { MATRIX_STACK_MODELVIEW, MATRIX_STACK_PROJECTION }
 
 class Director {
 public:
+    // Custom event sent after the window's frame size changed; its user data points to the new
+    // size (a Size, in points). Listen with EventDispatcher::addCustomEventListener.
+    static constexpr const char* EVENT_WINDOW_RESIZED = "glview_window_resized";
+
     static Director* getInstance();
 
     // Something visible changed: the next frame must be rendered. Cheap; call freely.
@@ -79,7 +83,8 @@ public:
 
     const Mat4& getProjectionMatrix() const { return m_projection; }
     const Mat4& getMatrix(MATRIX_STACK_TYPE type) const;
-    // The GL view's frame changed size: the projection and viewport follow.
+    // The GL view's frame changed size: the projection and viewport follow, and
+    // EVENT_WINDOW_RESIZED is sent when the size is new.
     void onFrameSizeChanged();
     void setClearColor(float r, float g, float b, float a);
 
@@ -95,6 +100,8 @@ private:
     void setNextScene();
     void calculateDeltaTime();
     void drawScene(bool present);
+    // Runs the layouts requested since the last frame (a layout may request another).
+    void layoutScene();
 
     static bool s_dirty;
 

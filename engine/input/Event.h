@@ -1,6 +1,8 @@
 #pragma once
-// Events delivered by the EventDispatcher: touches, mouse (buttons, motion, wheel) and keys.
+// Events delivered by the EventDispatcher: touches, mouse (buttons, motion, wheel), keys and
+// named custom events (window resized and the like).
 
+#include <string>
 #include <vector>
 
 #include "engine/base/Ref.h"
@@ -13,7 +15,7 @@ class Touch;
 
 class Event : public Ref {
 public:
-    enum class Type { TOUCH, MOUSE, KEYBOARD };
+    enum class Type { TOUCH, MOUSE, KEYBOARD, CUSTOM };
 
     Type getType() const { return m_type; }
     // Stops delivery to the listeners after the current one.
@@ -99,6 +101,20 @@ private:
     KeyCode m_code;
     bool m_pressed;
     int m_rawKey;
+};
+
+// A named event carrying an optional pointer to data owned by whoever dispatches it (valid only
+// during the dispatch).
+class EventCustom : public Event {
+public:
+    explicit EventCustom(const std::string& name) : Event(Type::CUSTOM), m_name(name) {}
+    const std::string& getEventName() const { return m_name; }
+    void setUserData(void* data) { m_userData = data; }
+    void* getUserData() const { return m_userData; }
+
+private:
+    std::string m_name;
+    void* m_userData = nullptr;
 };
 
 } // namespace engine

@@ -204,6 +204,10 @@ void EventDispatcher::dispatchEvent(Event* event)
         dispatchTouchEvent(static_cast<EventTouch*>(event));
         return;
     }
+    if (event->getType() == Event::Type::CUSTOM) {
+        dispatchCustom(static_cast<EventCustom*>(event));
+        return;
+    }
     const auto type = event->getType() == Event::Type::MOUSE ? EventListener::Type::MOUSE : EventListener::Type::KEYBOARD;
     auto listeners = sortedListeners(static_cast<int>(type));
     for (EventListener* l : listeners) l->retain();
@@ -227,6 +231,55 @@ void EventDispatcher::dispatchEvent(Event* event)
             case EventMouse::MouseEventType::MOUSE_NONE: break;
             }
         }
+        if (event->isStopped()) break;
+    }
+    --m_dispatching;
+    for (EventListener* l : listeners) l->release();
+    if (m_dispatching == 0) compact();
+}
+
+EventListener* EventDispatcher::addCustomEventListener(const std::string& eventName,
+                                                      const std::function<void(EventCustom*)>& callback)
+{
+    EventListenerCustom* listener = EventListenerCustom::create(eventName, callback);
+    addEventListenerWithFixedPriority(listener, 1);
+    return listener;
+}
+
+void EventDispatcher::removeCustomEventListeners(const std::string& eventName)
+{
+    const auto listeners = m_listeners;
+    for (EventListener* l : listeners) {
+        if (l->m_type == EventListener::Type::CUSTOM && static_cast<EventListenerCustom*>(l)->m_eventName == eventName) {
+            removeEventListener(l);
+        }
+    }
+}
+
+void EventDispatcher::dispatchCustomEvent(const std::string& eventName, void* userData)
+{
+    EventCustom event(eventName);
+    event.setUserData(userData);
+    dispatchEvent(&event);
+}
+
+void EventDispatcher::dispatchCustom(EventCustom* event)
+{
+    // Only fixed-priority or running-node listeners of this name; no scene walk is needed.
+    std::vector<EventListenerCustom*> listeners;
+    for (EventListener* l : m_listeners) {
+        if (l->m_type != EventListener::Type::CUSTOM || !l->m_registered) continue;
+        auto* c = static_cast<EventListenerCustom*>(l);
+        if (c->m_eventName == event->getEventName()) listeners.push_back(c);
+    }
+    std::stable_sort(listeners.begin(), listeners.end(),
+                     [](const EventListener* a, const EventListener* b) { return a->m_fixedPriority < b->m_fixedPriority; });
+    for (EventListener* l : listeners) l->retain();
+    ++m_dispatching;
+    for (EventListenerCustom* l : listeners) {
+        if (!l->m_registered || !l->m_enabled || l->m_paused) continue;
+        event->setCurrentTarget(l->m_node);
+        if (l->m_callback) l->m_callback(event);
         if (event->isStopped()) break;
     }
     --m_dispatching;

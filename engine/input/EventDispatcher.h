@@ -5,6 +5,8 @@
 // being delivered; a removed listener hears nothing more. The dispatcher retains its listeners.
 // Render thread only.
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/base/Ref.h"
@@ -33,14 +35,21 @@ public:
     bool isEnabled() const { return m_enabled; }
     std::size_t getListenerCount() const;
 
-    // Touch, mouse and keyboard events; touches through dispatchTouchEvent.
+    // Touch, mouse, keyboard and custom events; touches through dispatchTouchEvent.
     void dispatchEvent(Event* event);
     void dispatchTouchEvent(EventTouch* event);
+
+    // Custom events by name. The listener is registered with fixed priority 1 and returned (the
+    // dispatcher holds it; pass it to removeEventListener to stop hearing).
+    EventListener* addCustomEventListener(const std::string& eventName, const std::function<void(EventCustom*)>& callback);
+    void removeCustomEventListeners(const std::string& eventName);
+    void dispatchCustomEvent(const std::string& eventName, void* userData = nullptr);
 
 private:
     std::vector<EventListener*> sortedListeners(int type);
     void collectOrder(Node* node, std::vector<Node*>& order) const;
     void compact();
+    void dispatchCustom(EventCustom* event);
 
     std::vector<EventListener*> m_listeners;
     int m_dispatching = 0;

@@ -25,4 +25,15 @@ EventListenerKeyboard* EventListenerKeyboard::create()
     return listener;
 }
 
+EventListenerCustom* EventListenerCustom::create(const std::string& eventName,
+                                                 const std::function<void(EventCustom*)>& callback)
+{
+    auto* listener = new (std::nothrow) EventListenerCustom();
+    if (!listener) return nullptr;
+    listener->m_eventName = eventName;
+    listener->m_callback = callback;
+    listener->autorelease();
+    return listener;
+}
+
 } // namespace engine

@@ -3,6 +3,7 @@
 // priority) hears events only while the node is running; the front-most node hears first.
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/base/Ref.h"
@@ -15,7 +16,7 @@ class Touch;
 
 class EventListener : public Ref {
 public:
-    enum class Type { TOUCH_ONE_BY_ONE, MOUSE, KEYBOARD };
+    enum class Type { TOUCH_ONE_BY_ONE, MOUSE, KEYBOARD, CUSTOM };
 
     Type getType() const { return m_type; }
     void setEnabled(bool enabled) { m_enabled = enabled; }
@@ -79,6 +80,19 @@ public:
 
 private:
     EventListenerKeyboard() : EventListener(Type::KEYBOARD) {}
+};
+
+// Hears the custom events of one name.
+class EventListenerCustom : public EventListener {
+public:
+    static EventListenerCustom* create(const std::string& eventName, const std::function<void(EventCustom*)>& callback);
+    const std::string& getEventName() const { return m_eventName; }
+
+private:
+    friend class EventDispatcher;
+    EventListenerCustom() : EventListener(Type::CUSTOM) {}
+    std::string m_eventName;
+    std::function<void(EventCustom*)> m_callback;
 };
 
 } // namespace engine

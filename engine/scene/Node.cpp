@@ -100,6 +100,8 @@ void Node::addChildHelper(Node* child, int localZOrder, int tag, const std::stri
     }
     child->updateDisplayedOpacity(m_cascadeOpacity ? m_displayedOpacity : 255);
     child->updateDisplayedColor(m_cascadeColor ? m_displayedColor : Color3B::WHITE);
+    if (child->m_layoutRequested || child->m_descendantLayoutRequested) child->markAncestorsForLayout();
+    if (m_layoutsChildren) requestLayout();
     Director::markDirty();
 }
 
@@ -115,6 +117,7 @@ void Node::detachChild(Node* child, std::size_t index, bool cleanup)
     child->m_parent = nullptr;
     m_children.erase(m_children.begin() + static_cast<std::ptrdiff_t>(index));
     child->release();
+    if (m_layoutsChildren) requestLayout();
     Director::markDirty();
 }
 
@@ -247,6 +250,7 @@ void Node::setContentSize(const Size& size)
     m_anchorPointInPoints = Vec2(size.width * m_anchorPoint.x, size.height * m_anchorPoint.y);
     m_contentSizeDirty = true;
     markTransformDirty();
+    if (m_parent && m_parent->m_layoutsChildren) m_parent->requestLayout();
 }
 
 void Node::setScale(float scale)
@@ -284,6 +288,8 @@ void Node::setVisible(bool visible)
     if (visible == m_visible) return;
     m_visible = visible;
     if (visible) m_transformUpdated = true;
+    // A hidden child takes no room in a layout container.
+    if (m_parent && m_parent->m_layoutsChildren) m_parent->requestLayout();
     Director::markDirty();
 }
 
@@ -593,6 +599,43 @@ void Node::resume()
     m_scheduler->resumeTarget(this);
     m_actionManager->resumeTarget(this);
     m_eventDispatcher->resumeEventListenersForTarget(this);
+}
+
+// ---- layout ----
+
+void Node::requestLayout()
+{
+    m_layoutRequested = true;
+    markAncestorsForLayout();
+    Director::markDirty();
+}
+
+void Node::markAncestorsForLayout()
+{
+    // An ancestor already marked has its own ancestors marked too.
+    for (Node* p = m_parent; p && !p->m_descendantLayoutRequested; p = p->m_parent) {
+        p->m_descendantLayoutRequested = true;
+    }
+}
+
+bool Node::layoutIfNeeded()
+{
+    bool ran = false;
+    if (m_descendantLayoutRequested) {
+        m_descendantLayoutRequested = false;
+        // Index loop: a layout may add or remove children.
+        for (std::size_t i = 0; i < m_children.size(); ++i) {
+            ran = m_children[i]->layoutIfNeeded() || ran;
+        }
+    }
+    if (m_layoutRequested) {
+        m_layoutRequested = false;
+        retain();  // doLayout may remove this node from its parent
+        doLayout();
+        release();
+        ran = true;
+    }
+    return ran;
 }
 
 // ---- drawing ----

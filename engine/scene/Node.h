@@ -175,6 +175,17 @@ public:
     void pause();
     void resume();
 
+    // Layout. A node that places its children by their sizes (a layout container) does so in
+    // doLayout(). requestLayout() asks for that before the next frame is drawn and marks the
+    // ancestors, so the Director's layout pass reaches the node without walking the whole tree.
+    // A container is asked again by itself whenever a child is added, removed or resized.
+    void requestLayout();
+    bool isLayoutRequested() const { return m_layoutRequested; }
+    // Runs the requested layouts of this subtree, children before parents, so that a container
+    // sees its children's final sizes. Returns true when any layout ran.
+    bool layoutIfNeeded();
+    virtual void doLayout() {}
+
     // Drawing. visit() transforms, draws the children behind (z < 0), the node, then the rest.
     virtual void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags);
     virtual void draw(Renderer* /*renderer*/, const Mat4& /*transform*/, std::uint32_t /*flags*/) {}
@@ -196,6 +207,8 @@ protected:
     void setParent(Node* parent) { m_parent = parent; }
     void addChildHelper(Node* child, int localZOrder, int tag, const std::string& name, bool setTag);
     void detachChild(Node* child, std::size_t index, bool cleanup);
+    // Marks the ancestors as holding a node that waits for its layout.
+    void markAncestorsForLayout();
 
     std::vector<Node*> m_children;
     Node* m_parent = nullptr;
@@ -217,6 +230,10 @@ protected:
     bool m_cascadeOpacity = false;
     bool m_cascadeColor = false;
     bool m_contentSizeDirty = true;
+    // A container: its children's sizes and membership decide their places.
+    bool m_layoutsChildren = false;
+    bool m_layoutRequested = false;
+    bool m_descendantLayoutRequested = false;
     std::uint8_t m_realOpacity = 255;
     std::uint8_t m_displayedOpacity = 255;
     Color3B m_realColor = Color3B::WHITE;

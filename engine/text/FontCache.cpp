@@ -1,5 +1,6 @@
 #include "engine/text/FontCache.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include <SDL2/SDL_ttf.h>
@@ -8,6 +9,14 @@
 #include "platform/FileUtils.h"
 
 namespace engine {
+
+bool FontCache::isFontFile(const std::string& name)
+{
+    if (name.size() <= 4) return false;
+    std::string ext = name.substr(name.size() - 4);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".ttf" || ext == ".otf";
+}
 
 FontCache* FontCache::getInstance()
 {

@@ -15,6 +15,8 @@ public:
     static constexpr const char* kFallbackFont = "fonts/roboto/Roboto-Regular.ttf";
 
     static FontCache* getInstance();
+    // A name ending in .ttf or .otf (any case) names a font file; anything else a system family.
+    static bool isFontFile(const std::string& name);
 
     // The font file at size pixels (resolved through the search paths), kerning on; null when
     // the file is missing or not a font.

@@ -5,21 +5,11 @@
 #include "engine/app/Director.h"
 #include "engine/renderer/Texture2D.h"
 #include "engine/renderer/TextureCache.h"
+#include "engine/text/FontCache.h"
 #include "engine/text/Label.h"
 #include "engine/ui/Scale9Sprite.h"
 
 namespace engine::ui {
-
-namespace {
-bool isFontFile(const std::string& name)
-{
-    auto endsWith = [&](const char* ext) {
-        const std::string e(ext);
-        return name.size() > e.size() && name.compare(name.size() - e.size(), e.size(), e) == 0;
-    };
-    return endsWith(".ttf") || endsWith(".otf") || endsWith(".TTF") || endsWith(".OTF");
-}
-}
 
 Button* Button::create()
 {
@@ -172,8 +162,9 @@ void Button::setZoomScale(float scale)
 void Button::ensureTitle()
 {
     if (m_title) return;
-    m_title = isFontFile(m_titleFontName) ? Label::createWithTTF("", m_titleFontName, m_titleFontSize)
-                                          : Label::createWithSystemFont("", m_titleFontName, m_titleFontSize);
+    m_title = FontCache::isFontFile(m_titleFontName)
+                  ? Label::createWithTTF("", m_titleFontName, m_titleFontSize)
+                  : Label::createWithSystemFont("", m_titleFontName, m_titleFontSize);
     if (!m_title) m_title = Label::createWithSystemFont("", "Roboto", m_titleFontSize);
     m_title->setAnchorPoint(Vec2::ANCHOR_MIDDLE);
     addChild(m_title, -1);
@@ -207,7 +198,7 @@ void Button::setTitleFontSize(float size)
 {
     m_titleFontSize = size;
     ensureTitle();
-    if (isFontFile(m_titleFontName)) m_title->setTTFConfig(TTFConfig(m_titleFontName, size));
+    if (FontCache::isFontFile(m_titleFontName)) m_title->setTTFConfig(TTFConfig(m_titleFontName, size));
     else m_title->setSystemFontSize(size);
 }
 
@@ -215,7 +206,7 @@ void Button::setTitleFontName(const std::string& name)
 {
     m_titleFontName = name;
     ensureTitle();
-    if (isFontFile(name)) {
+    if (FontCache::isFontFile(name)) {
         if (!m_title->setTTFConfig(TTFConfig(name, m_titleFontSize))) m_title->setSystemFontName(name);
     } else {
         m_title->setSystemFontName(name);

@@ -4,6 +4,7 @@
 #include "engine/input/EventDispatcher.h"
 #include "engine/input/EventListener.h"
 #include "engine/input/Touch.h"
+#include "engine/ui/LayoutParameter.h"
 
 namespace engine::ui {
 
@@ -17,6 +18,16 @@ Widget::Widget()
 Widget::~Widget()
 {
     setTouchEnabled(false);
+    if (m_layoutParameter) m_layoutParameter->release();
+}
+
+void Widget::setLayoutParameter(LayoutParameter* parameter)
+{
+    if (parameter == m_layoutParameter) return;
+    if (parameter) parameter->retain();
+    if (m_layoutParameter) m_layoutParameter->release();
+    m_layoutParameter = parameter;
+    if (m_parent) m_parent->requestLayout();
 }
 
 bool Widget::init()

@@ -15,6 +15,8 @@ class Event;
 
 namespace engine::ui {
 
+class LayoutParameter;
+
 class Widget : public Node {
 public:
     enum class TouchEventType { BEGAN, MOVED, ENDED, CANCELED };
@@ -47,6 +49,10 @@ public:
     bool isIgnoreContentAdaptWithSize() const { return m_ignoreSize; }
     void setContentSize(const Size& size) override;
 
+    // Margins and gravity inside a layout container (retained); the container lays out again.
+    void setLayoutParameter(LayoutParameter* parameter);
+    LayoutParameter* getLayoutParameter() const { return m_layoutParameter; }
+
     const Vec2& getTouchBeganPosition() const { return m_touchBegan; }
     const Vec2& getTouchMovePosition() const { return m_touchMoved; }
     const Vec2& getTouchEndPosition() const { return m_touchEnded; }
@@ -68,15 +74,18 @@ protected:
     bool m_ignoreSize = true;
     Size m_customSize;
 
-private:
-    bool onTouchBegan(Touch* touch, Event* event);
-    void onTouchMoved(Touch* touch, Event* event);
-    void onTouchEnded(Touch* touch, Event* event);
-    void onTouchCancelled(Touch* touch, Event* event);
+    // The widget's own touch handling; subclasses that react to where the touch is extend it.
+    virtual bool onTouchBegan(Touch* touch, Event* event);
+    virtual void onTouchMoved(Touch* touch, Event* event);
+    virtual void onTouchEnded(Touch* touch, Event* event);
+    virtual void onTouchCancelled(Touch* touch, Event* event);
     bool isVisibleInTree() const;
+
+private:
     void fire(TouchEventType type);
 
     EventListenerTouchOneByOne* m_touchListener = nullptr;
+    LayoutParameter* m_layoutParameter = nullptr;
     bool m_swallow = true;
     ccWidgetTouchCallback m_touchCallback;
     ccWidgetClickCallback m_clickCallback;

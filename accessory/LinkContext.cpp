@@ -1,0 +1,36 @@
+#include "accessory/LinkContext.h"
+
+#include "model/ModelLock.h"
+
+namespace nolvo {
+
+PollingGuard::PollingGuard(std::mutex& mutex) : m_mutex(mutex)
+{
+    lockByPolling(m_mutex);
+}
+
+void LinkContext::requestStop()
+{
+    if (identified.load()) {
+        restartPending = false;
+        state = linkstate::kStop;
+    }
+}
+
+void LinkContext::requestRestart(bool clearHistory)
+{
+    if (identified.load()) {
+        restartPending = true;
+        resendSettings = true;
+        clearHistoryPending = clearHistory;
+        state = linkstate::kStop;
+    }
+}
+
+int LinkContext::protocolModelId()
+{
+    PollingGuard guard(protocolMutex);
+    return protocol ? protocol->modelId() : 0;
+}
+
+} // namespace nolvo

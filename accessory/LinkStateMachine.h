@@ -1,0 +1,62 @@
+#pragma once
+// The connection state machine of a live accessory, one step per worker pass: identify, send the
+// settings (again when no acknowledgement comes), start streaming, alternate sweeps and
+// access-point scans, stop and restart. Commands go out through AccessoryCommunication::send; the
+// parser moves the state on when the accessory answers.
+//
+// Demo playback (PlaybackDriver) reuses the pieces that do not talk to the link: the settings
+// acknowledgement, leaving the stopped state and the access-point scan timing.
+//
+// Threads: everything here runs on the worker thread.
+
+#include <cstdint>
+
+#include "accessory/LinkContext.h"
+
+namespace nolvo {
+
+class PacketParser;
+
+class LinkStateMachine {
+public:
+    using enum linkstate::LinkState;
+
+    // Command tags handed to AccessoryCommunication::send.
+    static constexpr std::uint32_t kTagIdentify = 1;
+    static constexpr std::uint32_t kTagSettings = 2;
+    static constexpr std::uint32_t kTagStart = 3;
+
+    static constexpr int kSettingsRetryPasses = 50;
+    // How long a periodic access-point scan runs after its first frame.
+    static constexpr std::uint64_t kAccessPointScanMs = 250;
+
+    LinkStateMachine(LinkContext& context, PacketParser& parser);
+    LinkStateMachine(const LinkStateMachine&) = delete;
+    LinkStateMachine& operator=(const LinkStateMachine&) = delete;
+
+    // One worker pass at `now` (steady-clock ms) while an accessory is attached.
+    void step(std::uint64_t now);
+
+    // The settings were acknowledged at `now`: the data log may start, pending history clears
+    // happen, the power acquisition restarts and streaming is next.
+    void acknowledgeSettings(std::uint64_t now);
+    // Leaves the stopped state when a restart was asked for or the user runs again.
+    void leaveStoppedState();
+    // Switches between sweeping and a periodic access-point scan when their time has come.
+    void accessPointScanTiming(std::uint64_t now);
+
+private:
+    void stepState(std::uint64_t now);
+    void startStreaming(std::uint64_t now);
+    bool sendIdentifyRequest();
+    // Builds a command with the protocol object and queues it; false when nothing was sent.
+    template <typename Build>
+    bool sendCommand(int length, std::uint32_t tag, Build build);
+
+    LinkContext& m_context;
+    DataModel& m_model;
+    PacketParser& m_parser;
+    int m_retryCounter = 0;
+};
+
+} // namespace nolvo

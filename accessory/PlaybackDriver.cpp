@@ -1,0 +1,93 @@
+#include "accessory/PlaybackDriver.h"
+
+#include "accessory/LinkStateMachine.h"
+#include "accessory/PacketParser.h"
+#include "model/DataModel.h"
+
+namespace nolvo {
+
+PlaybackDriver::PlaybackDriver(LinkContext& context, PacketParser& parser, LinkStateMachine& stateMachine)
+    : m_context(context), m_model(context.model), m_parser(parser), m_stateMachine(stateMachine)
+{
+}
+
+void PlaybackDriver::step(std::uint64_t now)
+{
+    const int hardware = m_model.demo.hardware;
+    if (DemoPlayback::prefix(hardware).empty()) {
+        return;
+    }
+    if (!m_context.identified.load() && m_context.state.load() != kIdentify) {
+        m_context.state = kIdentify;
+    }
+    // Recorded streams switch into an access-point scan like a live accessory would; a recording
+    // has no stop acknowledgement, so the stop goes straight through to the restart below.
+    const SpectrumSettings& spectrum = m_model.spectrum;
+    const bool overlay = spectrum.ssidOverlay != 0;
+    const bool waterfall = spectrum.displayMode == 1;
+    const int state = m_context.state.load();
+    if (m_context.identified.load() && m_model.common.spectrumModeActive != 0 && overlay && !waterfall &&
+        !m_context.concurrentScan.load() && state >= kStartStreaming && state <= kStreamingScanDone &&
+        spectrum.ssidScanInterval > 0.0f && !m_context.scanningAccessPoints.load() &&
+        now - m_context.lastSpectrumSwitchMs.load() >=
+            static_cast<std::uint64_t>(spectrum.ssidScanInterval * 1000.0f)) {
+        m_context.restartPending = true;
+        m_context.scanningAccessPoints = true;
+        m_context.state = kStop;
+    }
+    if (overlay && !m_context.concurrentScan.load() && waterfall) {
+        m_context.lastSpectrumSwitchMs = now;
+    }
+    const DemoPlayback::Feed feed = [this](const std::uint8_t* bytes, std::size_t count) {
+        m_parser.receive(bytes, count);
+    };
+    switch (m_context.state.load()) {
+    case kIdentify:
+    case kAwaitIdentification:
+        m_context.identified = false;
+        m_context.state = kAwaitIdentification;
+        m_demo.feedWhole(hardware, "discover.bin", feed);
+        break;
+    case kIdentified:
+        m_context.identified = true;
+        m_context.state = kSendSettings;
+        m_context.clearHistoryPending = true;
+        DemoPlayback::presetTrigger(m_model.power, m_context.protocolModelId());
+        break;
+    case kSendSettings:
+    case kAwaitSettingsAck:
+        m_context.state = kAwaitSettingsAck;
+        m_demo.feedWhole(hardware, "settings.bin", feed);
+        break;
+    case kSettingsAcknowledged:
+        m_stateMachine.acknowledgeSettings(now);
+        m_demo.reset();
+        m_context.state = kStartStreaming;
+        break;
+    case kStartStreaming:
+    case kStreaming:
+    case kStreamingScanDone: {
+        const int run = m_model.runState.load();
+        if (run == kRunning || run == kSingleArmed) {
+            const DemoPlayback::FrameLength frameLength = [this](const std::uint8_t* bytes, int count) {
+                PollingGuard guard(m_context.protocolMutex);
+                return m_context.protocol ? m_context.protocol->frameLength(bytes, count) : kLengthInvalid;
+            };
+            m_demo.stepStreaming(now, m_model, frameLength, feed);
+        }
+        break;
+    }
+    case kStop:
+    case kAwaitStopAck:
+        m_context.state = kStopped;
+        break;
+    case kStopped:
+        m_stateMachine.leaveStoppedState();
+        break;
+    default:
+        m_context.state = kIdentify;
+        break;
+    }
+}
+
+} // namespace nolvo
