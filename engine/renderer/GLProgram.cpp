@@ -145,13 +145,17 @@ void GLProgram::updateUniforms()
     m_uniformMV = glGetUniformLocation(m_program, UNIFORM_NAME_MV_MATRIX);
     m_uniformMVP = glGetUniformLocation(m_program, UNIFORM_NAME_MVP_MATRIX);
     m_uniformSampler0 = glGetUniformLocation(m_program, UNIFORM_NAME_SAMPLER0);
+    m_setsPointSize = glGetUniformLocation(m_program, UNIFORM_NAME_POINT_SIZE) >= 0;
     use();
     if (m_uniformSampler0 >= 0) glUniform1i(m_uniformSampler0, 0);
 }
 
 void GLProgram::use()
 {
-    if (m_linked) glUseProgram(m_program);
+    if (!m_linked) return;
+    glUseProgram(m_program);
+    if (m_setsPointSize) glEnable(GL_VERTEX_PROGRAM_POINT_SIZE);
+    else glDisable(GL_VERTEX_PROGRAM_POINT_SIZE);
 }
 
 void GLProgram::setUniformsForBuiltins(const Mat4& modelView)

@@ -29,6 +29,11 @@ public:
 
     static constexpr const char* SHADER_NAME_POSITION_TEXTURE_COLOR = "ShaderPositionTextureColor";
     static constexpr const char* SHADER_NAME_POSITION_COLOR = "ShaderPositionColor";
+    // Positions only, one colour for everything drawn (u_color, RGBA 0..1) and a point size in
+    // pixels for GL_POINTS (u_pointSize): lines and dots of one colour.
+    static constexpr const char* SHADER_NAME_POSITION_U_COLOR = "ShaderPosition_uColor";
+    static constexpr const char* UNIFORM_NAME_U_COLOR = "u_color";
+    static constexpr const char* UNIFORM_NAME_POINT_SIZE = "u_pointSize";
 
     GLProgram();
     ~GLProgram() override;
@@ -42,6 +47,8 @@ public:
     bool link();
     // Looks up the built-in uniforms after link().
     void updateUniforms();
+    // Makes the program current. A program with a u_pointSize uniform sets its own point size,
+    // so point sizes from the vertex shader are switched on while it is in use.
     void use();
     // Sets CC_MVMatrix, CC_PMatrix (the Director's projection) and CC_MVPMatrix.
     void setUniformsForBuiltins(const Mat4& modelView);
@@ -69,6 +76,7 @@ private:
     GLint m_uniformMV = -1;
     GLint m_uniformMVP = -1;
     GLint m_uniformSampler0 = -1;
+    bool m_setsPointSize = false;
     bool m_linked = false;
     std::string m_errorLog;
 };

@@ -52,6 +52,27 @@ void main()
 
 } // namespace
 
+const char* const ccPositionUColor_vert = R"(
+attribute vec4 a_position;
+uniform vec4 u_color;
+uniform float u_pointSize;
+varying vec4 v_fragmentColor;
+void main()
+{
+    gl_Position = CC_MVPMatrix * a_position;
+    gl_PointSize = u_pointSize;
+    v_fragmentColor = u_color;
+}
+)";
+
+const char* const ccPositionUColor_frag = R"(
+varying vec4 v_fragmentColor;
+void main()
+{
+    gl_FragColor = v_fragmentColor;
+}
+)";
+
 GLProgramCache* GLProgramCache::getInstance()
 {
     if (!g_instance) {
@@ -79,6 +100,8 @@ void GLProgramCache::loadDefaultGLPrograms()
     addGLProgram(GLProgram::createWithByteArrays(kTextureColorVertex, kTextureColorFragment),
                  GLProgram::SHADER_NAME_POSITION_TEXTURE_COLOR);
     addGLProgram(GLProgram::createWithByteArrays(kColorVertex, kColorFragment), GLProgram::SHADER_NAME_POSITION_COLOR);
+    addGLProgram(GLProgram::createWithByteArrays(ccPositionUColor_vert, ccPositionUColor_frag),
+                 GLProgram::SHADER_NAME_POSITION_U_COLOR);
 }
 
 void GLProgramCache::addGLProgram(GLProgram* program, const std::string& key)

@@ -9,6 +9,11 @@ namespace engine {
 
 class GLProgram;
 
+// Sources of the position / uniform-colour program (GLProgram::SHADER_NAME_POSITION_U_COLOR), for
+// code that builds its own program from them under another name.
+extern const char* const ccPositionUColor_vert;
+extern const char* const ccPositionUColor_frag;
+
 class GLProgramCache {
 public:
     static GLProgramCache* getInstance();

@@ -111,6 +111,11 @@ void Button::setCapInsets(const Rect& insets)
     for (Scale9Sprite* r : {m_normal, m_pressed, m_disabled}) r->setCapInsets(insets);
 }
 
+Size Button::getNormalTextureSize() const
+{
+    return m_normalLoaded ? m_normal->getOriginalSize() : Size::ZERO;
+}
+
 Size Button::getVirtualRendererSize() const
 {
     if (m_normalLoaded) return m_normal->getOriginalSize();

@@ -30,6 +30,8 @@ public:
 
     void setScale9Enabled(bool enabled);
     bool isScale9Enabled() const { return m_scale9; }
+    // Size of the normal image itself (zero without one).
+    Size getNormalTextureSize() const;
     void setCapInsets(const Rect& insets);
 
     void setTitleText(const std::string& text);

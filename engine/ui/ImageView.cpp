@@ -64,6 +64,16 @@ void ImageView::setCapInsets(const Rect& insets)
     m_renderer->setCapInsets(insets);
 }
 
+void ImageView::setTextureRect(const Rect& rect)
+{
+    if (!m_loaded) return;
+    const Size keep = m_renderer->getContentSize();
+    m_renderer->setTexture(m_renderer->getTexture(), rect);
+    if (!m_ignoreSize) m_renderer->setContentSize(keep);
+    updateContentSizeFromRenderer();
+    onSizeChanged();
+}
+
 Size ImageView::getVirtualRendererSize() const
 {
     return m_loaded ? m_renderer->getOriginalSize() : Size::ZERO;

@@ -20,6 +20,9 @@ public:
     void setScale9Enabled(bool enabled);
     bool isScale9Enabled() const { return m_scale9; }
     void setCapInsets(const Rect& insets);
+    // Shows only this rectangle of the image (texture pixels, origin top-left); the widget
+    // takes its size unless given another.
+    void setTextureRect(const Rect& rect);
     Scale9Sprite* getRenderer() const { return m_renderer; }
 
 protected:

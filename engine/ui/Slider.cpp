@@ -276,7 +276,7 @@ void Slider::onScroll(EventMouse* event)
 void Slider::showBall(Scale9Sprite* shown)
 {
     for (Scale9Sprite* ball : {m_ballNormal, m_ballPressed, m_ballDisabled}) ball->setVisible(ball == shown);
-    const Color3B tint = !m_enabled && !m_ballDisabledLoaded ? kDisabledTint : Color3B::WHITE;
+    const Color3B tint = (!m_enabled || !m_bright) && !m_ballDisabledLoaded ? kDisabledTint : Color3B::WHITE;
     for (Scale9Sprite* r : {m_bar, m_progress, m_ballNormal}) r->setColor(tint);
 }
 

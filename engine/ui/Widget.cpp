@@ -68,6 +68,13 @@ void Widget::setEnabled(bool enabled)
     applyState();
 }
 
+void Widget::setBright(bool bright)
+{
+    if (bright == m_bright) return;
+    m_bright = bright;
+    applyState();
+}
+
 void Widget::setHighlighted(bool highlighted)
 {
     if (highlighted == m_highlighted) return;
@@ -77,7 +84,7 @@ void Widget::setHighlighted(bool highlighted)
 
 void Widget::applyState()
 {
-    if (!m_enabled) onPressStateChangedToDisabled();
+    if (!m_enabled || !m_bright) onPressStateChangedToDisabled();
     else if (m_highlighted) onPressStateChangedToPressed();
     else onPressStateChangedToNormal();
     Director::markDirty();

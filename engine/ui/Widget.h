@@ -32,6 +32,10 @@ public:
     // A disabled widget ignores touches and shows its disabled look.
     virtual void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
+    // A widget that is not bright shows its disabled look while still taking touches (a choice
+    // that is shown as unavailable but explains itself when tapped).
+    void setBright(bool bright);
+    bool isBright() const { return m_bright; }
     // Pressed look.
     void setHighlighted(bool highlighted);
     bool isHighlighted() const { return m_highlighted; }
@@ -71,6 +75,7 @@ protected:
 
     bool m_enabled = true;
     bool m_highlighted = false;
+    bool m_bright = true;
     bool m_ignoreSize = true;
     Size m_customSize;
 

@@ -11,6 +11,7 @@
 #include "engine/renderer/PngFile.h"
 #include "engine/scene/Sprite.h"
 #include "platform/FileUtils.h"
+#include "engine/renderer/Texture2D.h"
 #include "engine/renderer/TextureCache.h"
 #include "engine/text/Label.h"
 #include "engine/ui/Button.h"
@@ -261,6 +262,44 @@ TEST_F(WidgetTest, ImagesAreFoundThroughTheSearchPaths)
     scene->addChild(sprite);
     render();
     EXPECT_EQ(pixel(100, 100), Color4B(0, 255, 0, 255));
+}
+
+TEST_F(WidgetTest, ButtonThatIsNotBrightLooksDisabledButStillAnswers)
+{
+    Button* button = Button::create(normal, pressed, disabled);
+    ASSERT_NE(button, nullptr);
+    button->setPosition(200, 200);
+    int clicks = 0;
+    button->addClickEventListener([&](Ref*) { ++clicks; });
+    scene->addChild(button);
+    EXPECT_EQ(button->getNormalTextureSize(), Size(40, 20));
+    button->setBright(false);
+    render();
+    EXPECT_EQ(pixel(200, 200), Color4B(0, 0, 255, 255));
+    touch(SDL_MOUSEBUTTONDOWN, 200, 200);
+    touch(SDL_MOUSEBUTTONUP, 200, 200);
+    EXPECT_EQ(clicks, 1);
+    render();
+    EXPECT_EQ(pixel(200, 200), Color4B(0, 0, 255, 255));  // still dimmed after the press
+    button->setBright(true);
+    render();
+    EXPECT_EQ(pixel(200, 200), Color4B(255, 0, 0, 255));
+}
+
+TEST_F(WidgetTest, ImageViewShowsARectangleOfItsImage)
+{
+    // The frame's right column of pixels 8..11 is white, its middle 4..7 red.
+    ImageView* image = ImageView::create(frame);
+    ASSERT_NE(image, nullptr);
+    image->setTextureRect(Rect(4, 4, 4, 4));
+    EXPECT_EQ(image->getContentSize(), Size(4, 4));
+    image->getRenderer()->getTexture()->setAliasTexParameters();  // no blending with the border
+    image->setScale(5.0f);
+    image->setPosition(200, 200);
+    scene->addChild(image);
+    render();
+    EXPECT_EQ(inkBox(), Rect(190, 190, 20, 20));
+    EXPECT_EQ(countNear(190, 190, 210, 210, Color4B(255, 0, 0, 255)), 400);
 }
 
 TEST_F(WidgetTest, MissingImagesAreReportedAsNull)
