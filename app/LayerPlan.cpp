@@ -1,9 +1,11 @@
 #include "app/LayerPlan.h"
 
+#include "display/ChannelGuideLayer.h"
 #include "display/CursorsLayer.h"
 #include "display/GridLayer.h"
 #include "display/OverlayLayer.h"
 #include "display/RssiLayer.h"
+#include "display/SSIDLayer.h"
 #include "display/WaterfallLayer.h"
 #include "display/WaterfallThresholdAndTouchLayer.h"
 #include "model/DataModel.h"
@@ -75,15 +77,17 @@ engine::Node* createLayer(LayerSlot slot, const PlotGeometry& geometry, const Ov
     case LayerSlot::Waterfall5: return forBand(WaterfallLayer::create(), geometry.inner, true);
     case LayerSlot::WaterfallThreshold24: return forBand(WaterfallThresholdAndTouchLayer::create(), geometry.inner, false);
     case LayerSlot::WaterfallThreshold5: return forBand(WaterfallThresholdAndTouchLayer::create(), geometry.inner, true);
+    case LayerSlot::SSID24: return forBand(SSIDLayer::create(), geometry.inner, false);
+    case LayerSlot::SSID5: return forBand(SSIDLayer::create(), geometry.inner, true);
     case LayerSlot::Cursors: return placed(CursorsLayer::create(), geometry.inner);
+    case LayerSlot::ChannelGuide: return placed(ChannelGuideLayer::create(), geometry.inner);
     case LayerSlot::Overlay: {
         OverlayLayer* layer = placed(OverlayLayer::create(), geometry.inner);
         if (layer) layer->setMode(overlay.powerMode, overlay.band, overlay.waterfall);
         return layer;
     }
     default:
-        // The access-point, power and channel-guide layers are added
-        // here as they are built; until then their slots stay empty.
+        // The power layers are added here as they are built; until then their slots stay empty.
         return nullptr;
     }
 }

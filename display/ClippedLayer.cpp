@@ -12,7 +12,7 @@ void ClippedLayer::visit(engine::Renderer* renderer, const engine::Mat4& parentT
 {
     if (!isVisible()) return;
     const engine::Vec2 origin = m_parent ? m_parent->convertToWorldSpace(getPosition()) : getPosition();
-    const engine::Size size = getContentSize();
+    const engine::Size size(getContentSize().width, getContentSize().height + m_extensionTop);
     m_beginClip.init(getGlobalZOrder());
     m_beginClip.func = [origin, size] {
         engine::GLView* view = engine::Director::getInstance()->getOpenGLView();

@@ -14,8 +14,11 @@ public:
 
 protected:
     ClippedLayer() = default;
+    // Lets drawing reach this many points above the rectangle (an outline on the top edge).
+    void setClipExtensionTop(float points) { m_extensionTop = points; }
 
 private:
+    float m_extensionTop = 0.0f;
     engine::CustomCommand m_beginClip;
     engine::CustomCommand m_endClip;
 };

@@ -7,11 +7,14 @@
 
 #include "SceneTestFixture.h"
 #include "app/MainScene.h"
+#include "display/ChannelGuideLayer.h"
 #include "display/GridLayer.h"
 #include "display/RssiLayer.h"
+#include "display/SSIDLayer.h"
 #include "display/WaterfallLayer.h"
 #include "engine/app/Director.h"
 #include "engine/scene/Layer.h"
+#include "engine/scene/DrawNode.h"
 #include "engine/text/Label.h"
 #include "engine/ui/ImageView.h"
 #include "menus/AlertViewLayer.h"
@@ -120,6 +123,45 @@ TEST_F(MainSceneTest, SlotsHoldTheLayersOfTheMode)
     frames(1);
     EXPECT_EQ(scene->getLayer(LayerSlot::Waterfall5), nullptr);
     EXPECT_NE(scene->getLayer(LayerSlot::Grid), nullptr);
+}
+
+TEST_F(MainSceneTest, OverlayOfTheBandAndTheChannelGuideJoinTheSpectrumViews)
+{
+    model->spectrum.ssidOverlay = 1;
+    model->spectrum.band = 1;
+    identify(true);
+    // One access point in each band: the 5 GHz layer draws only its own.
+    AccessPointBatch batch;
+    for (int band : {0, 1}) {
+        auto record = std::make_unique<AccessPoint>();
+        record->bssid = {9, 9, 9, 9, 9, static_cast<std::uint8_t>(band)};
+        record->band = band;
+        record->channel = band == 0 ? 6 : 36;
+        record->channelWidth = 20;
+        record->rssi = -50.0f;
+        batch.push_back(std::move(record));
+    }
+    {
+        ModelLock lock(*model, kAccessPointLock);
+        model->accessPoints.merge(batch, 1000, {});
+    }
+    start();
+    auto* ssid = dynamic_cast<SSIDLayer*>(scene->getLayer(LayerSlot::SSID5));
+    ASSERT_NE(ssid, nullptr);
+    EXPECT_EQ(scene->getLayer(LayerSlot::SSID24), nullptr);
+    EXPECT_EQ(ssid->getContentSize().width, scene->plotGeometry().inner.size.width);
+    EXPECT_EQ(ssid->shapeCount(), 1u);
+    auto* guide = dynamic_cast<ChannelGuideLayer*>(scene->getLayer(LayerSlot::ChannelGuide));
+    ASSERT_NE(guide, nullptr);
+    EXPECT_EQ(guide->getPosition(), scene->plotGeometry().inner.origin);
+
+    model->spectrum.displayMode = 1; // the waterfall keeps the guide, not the overlay
+    frames(1);
+    EXPECT_EQ(scene->getLayer(LayerSlot::SSID5), nullptr);
+    EXPECT_NE(dynamic_cast<ChannelGuideLayer*>(scene->getLayer(LayerSlot::ChannelGuide)), nullptr);
+    model->common.spectrumModeActive = 0;
+    frames(1);
+    EXPECT_EQ(scene->getLayer(LayerSlot::ChannelGuide), nullptr);
 }
 
 TEST_F(MainSceneTest, GraticuleSwitchesRedrawTheGridAtOnce)

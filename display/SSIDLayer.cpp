@@ -1,0 +1,158 @@
+#include "display/SSIDLayer.h"
+
+#include "display/AccessPointShape.h"
+#include "engine/app/Director.h"
+#include "engine/scene/DrawNode.h"
+#include "engine/text/Label.h"
+#include "model/DataModel.h"
+#include "model/ModelLock.h"
+
+namespace nolvo {
+
+using engine::Vec2;
+
+namespace {
+constexpr const char* kFont = "fonts/roboto/Roboto-Regular.ttf";
+} // namespace
+
+SSIDLayer* SSIDLayer::create() { return createWithModel(*DataModel::getInstance()); }
+
+SSIDLayer* SSIDLayer::createWithModel(DataModel& model)
+{
+    auto* layer = new SSIDLayer(model);
+    if (layer->init()) {
+        layer->autorelease();
+        return layer;
+    }
+    layer->release();
+    return nullptr;
+}
+
+SSIDLayer::~SSIDLayer()
+{
+    unscheduleUpdate();
+    for (engine::DrawNode* node : m_shapes) node->release();
+    for (engine::Label* label : m_labels) label->release();
+}
+
+bool SSIDLayer::init()
+{
+    if (!ClippedLayer::init()) return false;
+    m_band24 = m_band5 = true;
+    m_lastDt = 0.0f;
+    scheduleUpdate();
+    return true;
+}
+
+void SSIDLayer::setBands(bool band24, bool band5)
+{
+    m_band24 = band24;
+    m_band5 = band5;
+}
+
+float SSIDLayer::labelFontSize(int sizeClass)
+{
+    static constexpr float kSizes[4] = {10.0f, 13.0f, 15.0f, 13.0f};
+    return kSizes[sizeClass >= 0 && sizeClass <= 3 ? sizeClass : 3];
+}
+
+void SSIDLayer::update(float dt) { m_lastDt = dt; }
+
+engine::DrawNode* SSIDLayer::shapeAt(std::size_t index)
+{
+    if (index < m_shapes.size()) {
+        m_shapes[index]->clear();
+        return m_shapes[index];
+    }
+    engine::DrawNode* node = engine::DrawNode::create(2.0f);
+    addChild(node);
+    node->retain();
+    m_shapes.push_back(node);
+    return node;
+}
+
+engine::Label* SSIDLayer::labelAt(std::size_t index, float fontSize)
+{
+    if (index < m_labels.size()) {
+        engine::Label* label = m_labels[index];
+        if (label->getTTFConfig().fontSize != fontSize) label->setTTFConfig(engine::TTFConfig(kFont, fontSize));
+        return label;
+    }
+    engine::Label* label = engine::Label::createWithTTF("", kFont, fontSize);
+    if (!label) label = engine::Label::createWithSystemFont("", "Roboto", fontSize);
+    if (!label) return nullptr;
+    label->setAnchorPoint(Vec2(0.5f, 0.5f));
+    addChild(label);
+    label->retain();
+    m_labels.push_back(label);
+    return label;
+}
+
+template <typename T>
+void SSIDLayer::shrinkPool(std::vector<T*>& pool, std::size_t used)
+{
+    while (pool.size() > used) {
+        T* surplus = pool.back();
+        pool.pop_back();
+        surplus->removeFromParentAndCleanup(true);
+        surplus->release();
+        engine::Director::markDirty();
+    }
+}
+
+void SSIDLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*transform*/, std::uint32_t /*flags*/)
+{
+    const engine::Size size = getContentSize();
+    const float fontSize = labelFontSize(m_model.displaySizeClass.load());
+    float bottom[2];
+    float top[2];
+    {
+        ModelLock lock(m_model, kDataLock);
+        for (int band : {kBand24, kBand5}) {
+            bottom[band] = m_model.bandStore(band).amplitudeBottom;
+            top[band] = m_model.bandStore(band).amplitudeTop;
+        }
+    }
+
+    ModelLock lock(m_model, kAccessPointLock);
+    std::size_t shapes = 0;
+    std::size_t labels = 0;
+    for (const AccessPointPtr& entry : m_model.accessPoints) {
+        if (!entry) continue;
+        AccessPoint& ap = *entry;
+        if ((ap.band == 0 && !m_band24) || (ap.band == 1 && !m_band5)) continue;
+        const std::optional<AccessPointShape> shape = accessPointShape(ap, size.width);
+        if (!shape) continue;
+        smoothStrength(ap, m_lastDt);
+        const int band = ap.band == 1 ? kBand5 : kBand24;
+        const float h = strengthHeight(ap.displayLevel, bottom[band], top[band], size.height);
+
+        engine::DrawNode* node = shapeAt(shapes++);
+        const engine::Color4F colour(ap.color[0] / 255.0f, ap.color[1] / 255.0f, ap.color[2] / 255.0f, ap.color[3] / 255.0f);
+        const float x = shape->x;
+        const float b = shape->bottomWidth / 2.0f;
+        const float t = shape->topWidth / 2.0f;
+        if (shape->dome) {
+            // A circle of radius b squeezed to height h: only its upper half lies inside the layer.
+            node->drawCircle(Vec2(x, 0.0f), b, 0.0f, kDomeSegments, false, 1.0f, b > 0.0f ? h / b : 0.0f, colour);
+        } else {
+            const Vec2 outline[4] = {Vec2(x - b, 0.0f), Vec2(x - t, h), Vec2(x + t, h), Vec2(x + b, 0.0f)};
+            node->drawPoly(outline, 4, false, colour);
+        }
+
+        if (ap.ssidSize() == 0) continue;
+        engine::Label* label = labelAt(labels, fontSize);
+        if (!label) continue;
+        ++labels;
+        // The SSID is whatever bytes the air carried: shown through its safe text.
+        const std::string text = ap.ssidDisplayText();
+        if (label->getString() != text) label->setString(text);
+        label->setTextColor(engine::Color4B(ap.color[0], ap.color[1], ap.color[2], ap.color[3]));
+        const float lh = label->getContentSize().height;
+        label->setPosition(Vec2(x, h + lh < size.height ? h + lh / 2.0f : size.height - lh / 2.0f));
+    }
+    shrinkPool(m_shapes, shapes);
+    shrinkPool(m_labels, labels);
+}
+
+} // namespace nolvo

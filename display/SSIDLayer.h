@@ -1,0 +1,68 @@
+#pragma once
+// The access-point overlay: every access point the accessory reports drawn over the spectrum as
+// an outline in its own colour, centred on its channel, as wide as its occupied bandwidth and as
+// tall as its signal on the band's amplitude window, with its SSID above it. The height follows
+// the received strength smoothly (see smoothStrength). One instance per band; the main scene
+// switches on the band it serves.
+//
+// Outline nodes and labels are pooled: reused frame after frame in list order, created when the
+// list grows and released when access points leave, so the pools never hold more than the list.
+// Render thread only; draw() takes dataLock briefly for the amplitude window, then
+// accessPointLock for the list (the smoothing state lives in the records).
+
+#include <cstdint>
+#include <vector>
+
+#include "display/ClippedLayer.h"
+
+namespace engine {
+class DrawNode;
+class Label;
+}
+
+namespace nolvo {
+
+class DataModel;
+
+class SSIDLayer : public ClippedLayer {
+public:
+    static constexpr unsigned kDomeSegments = 40;
+
+    static SSIDLayer* create();
+    static SSIDLayer* createWithModel(DataModel& model);
+    ~SSIDLayer() override;
+
+    bool init() override;
+    void update(float dt) override;
+    void draw(engine::Renderer* renderer, const engine::Mat4& transform, std::uint32_t flags) override;
+
+    void setBands(bool band24, bool band5);
+
+    // Font size of the SSID labels for a display size class (10, 13, 15, 13; class 3 otherwise).
+    static float labelFontSize(int sizeClass);
+
+    // ---- observation (tests, benchmarks) ----
+    // The outlines and labels drawn by the latest draw().
+    std::size_t shapeCount() const { return m_shapes.size(); }
+    engine::DrawNode* shape(std::size_t i) const { return m_shapes[i]; }
+    std::size_t labelCount() const { return m_labels.size(); }
+    engine::Label* label(std::size_t i) const { return m_labels[i]; }
+    float lastFrameTime() const { return m_lastDt; }
+
+private:
+    explicit SSIDLayer(DataModel& model) : m_model(model) {}
+
+    engine::DrawNode* shapeAt(std::size_t index);
+    engine::Label* labelAt(std::size_t index, float fontSize);
+    template <typename T>
+    static void shrinkPool(std::vector<T*>& pool, std::size_t used);
+
+    DataModel& m_model;
+    bool m_band24 = true;
+    bool m_band5 = true;
+    float m_lastDt = 0.0f;
+    std::vector<engine::DrawNode*> m_shapes;
+    std::vector<engine::Label*> m_labels;
+};
+
+} // namespace nolvo
