@@ -4,7 +4,9 @@
 #include <cstdlib>
 
 #include "accessory/LibusbBackend.h"
+#include "accessory/LinkRecorder.h"
 #include "model/ModelLock.h"
+#include "platform/Clock.h"
 
 namespace nolvo {
 
@@ -142,6 +144,7 @@ void AccessoryCommunication::scan()
         const int result = device->open();
         if (result == 0) {
             m_currentDevice = std::move(device);
+            m_health.connected();
             if (m_connected) {
                 m_connected(this, m_currentDevice.get());
             }
@@ -203,7 +206,13 @@ void AccessoryCommunication::readOnce()
     if (!m_dataReceived) {
         return; // nobody listens: reads are discarded and errors ignored
     }
+    if (count >= 0) {
+        m_health.readFinished(static_cast<unsigned>(count), engine::clock::steadyMs());
+    }
     if (count > 0) {
+        if (LinkRecorder* recorder = m_recorder.load()) {
+            recorder->received(buffer, static_cast<unsigned>(count));
+        }
         m_dataReceived(this, m_currentDevice.get(), buffer, static_cast<unsigned>(count));
     } else if (count < 0) {
         disconnect();
@@ -212,6 +221,9 @@ void AccessoryCommunication::readOnce()
 
 void AccessoryCommunication::disconnect()
 {
+    if (LinkRecorder* recorder = m_recorder.load()) {
+        recorder->linkLost(); // a recording ends with its accessory
+    }
     if (m_disconnected) {
         m_disconnected(this, m_currentDevice.get(), 0);
     }

@@ -18,9 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include "accessory/LinkHealth.h"
 #include "accessory/UsbBackend.h"
 
 namespace nolvo {
+
+class LinkRecorder;
 
 class AccessoryCommunication {
 public:
@@ -71,6 +74,12 @@ public:
     // Frees every queued command (used when a stopped link is reused, and by tests).
     void clearQueue();
 
+    // Every read is also handed to `recorder` (not owned, may be null) before the data callback,
+    // and it hears when the accessory goes away. Any thread; the recorder must outlive the link.
+    void setRecorder(LinkRecorder* recorder) { m_recorder.store(recorder); }
+    // Bytes, timeouts and reconnects are counted here; the parser adds its own counts.
+    LinkHealth& health() { return m_health; }
+
     // Set while the application is in the background: the accessory is released and no scan runs.
     std::atomic<bool> suspended{false};
 
@@ -103,6 +112,9 @@ private:
 
     std::mutex m_wakeMutex; // with m_wake, lets stop() cut a pause short
     std::condition_variable m_wake;
+
+    std::atomic<LinkRecorder*> m_recorder{nullptr};
+    LinkHealth m_health;
 
     std::mutex m_queueMutex; // taken by try-lock polling, never a blocking lock
     std::deque<Command> m_queue;

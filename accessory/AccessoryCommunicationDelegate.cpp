@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "accessory/LinkHealth.h"
 #include "model/DataLogger.h"
 #include "model/DataModel.h"
 #include "platform/Clock.h"
@@ -25,7 +26,8 @@ AccessoryCommunicationDelegate::AccessoryCommunicationDelegate(DataModel& model)
 
 AccessoryCommunicationDelegate::AccessoryCommunicationDelegate(DataModel& model, Options options)
     : m_model(model), m_options(options), m_context(model), m_parser(m_context),
-      m_stateMachine(m_context, m_parser), m_playback(m_context, m_parser, m_stateMachine)
+      m_stateMachine(m_context, m_parser), m_playback(m_context, m_parser, m_stateMachine),
+      m_replay(m_context, m_parser, m_stateMachine)
 {
     if (m_options.startWorker) {
         m_worker = std::thread(&AccessoryCommunicationDelegate::workerLoop, this);
@@ -45,6 +47,13 @@ void AccessoryCommunicationDelegate::bind(AccessoryCommunication& link)
                             std::bind(&AccessoryCommunicationDelegate::openFailed, this, _1, _2, _3),
                             std::bind(&AccessoryCommunicationDelegate::disconnected, this, _1, _2, _3));
     link.setDataCallbacks(std::bind(&AccessoryCommunicationDelegate::dataReceived, this, _1, _2, _3, _4), {});
+    m_context.health = &link.health();
+}
+
+std::vector<std::uint8_t> AccessoryCommunicationDelegate::identificationFrame()
+{
+    PollingGuard guard(m_context.protocolMutex);
+    return m_context.identified.load() ? m_context.identificationFrame : std::vector<std::uint8_t>();
 }
 
 void AccessoryCommunicationDelegate::stop()
@@ -133,11 +142,22 @@ void AccessoryCommunicationDelegate::workerLoop()
 void AccessoryCommunicationDelegate::runWorkerPass()
 {
     const std::uint64_t now = engine::clock::steadyMs();
+    LinkHealth* health = m_context.health.load();
     if (m_context.link.load() == nullptr || m_context.device.load() == nullptr) {
-        m_playback.step(now);
+        if (health != nullptr) {
+            health->streamExpected = false;
+        }
+        if (!m_replay.step(now)) {
+            m_playback.step(now);
+        }
         return;
     }
     m_stateMachine.step(now);
+    if (health != nullptr) {
+        // Only a streaming accessory is expected to keep talking; silences elsewhere are normal.
+        const int state = m_context.state.load();
+        health->streamExpected = state == kStartStreaming || state == kStreaming || state == kStreamingScanDone;
+    }
 }
 
 } // namespace nolvo

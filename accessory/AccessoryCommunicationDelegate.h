@@ -3,6 +3,7 @@
 // - PacketParser (dataReceived, link thread): cuts and dispatches the accessory's frames;
 // - LinkStateMachine: the live connection states, run by the worker thread;
 // - PlaybackDriver: demo playback of recordings while no accessory is attached, run by the worker;
+// - ReplayDriver: replay of a stream recording, which takes the place of demo playback while it runs;
 // - LinkContext: the state they share.
 // The worker thread is a 100 ms loop that runs one state-machine or playback pass per period.
 //
@@ -25,6 +26,7 @@
 #include "accessory/LinkStateMachine.h"
 #include "accessory/PacketParser.h"
 #include "accessory/PlaybackDriver.h"
+#include "accessory/ReplayDriver.h"
 
 namespace nolvo {
 
@@ -60,6 +62,8 @@ public:
     // The CSV data log that every sweep is handed to (not owned, may be null; set it before the
     // link starts). It hears about settings acknowledgements and is closed on disconnection.
     void setDataLogger(DataLogger* logger) { m_context.dataLogger = logger; }
+    // Where the parser counts its part of the link's health (bind() sets the link's own).
+    void setHealth(LinkHealth* health) { m_context.health = health; }
 
     // ---- link callbacks (link thread) ----
     // True for the Nolvo accessory (vendor 0x26AE, product 0x0007) while not in the background.
@@ -84,6 +88,15 @@ public:
     // machine while an accessory is attached, else demo playback of the recordings chosen by the
     // model's demo settings, fed to the parser on this thread.
     void runWorkerPass();
+
+    // ---- stream recordings ----
+    // The replay of a stream recording: start, pause, seek and stop it here (any thread). It runs
+    // while no accessory is attached; the caller suspends the link to keep one away.
+    RecordingPlayback& replay() { return m_replay.playback(); }
+    // Recorded time of the read being replayed (see ReplayDriver::feedTimeUs).
+    std::uint64_t replayFeedTimeUs() const { return m_replay.feedTimeUs(); }
+    // The identification frame of the identified accessory as it was received (empty before).
+    std::vector<std::uint8_t> identificationFrame();
 
     // ---- observation ----
     int linkState() const { return m_context.state.load(); }
@@ -110,6 +123,7 @@ private:
     PacketParser m_parser;
     LinkStateMachine m_stateMachine;
     PlaybackDriver m_playback;
+    ReplayDriver m_replay;
     std::atomic<bool> m_permissionReported{false};
 
     std::thread m_worker;

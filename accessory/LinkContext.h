@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "accessory/protocols/AccessoryProtocol.h"
 
@@ -19,6 +20,7 @@ namespace nolvo {
 class AccessoryCommunication;
 class DataLogger;
 class DataModel;
+class LinkHealth;
 class TamrelAccessoryDevice;
 
 namespace linkstate {
@@ -67,8 +69,14 @@ struct LinkContext {
     std::atomic<TamrelAccessoryDevice*> device{nullptr};
     std::atomic<int> state{linkstate::kIdentify};
 
+    // Where the parser counts frames, resynchronisations, checksum failures and dropped frames
+    // (not owned, may be null).
+    std::atomic<LinkHealth*> health{nullptr};
+
     std::mutex protocolMutex; // guards protocol and its calibration; taken by polling
     std::unique_ptr<AccessoryProtocol> protocol;
+    // The identification frame that created the protocol object, as received (protocolMutex).
+    std::vector<std::uint8_t> identificationFrame;
 
     std::atomic<bool> identified{false};
     std::atomic<bool> concurrentScan{false};

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "accessory/LinkHealth.h"
+#include "accessory/protocols/AccessPointRecord.h"
 #include "accessory/protocols/AccessoryProtocolNolvo.h"
 #include "accessory/protocols/AccessoryProtocolNolvo2.h"
 #include "accessory/protocols/AccessoryProtocolNolvo25.h"
@@ -58,7 +60,11 @@ void PacketParser::receive(const std::uint8_t* bytes, std::size_t count)
     }
     PollingGuard guard(m_context.protocolMutex);
     if (m_resetBuffer.exchange(false)) {
+        if (m_fill > 0) {
+            noteDropped(); // what is left over is always the start of a frame
+        }
         m_fill = 0;
+        m_skipping = false;
     }
     // Parsing piece by piece keeps the buffer within one frame plus one piece, whatever the caller
     // hands over at once.
@@ -82,6 +88,7 @@ void PacketParser::parse()
     std::size_t pos = 0;
     while (pos < m_fill) {
         if (buffer[pos] != kSync) {
+            noteSkipped();
             ++pos;
             continue;
         }
@@ -104,14 +111,17 @@ void PacketParser::parse()
         }
         const int length = protocol->frameLength(buffer + pos, static_cast<int>(available));
         if (length == kLengthUnknownType) {
+            noteSkipped();
             pos = std::min(pos + 2, m_fill);
             continue;
         }
         if (length == kLengthBadSync) {
+            noteSkipped();
             ++pos;
             continue;
         }
         if (length == kLengthInvalid) {
+            noteDropped();
             pos = m_fill;
             break;
         }
@@ -119,6 +129,8 @@ void PacketParser::parse()
             // More bytes needed. With a whole maximal frame's worth buffered behind this sync
             // byte the frame can never complete: it is garbage, resynchronise on the next sync.
             if (available >= static_cast<std::size_t>(protocol->maxFrameLength())) {
+                noteDropped();
+                noteSkipped();
                 ++pos;
                 continue;
             }
@@ -133,9 +145,32 @@ void PacketParser::parse()
     }
 }
 
+void PacketParser::noteSkipped()
+{
+    // Before identification every frame but the identification is skipped: that is no resync.
+    if (m_skipping || !m_context.identified.load()) {
+        return;
+    }
+    m_skipping = true;
+    if (LinkHealth* health = m_context.health.load()) {
+        health->resyncs.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+void PacketParser::noteDropped()
+{
+    if (LinkHealth* health = m_context.health.load()) {
+        health->droppedPartialFrames.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
 void PacketParser::dispatch(int type, const std::uint8_t* frame, int length)
 {
     m_framesDispatched.fetch_add(1, std::memory_order_relaxed);
+    m_skipping = false;
+    if (LinkHealth* health = m_context.health.load()) {
+        health->frames.fetch_add(1, std::memory_order_relaxed);
+    }
     AccessoryProtocol& protocol = *m_context.protocol;
     switch (type) {
     case kFrameSettingsAck:
@@ -207,6 +242,7 @@ void PacketParser::handleIdentification(const std::uint8_t* frame, int length)
         m_model.modeChanged = true;
     }
     m_context.concurrentScan = info.concurrentScan;
+    m_context.identificationFrame.assign(frame, frame + length); // a recording starts with it
     m_context.identified = true;
     m_context.state = kIdentified;
 }
@@ -261,6 +297,16 @@ void PacketParser::handlePowerFrame(const std::uint8_t* frame, int length)
 
 void PacketParser::handleAccessPointFrame(const std::uint8_t* frame, int length)
 {
+    if (LinkHealth* health = m_context.health.load(); health != nullptr && length >= AccessPointRecord::kFrameHeaderLength) {
+        // The decoder drops records whose checksum fails; the link's health counts them.
+        const int records = frame[2];
+        for (int r = 0; r < records; ++r) {
+            const int start = AccessPointRecord::kFrameHeaderLength + AccessPointRecord::kLength * r;
+            if (start + AccessPointRecord::kLength <= length && !AccessPointRecord::checksumValid(frame + start)) {
+                health->badChecksums.fetch_add(1, std::memory_order_relaxed);
+            }
+        }
+    }
     std::unique_ptr<AccessPointBatch> list;
     if (m_context.protocol->decodeAccessPoints(frame, length, &list) != 0) {
         return;

@@ -55,6 +55,10 @@ private:
     void handleSpectrumFrame(const std::uint8_t* frame, int length);
     void handlePowerFrame(const std::uint8_t* frame, int length);
     void handleAccessPointFrame(const std::uint8_t* frame, int length);
+    // Health counting: bytes skipped in search of a sync byte (a run counts once), and a frame
+    // begun but thrown away.
+    void noteSkipped();
+    void noteDropped();
 
     LinkContext& m_context;
     DataModel& m_model;
@@ -64,6 +68,7 @@ private:
     SegmentAssembler m_accumulators[2]; // 2.4 GHz, 5 GHz
     PowerAssembler m_power;
     std::atomic<std::uint64_t> m_framesDispatched{0};
+    bool m_skipping = false; // inside a run of skipped bytes (parser's thread)
 
 };
 

@@ -2,6 +2,10 @@
 
 #include "accessory/AccessoryCommunication.h"
 #include "accessory/AccessoryCommunicationDelegate.h"
+#include "accessory/LinkRecorder.h"
+#include "accessory/RecordingReader.h"
+#include "app/CommandLine.h"
+#include "app/FieldControls.h"
 #include "app/MainScene.h"
 #include "engine/app/Director.h"
 #include "engine/app/GLViewImpl.h"
@@ -87,6 +91,15 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_dataLogger = std::make_unique<DataLogger>(*model, *DataLogFile::getInstance());
         m_delegate->setDataLogger(m_dataLogger.get());
         m_delegate->bind(*m_link);
+        m_recorder = std::make_unique<LinkRecorder>(model);
+        m_link->setRecorder(m_recorder.get());
+        if (m_replay) {
+            // The replay wins over an attached accessory while it runs.
+            m_link->suspended.store(true);
+            m_delegate->replay().start(m_replay);
+        }
+        m_fieldControls = FieldControls::create(*m_link, *m_delegate, *m_recorder, *model, CommandLine::versionText());
+        if (m_fieldControls) m_scene->addChild(m_fieldControls, FieldControls::kZOrder);
         if (!m_link->start()) std::fprintf(stderr, "nolvo: cannot start the accessory link\n");
         m_steps.push_back("link");
     }
@@ -109,7 +122,8 @@ void AppDelegate::applicationDidEnterBackground()
 void AppDelegate::applicationWillEnterForeground()
 {
     Director::getInstance()->startAnimation();
-    if (m_link) m_link->suspended.store(false);
+    // A replay keeps the accessory away until it ends.
+    if (m_link) m_link->suspended.store(m_delegate && m_delegate->replay().active());
     DataModel::getInstance()->inBackground.store(false);
 }
 
@@ -120,6 +134,7 @@ void AppDelegate::shutdown()
     // The link first: it reports the accessory gone (the delegate closes the data log) and
     // releases it; then the worker, which may still be playing the demo.
     if (m_link) m_link->stop();
+    if (m_recorder) m_recorder->stop();
     if (m_delegate) m_delegate->stop();
     if (m_dataLogger) m_dataLogger->closeLog();
     DataModel* model = DataModel::getInstance();
@@ -129,6 +144,7 @@ void AppDelegate::shutdown()
         m_screenLog = nullptr;
     }
     m_scene = nullptr;
+    m_fieldControls = nullptr;
 }
 
 } // namespace nolvo

@@ -15,6 +15,9 @@ namespace nolvo {
 class AccessoryCommunication;
 class AccessoryCommunicationDelegate;
 class DataLogger;
+class FieldControls;
+class LinkRecorder;
+class Recording;
 class MainScene;
 class ScreenLog;
 
@@ -43,9 +46,13 @@ public:
     void setBeforeLinkHook(std::function<void()> hook) { m_beforeLink = std::move(hook); }
     // Leaves the accessory link out (tests that must not touch USB or play the demo).
     void setStartLink(bool start) { m_startLink = start; }
+    // A stream recording to replay from the start instead of the accessory (null: none).
+    void setReplay(std::shared_ptr<const Recording> recording) { m_replay = std::move(recording); }
 
     AccessoryCommunication* link() const { return m_link.get(); }
     AccessoryCommunicationDelegate* accessoryDelegate() const { return m_delegate.get(); }
+    LinkRecorder* recorder() const { return m_recorder.get(); }
+    FieldControls* fieldControls() const { return m_fieldControls; }
     MainScene* scene() const { return m_scene; }
     ScreenLog* screenLog() const { return m_screenLog; }
     int backgroundSaves() const { return m_backgroundSaves; }
@@ -54,6 +61,9 @@ private:
     std::unique_ptr<AccessoryCommunicationDelegate> m_delegate;
     std::unique_ptr<AccessoryCommunication> m_link;
     std::unique_ptr<DataLogger> m_dataLogger;
+    std::unique_ptr<LinkRecorder> m_recorder;
+    std::shared_ptr<const Recording> m_replay;
+    FieldControls* m_fieldControls = nullptr; // owned by the scene
     MainScene* m_scene = nullptr;     // owned by the director while it runs
     ScreenLog* m_screenLog = nullptr; // retained until shutdown
     std::vector<std::string> m_steps;

@@ -26,8 +26,18 @@ std::optional<LogOptions> LogOptions::parse(int argc, const char* const* argv, s
     LogOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i] != nullptr ? argv[i] : "";
+        if (name == "--help" || name == "-h" || name == "--version") {
+            LogOptions asked;
+            asked.help = name != "--version";
+            asked.version = name == "--version";
+            return asked;
+        }
+    }
+    bool otherThanOutput = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i] != nullptr ? argv[i] : "";
         static const char* const kOptions[] = {"--replay", "--hardware", "--scene", "--mode",
-                                               "--band",   "--seconds",  "--output"};
+                                               "--band",   "--seconds",  "--output", "--replay-file"};
         bool known = false;
         for (const char* option : kOptions) {
             known = known || name == option;
@@ -41,7 +51,14 @@ std::optional<LogOptions> LogOptions::parse(int argc, const char* const* argv, s
             return std::nullopt;
         }
         const std::string value = argv[++i];
-        if (name == "--replay") {
+        otherThanOutput = otherThanOutput || (name != "--output" && name != "--replay-file");
+        if (name == "--replay-file") {
+            if (value.empty()) {
+                error = "--replay-file needs a recording file";
+                return std::nullopt;
+            }
+            options.replayFile = value;
+        } else if (name == "--replay") {
             if (value.empty()) {
                 error = "--replay needs a directory";
                 return std::nullopt;
@@ -92,6 +109,13 @@ std::optional<LogOptions> LogOptions::parse(int argc, const char* const* argv, s
             options.outputDir = value;
         }
     }
+    if (!options.replayFile.empty()) {
+        if (otherThanOutput) {
+            error = "--replay-file takes its model, mode, band and length from the recording; only --output goes with it";
+            return std::nullopt;
+        }
+        return options;
+    }
     // Only a replay is sure to play the demo hardware (by default the dual-band model); an attached
     // accessory decides for itself what it can do.
     if (!options.hardware && options.replayDir.empty()) {
@@ -107,6 +131,11 @@ std::optional<LogOptions> LogOptions::parse(int argc, const char* const* argv, s
         return std::nullopt;
     }
     return options;
+}
+
+std::string LogOptions::versionText()
+{
+    return std::string("nolvo-log ") + NOLVO_VERSION;
 }
 
 } // namespace nolvo

@@ -3,8 +3,13 @@
 // and exits. With no accessory attached (or with --replay) it logs the demo recordings instead.
 // Starts from the default settings and never reads or writes the user's stored configuration.
 //
-// Exit status: 0 with the CSV path on stdout; 2 for bad options (with the usage on stderr); 1 when
-// the recordings are missing or nothing could be logged. Progress goes to stderr once a second.
+// With --replay-file it converts a stream recording (made with key R in the window) as fast as it
+// can instead, taking the model, mode and band from the recording.
+//
+// Exit status: 0 with the CSV path on stdout (also for --help and --version); 2 for bad options
+// (with the usage on stderr); 1 when the recordings are missing, a stream recording cannot be read
+// (one line naming the file and the offset), or nothing could be logged. Progress goes to stderr
+// once a second (once a recorded minute while converting), with the link's health.
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -12,13 +17,16 @@
 #include <thread>
 
 #include "LogOptions.h"
+#include "ReplayConversion.h"
 #include "accessory/AccessoryCommunication.h"
 #include "accessory/AccessoryCommunicationDelegate.h"
 #include "accessory/DemoPlayback.h"
+#include "accessory/RecordingReader.h"
 #include "model/DataLogFile.h"
 #include "model/DataLogger.h"
 #include "model/DataModel.h"
 #include "model/LogSink.h"
+#include "platform/Clock.h"
 #include "platform/FileUtils.h"
 
 namespace {
@@ -60,6 +68,36 @@ bool recordingsPresent(const DataModel& model, std::string& missing)
     return true;
 }
 
+int convertRecording(const LogOptions& options, DataModel& model)
+{
+    std::string error;
+    const std::shared_ptr<const Recording> recording = Recording::open(options.replayFile, error);
+    if (!recording) {
+        std::fprintf(stderr, "nolvo-log: %s\n", error.c_str());
+        return 1;
+    }
+    if (recording->cut()) {
+        std::fprintf(stderr, "nolvo-log: %s\n", recording->cutNotice().c_str());
+    }
+    const ReplayConversion result = ReplayConversion::run(recording, model, [](const std::string& line) {
+        std::fprintf(stderr, "nolvo-log: %s\n", line.c_str());
+    });
+    LinkHealthRates rates;
+    rates.update(LinkHealthCounters{}, 0);
+    rates.update(result.health, recording->durationUs() / 1000);
+    std::fprintf(stderr, "nolvo-log: %llu/%llu s, %llu frames, %ld rows, %s\n",
+                 static_cast<unsigned long long>(recording->durationUs() / 1000000),
+                 static_cast<unsigned long long>(recording->durationUs() / 1000000),
+                 static_cast<unsigned long long>(result.frames), result.rows, rates.lineText().c_str());
+    if (result.csvPath.empty()) {
+        std::fprintf(stderr, "nolvo-log: %s holds nothing to log (%llu frames)\n", options.replayFile.c_str(),
+                     static_cast<unsigned long long>(result.frames));
+        return 1;
+    }
+    std::printf("%s\n", result.csvPath.c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -71,6 +109,14 @@ int main(int argc, char** argv)
         return 2;
     }
     const LogOptions& options = *parsed;
+    if (options.help) {
+        std::fputs(LogOptions::kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s\n", LogOptions::versionText().c_str());
+        return 0;
+    }
 
     engine::FileUtils* files = engine::FileUtils::getInstance();
     if (!options.replayDir.empty()) {
@@ -103,6 +149,9 @@ int main(int argc, char** argv)
     if (options.band) {
         model.spectrum.band = *options.band;
     }
+    if (!options.replayFile.empty()) {
+        return convertRecording(options, model);
+    }
     std::string missing;
     const bool haveRecordings = recordingsPresent(model, missing);
     if (!options.replayDir.empty() && !haveRecordings) {
@@ -115,6 +164,7 @@ int main(int argc, char** argv)
     AccessoryCommunicationDelegate delegate(model);
     delegate.setDataLogger(&logger);
     AccessoryCommunication link;
+    delegate.setHealth(&link.health());
     if (options.replayDir.empty()) {
         delegate.bind(link);
         link.start();
@@ -122,13 +172,16 @@ int main(int argc, char** argv)
     model.dataLogState = kLogStartRequested;
 
     const auto started = std::chrono::steady_clock::now();
+    LinkHealthRates rates;
+    rates.update(link.health().snapshot(), engine::clock::steadyMs());
     int exitCode = 0;
     for (int second = 1; second <= options.seconds; ++second) {
         std::this_thread::sleep_until(started + std::chrono::seconds(second));
         const std::string path = file.path();
-        std::fprintf(stderr, "nolvo-log: %d/%d s, %llu frames, %ld rows\n", second, options.seconds,
+        rates.update(link.health().snapshot(), engine::clock::steadyMs());
+        std::fprintf(stderr, "nolvo-log: %d/%d s, %llu frames, %ld rows, %s\n", second, options.seconds,
                      static_cast<unsigned long long>(delegate.framesDispatched()),
-                     path.empty() ? 0L : countRows(path));
+                     path.empty() ? 0L : countRows(path), rates.lineText().c_str());
         // Without recordings only an accessory can feed the log: give it two seconds to appear.
         if (!haveRecordings && second >= 2 && !model.accessoryConnected.load()) {
             std::fprintf(stderr, "nolvo-log: no accessory attached and no recording %s installed\n",

@@ -1,0 +1,152 @@
+#include "accessory/ReplayDriver.h"
+
+#include <cstring>
+
+#include "accessory/LinkHealth.h"
+#include "accessory/LinkStateMachine.h"
+#include "accessory/PacketParser.h"
+#include "model/DataLogger.h"
+#include "model/DataModel.h"
+#include "model/ModelLock.h"
+
+namespace nolvo {
+
+namespace {
+
+// Copies a recorded settings record over `record` when the blob has the record's size.
+template <typename Record>
+bool restoreRecord(const std::vector<std::uint8_t>& blob, Record& record)
+{
+    if (blob.size() != sizeof record) {
+        return false;
+    }
+    std::memcpy(&record, blob.data(), sizeof record);
+    return true;
+}
+
+} // namespace
+
+ReplayDriver::ReplayDriver(LinkContext& context, PacketParser& parser, LinkStateMachine& stateMachine)
+    : m_context(context), m_model(context.model), m_parser(parser), m_stateMachine(stateMachine)
+{
+}
+
+void ReplayDriver::feed(const std::uint8_t* bytes, std::size_t count, std::uint64_t timeUs)
+{
+    m_feedTimeUs = timeUs;
+    if (LinkHealth* health = m_context.health.load()) {
+        health->bytes.fetch_add(count, std::memory_order_relaxed);
+    }
+    m_parser.receive(bytes, count);
+}
+
+void ReplayDriver::begin()
+{
+    const std::shared_ptr<const Recording> recording = m_playback.recording();
+    m_begun = recording.get();
+    m_running = true;
+    // What the stream means depends on the mode, band and power settings it was recorded with.
+    const recording::Header& header = recording->header();
+    CommonSettings common = m_model.common;
+    SpectrumSettings spectrum = m_model.spectrum;
+    if (restoreRecord(header.commonSettings, common) && common.spectrumModeActive != m_model.common.spectrumModeActive) {
+        m_model.common.spectrumModeActive = common.spectrumModeActive;
+        m_model.modeChanged = true;
+    }
+    if (restoreRecord(header.spectrumSettings, spectrum) && spectrum.band != m_model.spectrum.band) {
+        m_model.spectrum.band = spectrum.band;
+        m_model.modeChanged = true;
+    }
+    restoreRecord(header.powerSettings, m_model.power);
+    m_parser.resetAssembly();
+    m_context.identified = false;
+    m_context.state = kIdentify;
+}
+
+void ReplayDriver::finish()
+{
+    m_running = false;
+    m_begun = nullptr;
+    m_parser.resetAssembly();
+    m_context.identified = false;
+    m_context.state = kIdentify;
+}
+
+void ReplayDriver::rebuildTo(std::int64_t targetUs)
+{
+    DataLogger* logger = m_context.dataLogger.exchange(nullptr);
+    LinkHealth* health = m_context.health.exchange(nullptr);
+    {
+        ModelLock lock(m_model, kAllModelLocks);
+        m_model.clearHistories();
+        m_model.clearDerivedTraces();
+    }
+    m_parser.resetAssembly();
+    m_playback.chunksUpTo(static_cast<std::uint64_t>(targetUs),
+                          [this](const std::uint8_t* bytes, std::size_t count, std::uint64_t timeUs) {
+                              feed(bytes, count, timeUs);
+                          });
+    m_context.health = health;
+    m_context.dataLogger = logger;
+}
+
+bool ReplayDriver::step(std::uint64_t now)
+{
+    if (!m_playback.active()) {
+        if (m_running) {
+            finish();
+        }
+        return false;
+    }
+    if (!m_running || m_begun != m_playback.recording().get()) {
+        begin();
+    }
+    const RecordingPlayback::Feed feedChunk = [this](const std::uint8_t* bytes, std::size_t count,
+                                                     std::uint64_t timeUs) { feed(bytes, count, timeUs); };
+    switch (m_context.state.load()) {
+    case kIdentify:
+    case kAwaitIdentification: {
+        m_context.identified = false;
+        m_context.state = kAwaitIdentification;
+        const std::vector<std::uint8_t>& id = m_playback.recording()->header().identification;
+        m_parser.receive(id.data(), id.size()); // the parser moves on to identified
+        return true;
+    }
+    case kIdentified:
+        // Nothing is sent to a recording: the settings it streamed with are in its header, so the
+        // connection counts as acknowledged at once.
+        m_context.identified = true;
+        m_context.clearHistoryPending = true;
+        m_context.state = kSettingsAcknowledged;
+        return true;
+    case kSendSettings:
+        m_context.state = kAwaitSettingsAck; // the recorded acknowledgement, if any, moves it on
+        break;
+    case kSettingsAcknowledged:
+        m_stateMachine.acknowledgeSettings(now);
+        m_context.state = kStreaming;
+        break;
+    case kStartStreaming:
+        m_context.state = kStreaming;
+        break;
+    case kStop:
+    case kAwaitStopAck:
+        m_context.state = kStopped; // a recording holds no stop acknowledgement to wait for
+        break;
+    case kStopped:
+        m_stateMachine.leaveStoppedState();
+        break;
+    default:
+        break;
+    }
+    // The recorded stream flows whatever the state, as the accessory's did.
+    const std::int64_t seek = m_playback.takeSeek();
+    if (seek != RecordingPlayback::kNoSeek) {
+        rebuildTo(seek);
+    } else {
+        m_playback.step(now, feedChunk);
+    }
+    return true;
+}
+
+} // namespace nolvo

@@ -1,0 +1,58 @@
+#pragma once
+// Replays a stream recording through the packet parser while no accessory is attached, one pass
+// per worker period: the recorded identification first (so the parser creates the recorded
+// model's protocol object), the recorded mode, band and power settings, then the recorded reads
+// at their recorded pace. A seek empties the histories and feeds every read before the target
+// again, as fast as it can, so the displays look as they did at that moment; the data log and
+// the link-health counters sit that rebuild out.
+//
+// While a replay is active it replaces demo playback; when it ends, the connection starts over
+// from identification (the demo or a live accessory takes over).
+//
+// Threads: step() runs on the worker thread; playback() is the control surface for any thread.
+
+#include <cstdint>
+
+#include "accessory/LinkContext.h"
+#include "accessory/RecordingPlayback.h"
+
+namespace nolvo {
+
+class LinkStateMachine;
+class PacketParser;
+
+class ReplayDriver {
+public:
+    using enum linkstate::LinkState;
+
+    ReplayDriver(LinkContext& context, PacketParser& parser, LinkStateMachine& stateMachine);
+    ReplayDriver(const ReplayDriver&) = delete;
+    ReplayDriver& operator=(const ReplayDriver&) = delete;
+
+    RecordingPlayback& playback() { return m_playback; }
+    const RecordingPlayback& playback() const { return m_playback; }
+
+    // One pass at `now` (steady-clock ms). False when no replay is active (nothing was done).
+    bool step(std::uint64_t now);
+
+    // Recorded time of the read being fed, in microseconds since the recording started (any
+    // thread). The headless converter runs its clock on it.
+    std::uint64_t feedTimeUs() const { return m_feedTimeUs.load(); }
+
+private:
+    void begin();
+    void finish();
+    void rebuildTo(std::int64_t targetUs);
+    void feed(const std::uint8_t* bytes, std::size_t count, std::uint64_t timeUs);
+
+    LinkContext& m_context;
+    DataModel& m_model;
+    PacketParser& m_parser;
+    LinkStateMachine& m_stateMachine;
+    RecordingPlayback m_playback;
+    std::atomic<std::uint64_t> m_feedTimeUs{0};
+    bool m_running = false; // worker only: begin() has run for the current replay
+    const Recording* m_begun = nullptr; // worker only: the recording begin() ran for
+};
+
+} // namespace nolvo

@@ -1,0 +1,95 @@
+// Stream recordings: what recording costs per read on the link thread, and how fast a long
+// recording converts to CSV.
+//
+// BM_RecordOneRead: LinkRecorder::received for one read of a dual-band 5 GHz sweep (516 bytes) to
+// a file in /tmp. The link thread makes at most one read per pass of 1 ms, so 1000 reads per
+// second bound the recording's share of the link thread from above: cost per read x 1000 / 1 s.
+//
+// BM_ConvertTenMinutes: ReplayConversion (what nolvo-log --replay-file runs) over a synthetic
+// 10-minute dual-band recording: a 2.4 GHz sweep every 50 ms and a 5 GHz sweep every 1.25 s.
+// Set NOLVO_WRITE_RECORDING=FILE to also write that recording to FILE (for timing nolvo-log itself,
+// see replay-file-speed.sh).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "ReplayConversion.h"
+#include "accessory/LinkRecorder.h"
+#include "accessory/RecordingReader.h"
+#include "accessory/sim/AccessorySimulator.h"
+#include "model/DataModel.h"
+#include "platform/FileUtils.h"
+
+namespace {
+
+using namespace nolvo;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes tenMinuteRecording()
+{
+    sim::AccessorySimulator simulator(sim::SimulatedModel::kNolvo25, 3);
+    DataModel defaults;
+    Bytes file = recording::encodeHeader(LinkRecorder::headerFor(defaults, simulator.identificationFrame(), "bench"));
+    const std::uint64_t end = 600ull * 1000000;
+    for (std::uint64_t t = 50000; t <= end; t += 50000) {
+        Bytes read = simulator.sweepFrames(0);
+        if (t % 1250000 == 0) {
+            const Bytes five = simulator.sweepFrames(1);
+            read.insert(read.end(), five.begin(), five.end());
+        }
+        const Bytes chunk = recording::encodeChunk(recording::ChunkKind::kReceived, t, read.data(), read.size());
+        file.insert(file.end(), chunk.begin(), chunk.end());
+    }
+    if (const char* path = std::getenv("NOLVO_WRITE_RECORDING")) {
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), static_cast<long>(file.size()));
+    }
+    return file;
+}
+
+void BM_RecordOneRead(benchmark::State& state)
+{
+    const std::string dir = std::filesystem::temp_directory_path() / "nolvo-record-bench";
+    std::filesystem::create_directories(dir);
+    sim::AccessorySimulator simulator(sim::SimulatedModel::kNolvo25);
+    DataModel model;
+    LinkRecorder recorder;
+    std::string error;
+    if (!recorder.start(dir, LinkRecorder::headerFor(model, simulator.identificationFrame(), "bench"), error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const Bytes read = simulator.sweepFrames(1);
+    for (auto _ : state) {
+        recorder.received(read.data(), static_cast<unsigned>(read.size()));
+    }
+    std::filesystem::remove(recorder.stop());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * read.size()));
+    state.counters["read_bytes"] = static_cast<double>(read.size());
+}
+BENCHMARK(BM_RecordOneRead);
+
+void BM_ConvertTenMinutes(benchmark::State& state)
+{
+    std::string error;
+    const auto recording = Recording::parse(tenMinuteRecording(), "ten-minutes.nolrec", error);
+    if (!recording) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const std::string dir = std::filesystem::temp_directory_path() / "nolvo-convert-bench";
+    std::filesystem::create_directories(dir);
+    engine::FileUtils::getInstance()->setWritablePath(dir);
+    for (auto _ : state) {
+        DataModel model;
+        const ReplayConversion result = ReplayConversion::run(recording, model);
+        std::filesystem::remove(result.csvPath);
+        state.counters["rows"] = static_cast<double>(result.rows);
+    }
+    state.counters["recording_MB"] = static_cast<double>(recording->payloadBytes()) / 1e6;
+}
+BENCHMARK(BM_ConvertTenMinutes)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
