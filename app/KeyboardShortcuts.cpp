@@ -29,6 +29,12 @@ KeyboardShortcuts::Action KeyboardShortcuts::handleKey(Key key, DataModel& model
     }
 }
 
+KeyboardShortcuts::Action KeyboardShortcuts::handleKey(const engine::EventKeyboard& event, DataModel& model)
+{
+    if (!event.isPressed() || event.isRepeat()) return Action::None;
+    return handleKey(event.getKeyCode(), model);
+}
+
 std::string KeyboardShortcuts::screenshotFileName(std::time_t when)
 {
     std::tm local{};

@@ -20,6 +20,9 @@ public:
 
     // Applies the shortcut of `key` to the model's run state; says what happened.
     static Action handleKey(engine::EventKeyboard::KeyCode key, DataModel& model);
+    // The same for a key event; presses repeated by holding a key down do nothing, so a held
+    // space does not toggle the run state again and again.
+    static Action handleKey(const engine::EventKeyboard& event, DataModel& model);
     // "Nolvo_" + local date and time as %d%.2d%.2d_%.2d%.2d%.2d + ".png" (no directory).
     static std::string screenshotFileName(std::time_t when);
     // Takes the screenshot after the next frame; the result is written to the on-screen log.

@@ -200,8 +200,9 @@ void MainScene::createStatusLabels(float b)
 void MainScene::installKeyboard()
 {
     auto* listener = EventListenerKeyboard::create();
-    listener->onKeyPressed = [this](EventKeyboard::KeyCode key, Event*) {
+    listener->onKeyPressed = [this](EventKeyboard::KeyCode, Event* event) {
         DataModel& model = *DataModel::getInstance();
+        const auto& key = *static_cast<EventKeyboard*>(event);
         if (KeyboardShortcuts::handleKey(key, model) == KeyboardShortcuts::Action::Screenshot) {
             KeyboardShortcuts::saveScreenshot(model);
         }

@@ -14,6 +14,7 @@ add_library(nolvo_engine STATIC
   scene/Node.cpp
   scene/Scene.cpp
   scene/Layer.cpp
+  scene/ClippingRectangleNode.cpp
   scene/Sprite.cpp
   scene/DrawNode.cpp
   text/FontCache.cpp

@@ -8,6 +8,7 @@
 #include "engine/app/Director.h"
 #include "engine/input/EventDispatcher.h"
 #include "engine/input/Touch.h"
+#include "platform/Clock.h"
 
 namespace engine {
 
@@ -85,6 +86,7 @@ void GLView::dispatchTouches(EventTouch::EventCode code, int num, const std::int
     if (touches.empty()) return;
     for (Touch* t : touches) t->retain();
     auto* event = new EventTouch();
+    stamp(event);
     event->setEventCode(code);
     event->setTouches(touches);
     Director::getInstance()->getEventDispatcher()->dispatchTouchEvent(event);
@@ -138,6 +140,7 @@ void GLView::handleMouse(EventMouse::MouseEventType type, EventMouse::MouseButto
                          float scrollX, float scrollY)
 {
     auto* event = new EventMouse(type);
+    stamp(event);
     event->setMouseButton(button);
     event->setLocation(Vec2(x, m_frameSize.height - y));
     event->setScrollData(scrollX, scrollY);
@@ -145,9 +148,16 @@ void GLView::handleMouse(EventMouse::MouseEventType type, EventMouse::MouseButto
     event->release();
 }
 
-void GLView::handleKey(EventKeyboard::KeyCode code, bool pressed, int rawKey)
+void GLView::stamp(Event* event) const
 {
-    auto* event = new EventKeyboard(code, pressed, rawKey);
+    event->setTimestamp(clock::steadyMs());
+    event->setModifiers(m_modifiers);
+}
+
+void GLView::handleKey(EventKeyboard::KeyCode code, bool pressed, int rawKey, bool repeat)
+{
+    auto* event = new EventKeyboard(code, pressed, rawKey, repeat);
+    stamp(event);
     Director::getInstance()->getEventDispatcher()->dispatchEvent(event);
     event->release();
 }

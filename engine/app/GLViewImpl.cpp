@@ -180,9 +180,26 @@ void GLViewImpl::waitEvents(int timeoutMs)
     }
 }
 
+namespace {
+
+std::uint32_t modifiersFromSdl(unsigned mod)
+{
+    std::uint32_t m = 0;
+    if (mod & KMOD_SHIFT) m |= Event::MOD_SHIFT;
+    if (mod & KMOD_CTRL) m |= Event::MOD_CTRL;
+    if (mod & KMOD_ALT) m |= Event::MOD_ALT;
+    if (mod & KMOD_GUI) m |= Event::MOD_SUPER;
+    return m;
+}
+
+} // namespace
+
 void GLViewImpl::handleSDLEvent(const SDL_Event& e)
 {
     const float zoom = m_frameZoom;
+    // Keys carry their own modifier state; pointer events take the keyboard's current one.
+    const bool key = e.type == SDL_KEYDOWN || e.type == SDL_KEYUP;
+    setModifiers(modifiersFromSdl(key ? static_cast<unsigned>(e.key.keysym.mod) : static_cast<unsigned>(SDL_GetModState())));
     switch (e.type) {
     case SDL_QUIT:
         enterBackground();
@@ -262,7 +279,7 @@ void GLViewImpl::handleSDLEvent(const SDL_Event& e)
     }
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        handleKey(keyCodeFromSdl(e.key.keysym.sym), e.type == SDL_KEYDOWN, e.key.keysym.sym);
+        handleKey(keyCodeFromSdl(e.key.keysym.sym), e.type == SDL_KEYDOWN, e.key.keysym.sym, e.key.repeat != 0);
         break;
     default: break;
     }

@@ -75,8 +75,14 @@ void Scheduler::schedule(SEL_SCHEDULE selector, Ref* target, float interval, uns
     if (!selector || !target) {
         return;
     }
-    schedule([target, selector](float dt) { (target->*selector)(dt); }, target, interval, repeat, delay, paused,
-             selectorKey(selector));
+    // The target stays alive while its selector runs, so it may remove itself.
+    schedule(
+        [target, selector](float dt) {
+            target->retain();
+            (target->*selector)(dt);
+            target->release();
+        },
+        target, interval, repeat, delay, paused, selectorKey(selector));
 }
 
 void Scheduler::unschedule(const std::string& key, void* target)
@@ -111,28 +117,39 @@ void Scheduler::addUpdate(Callback callback, void* target, int priority, bool pa
     e->target = target;
     e->priority = priority;
     e->isUpdate = true;
-    // Stable: after every entry of equal or lower priority.
-    auto pos = std::upper_bound(m_updates.begin(), m_updates.end(), priority,
-                                [](int p, const std::shared_ptr<Entry>& x) { return p < x->priority; });
-    m_updates.insert(pos, std::move(e));
+    if (m_updating) {
+        m_pendingUpdates.push_back(std::move(e));
+    } else {
+        insertUpdate(std::move(e));
+    }
     if (paused) {
         pauseTarget(target);
     }
 }
 
+void Scheduler::insertUpdate(std::shared_ptr<Entry> e)
+{
+    // Stable: after every entry of equal or lower priority.
+    const int priority = e->priority;
+    auto pos = std::upper_bound(m_updates.begin(), m_updates.end(), priority,
+                                [](int p, const std::shared_ptr<Entry>& x) { return p < x->priority; });
+    m_updates.insert(pos, std::move(e));
+}
+
 void Scheduler::unscheduleUpdate(void* target)
 {
-    for (auto& e : m_updates) {
-        if (e->target == target) {
-            e->removed = true;
+    for (auto* list : {&m_updates, &m_pendingUpdates}) {
+        for (auto& e : *list) {
+            if (e->target == target) e->removed = true;
         }
     }
 }
 
 bool Scheduler::isUpdateScheduled(const void* target) const
 {
-    return std::any_of(m_updates.begin(), m_updates.end(),
-                       [target](const auto& e) { return !e->removed && e->target == target; });
+    auto live = [target](const auto& e) { return !e->removed && e->target == target; };
+    return std::any_of(m_updates.begin(), m_updates.end(), live) ||
+           std::any_of(m_pendingUpdates.begin(), m_pendingUpdates.end(), live);
 }
 
 void Scheduler::unscheduleAllForTarget(void* target)
@@ -153,6 +170,9 @@ void Scheduler::unscheduleAll()
         e->removed = true;
     }
     for (auto& e : m_updates) {
+        e->removed = true;
+    }
+    for (auto& e : m_pendingUpdates) {
         e->removed = true;
     }
     m_pausedTargets.clear();
@@ -186,15 +206,19 @@ bool Scheduler::isTargetPaused(void* target) const
 void Scheduler::update(float dt)
 {
     dt *= m_timeScale;
-    // Work on copies: callbacks may add or remove entries.
-    const auto updates = m_updates;
-    for (const auto& e : updates) {
+    // Callbacks may add or remove entries: removal only marks them, updates added meanwhile wait
+    // in m_pendingUpdates, and timers added meanwhile are appended after the ones this pass runs.
+    m_updating = true;
+    for (std::size_t i = 0; i < m_updates.size(); ++i) {
+        Entry* e = m_updates[i].get();
         if (!e->removed && !isTargetPaused(e->target)) {
             e->callback(dt);
         }
     }
-    const auto timers = m_timers;
-    for (const auto& e : timers) {
+    m_updating = false;
+    const std::size_t timerCount = m_timers.size();
+    for (std::size_t i = 0; i < timerCount; ++i) {
+        Entry* e = m_timers[i].get();
         if (e->removed || isTargetPaused(e->target)) {
             continue;
         }
@@ -211,13 +235,17 @@ void Scheduler::update(float dt)
         if (e->repeat != CC_REPEAT_FOREVER && e->timesExecuted > e->repeat) {
             e->removed = true;
         }
-        // Hold the entry: the callback may unschedule it.
-        auto keep = e;
+        // Hold the entry: the callback may unschedule it, and scheduling may grow the list.
+        auto keep = m_timers[i];
         keep->callback(sinceLast);
     }
     auto gone = [](const std::shared_ptr<Entry>& e) { return e->removed; };
     m_updates.erase(std::remove_if(m_updates.begin(), m_updates.end(), gone), m_updates.end());
     m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(), gone), m_timers.end());
+    for (auto& e : m_pendingUpdates) {
+        if (!e->removed) insertUpdate(std::move(e));
+    }
+    m_pendingUpdates.clear();
 }
 
 } // namespace engine

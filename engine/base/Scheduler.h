@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "engine/base/Ref.h"
@@ -41,11 +42,22 @@ public:
     bool isScheduled(SEL_SCHEDULE selector, const Ref* target) const;
 
     // Calls target->update(dt) every frame, lower priority first (equal priorities in the order
-    // they were scheduled).
+    // they were scheduled). A reference-counted target is kept alive while its update runs, so it
+    // may remove itself.
     template <typename T>
     void scheduleUpdate(T* target, int priority, bool paused)
     {
-        addUpdate([target](float dt) { target->update(dt); }, target, priority, paused);
+        if constexpr (std::is_base_of_v<Ref, T>) {
+            addUpdate(
+                [target](float dt) {
+                    target->retain();
+                    target->update(dt);
+                    target->release();
+                },
+                target, priority, paused);
+        } else {
+            addUpdate([target](float dt) { target->update(dt); }, target, priority, paused);
+        }
     }
     void unscheduleUpdate(void* target);
     bool isUpdateScheduled(const void* target) const;
@@ -67,11 +79,15 @@ public:
 private:
     struct Entry;
     void addUpdate(Callback callback, void* target, int priority, bool paused);
+    void insertUpdate(std::shared_ptr<Entry> e);
     static std::string selectorKey(SEL_SCHEDULE selector);
     Entry* findTimer(const std::string& key, const void* target) const;
     void setPaused(void* target, bool paused);
 
     std::vector<std::shared_ptr<Entry>> m_updates;
+    // Updates scheduled while the updates run join after the pass (no copy of the list per frame).
+    std::vector<std::shared_ptr<Entry>> m_pendingUpdates;
+    bool m_updating = false;
     std::vector<std::shared_ptr<Entry>> m_timers;
     std::vector<void*> m_pausedTargets;
     float m_timeScale = 1.0f;

@@ -1,5 +1,6 @@
 #include "engine/input/EventListener.h"
 
+#include <algorithm>
 #include <new>
 
 namespace engine {
@@ -9,6 +10,11 @@ EventListenerTouchOneByOne* EventListenerTouchOneByOne::create()
     auto* listener = new (std::nothrow) EventListenerTouchOneByOne();
     if (listener) listener->autorelease();
     return listener;
+}
+
+bool EventListenerTouchOneByOne::hasClaimed(const Touch* touch) const
+{
+    return std::find(m_claimed.begin(), m_claimed.end(), touch) != m_claimed.end();
 }
 
 EventListenerMouse* EventListenerMouse::create()

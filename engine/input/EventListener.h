@@ -52,11 +52,20 @@ public:
     // A swallowing listener that claims a touch hides it from the listeners behind.
     void setSwallowTouches(bool swallow) { m_swallow = swallow; }
     bool isSwallowTouches() const { return m_swallow; }
+    // When set, a touch that a listener of one of this node's descendants claims is offered to
+    // this listener too (onTouchBegan after the descendants, even when they swallow it): a
+    // scrolling container sees the drags that start on its content and may take them over
+    // with EventDispatcher::handOverTouch.
+    void setWatchDescendantTouches(bool watch) { m_watchDescendants = watch; }
+    bool isWatchDescendantTouches() const { return m_watchDescendants; }
+    // Whether this listener holds a claim on the touch.
+    bool hasClaimed(const Touch* touch) const;
 
 private:
     friend class EventDispatcher;
     EventListenerTouchOneByOne() : EventListener(Type::TOUCH_ONE_BY_ONE) {}
     bool m_swallow = false;
+    bool m_watchDescendants = false;
     std::vector<Touch*> m_claimed;
 };
 
@@ -66,6 +75,8 @@ public:
     std::function<void(EventMouse*)> onMouseDown;
     std::function<void(EventMouse*)> onMouseUp;
     std::function<void(EventMouse*)> onMouseMove;
+    // The wheel goes to the front-most node under the pointer that listens for it (listeners
+    // with a fixed priority hear every wheel event).
     std::function<void(EventMouse*)> onMouseScroll;
 
 private:

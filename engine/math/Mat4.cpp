@@ -1,6 +1,8 @@
 #include "engine/math/Mat4.h"
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "engine/math/Geometry.h"
 
@@ -69,8 +71,13 @@ Mat4 Mat4::getInversed() const
 {
     const float a = m[0], b = m[1], c = m[4], d = m[5];
     const float det = a * d - b * c;
-    if (det == 0.0f) {
-        return Mat4{};
+    if (det == 0.0f || !std::isfinite(det)) {
+        // No inverse (a node scaled to 0): every point maps to NaN, so no point of the plane
+        // lands inside anything, rather than passing for the identity.
+        Mat4 r;
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        for (float& v : r.m) v = nan;
+        return r;
     }
     const float inv = 1.0f / det;
     Mat4 r;

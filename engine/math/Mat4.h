@@ -23,7 +23,8 @@ struct Mat4 {
     {
         return {m[0] * p.x + m[4] * p.y + m[12], m[1] * p.x + m[5] * p.y + m[13]};
     }
-    // Inverse of the 2D affine part (z passes through); identity when singular.
+    // Inverse of the 2D affine part (z passes through). When singular every entry is NaN, so
+    // every point maps to NaN and fails any containment test.
     Mat4 getInversed() const;
     bool isIdentity() const;
 };

@@ -82,6 +82,7 @@ FileUtils::FileUtils()
 void FileUtils::setSearchPaths(const std::vector<std::string>& paths)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_resolved.clear();
     m_searchPaths = paths;
     if (m_searchPaths.empty()) {
         m_searchPaths.push_back("");
@@ -91,6 +92,7 @@ void FileUtils::setSearchPaths(const std::vector<std::string>& paths)
 void FileUtils::addSearchPath(const std::string& path)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_resolved.clear();
     m_searchPaths.push_back(path);
 }
 
@@ -103,6 +105,7 @@ std::vector<std::string> FileUtils::getSearchPaths() const
 void FileUtils::setResourceRoots(const std::vector<std::string>& roots)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_resolved.clear();
     m_roots = roots;
 }
 
@@ -124,9 +127,24 @@ std::string FileUtils::fullPathForFilename(const std::string& filename) const
     std::vector<std::string> paths;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        // Resources do not move while the program runs: a name found once is not looked up
+        // on the disk again (sprites and cells built under a lock do no file I/O).
+        auto hit = m_resolved.find(filename);
+        if (hit != m_resolved.end()) return hit->second;
         roots = m_roots;
         paths = m_searchPaths;
     }
+    const std::string found = searchFor(filename, roots, paths);
+    if (!found.empty()) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_resolved.emplace(filename, found);
+    }
+    return found;
+}
+
+std::string FileUtils::searchFor(const std::string& filename, const std::vector<std::string>& roots,
+                                 const std::vector<std::string>& paths)
+{
     for (const std::string& searchPath : paths) {
         if (!searchPath.empty() && searchPath.front() == '/') {
             const std::string candidate = withSlash(searchPath) + filename;

@@ -9,6 +9,7 @@
 
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Data.h"
@@ -28,7 +29,8 @@ public:
     std::vector<std::string> getResourceRoots() const;
 
     // Full path of an existing regular file, or "" when it is found nowhere. An absolute name is
-    // returned as it is when the file exists.
+    // returned as it is when the file exists. A relative name found once is remembered (no disk
+    // access for it again) until the search paths or resource roots change.
     std::string fullPathForFilename(const std::string& filename) const;
     bool isFileExist(const std::string& filename) const;
 
@@ -50,7 +52,10 @@ public:
 
 private:
     FileUtils();
+    static std::string searchFor(const std::string& filename, const std::vector<std::string>& roots,
+                                 const std::vector<std::string>& paths);
     mutable std::mutex m_mutex;
+    mutable std::unordered_map<std::string, std::string> m_resolved;
     std::vector<std::string> m_searchPaths;
     std::vector<std::string> m_roots;
     std::string m_writableOverride;

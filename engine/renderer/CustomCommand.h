@@ -1,9 +1,10 @@
 #pragma once
 // Runs a function with raw OpenGL at its place in the frame. When it runs, the renderer has
 // flushed everything queued before it, no buffer object is bound to GL_ARRAY_BUFFER or
-// GL_ELEMENT_ARRAY_BUFFER (client-side vertex arrays work), blending is on and the scissor test
-// is as the previous command left it. The function must leave the bound program, texture and
-// buffers to the renderer (it rebinds what it needs).
+// GL_ELEMENT_ARRAY_BUFFER (client-side vertex arrays work), blending is on and the scissor
+// state is the clip in force (Renderer::getClipRect). The function must leave the bound program,
+// texture, buffers and scissor state to the renderer (it rebinds what it needs; clipping goes
+// through ClippingRectangleNode).
 
 #include <cstdint>
 #include <functional>

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/app/Director.h"
 #include "engine/renderer/GLProgram.h"
 #include "engine/renderer/GLProgramCache.h"
 #include "engine/renderer/Texture2D.h"
@@ -48,14 +49,27 @@ GLProgramState::Uniform* GLProgramState::slot(GLint location, Kind kind)
     return &m_uniforms.back();
 }
 
+// A uniform that changes value changes the picture: the next frame must be drawn.
+template <typename T>
+static void assignAndMark(T& field, const T& value, bool fresh)
+{
+    if (!fresh && field == value) return;
+    field = value;
+    Director::markDirty();
+}
+
 void GLProgramState::setUniformInt(const std::string& name, int value)
 {
-    if (Uniform* u = slot(m_program->getUniformLocation(name), Kind::Int)) u->i = value;
+    const std::size_t before = m_uniforms.size();
+    if (Uniform* u = slot(m_program->getUniformLocation(name), Kind::Int)) assignAndMark(u->i, value, m_uniforms.size() != before);
 }
 
 void GLProgramState::setUniformFloat(const std::string& name, float value)
 {
-    if (Uniform* u = slot(m_program->getUniformLocation(name), Kind::Float)) u->v[0] = value;
+    const std::size_t before = m_uniforms.size();
+    if (Uniform* u = slot(m_program->getUniformLocation(name), Kind::Float)) {
+        assignAndMark(u->v[0], value, m_uniforms.size() != before);
+    }
 }
 
 void GLProgramState::setUniformVec2(const std::string& name, const Vec2& value)
@@ -65,19 +79,27 @@ void GLProgramState::setUniformVec2(const std::string& name, const Vec2& value)
 
 void GLProgramState::setUniformVec2(GLint location, const Vec2& value)
 {
+    const std::size_t before = m_uniforms.size();
     if (Uniform* u = slot(location, Kind::Vec2)) {
+        const bool fresh = m_uniforms.size() != before;
+        if (!fresh && u->v[0] == value.x && u->v[1] == value.y) return;
         u->v[0] = value.x;
         u->v[1] = value.y;
+        Director::markDirty();
     }
 }
 
 void GLProgramState::setUniformVec4(const std::string& name, const Vec4& value)
 {
+    const std::size_t before = m_uniforms.size();
     if (Uniform* u = slot(m_program->getUniformLocation(name), Kind::Vec4)) {
+        const bool fresh = m_uniforms.size() != before;
+        if (!fresh && u->v[0] == value.x && u->v[1] == value.y && u->v[2] == value.z && u->v[3] == value.w) return;
         u->v[0] = value.x;
         u->v[1] = value.y;
         u->v[2] = value.z;
         u->v[3] = value.w;
+        Director::markDirty();
     }
 }
 
@@ -89,7 +111,8 @@ void GLProgramState::setUniformTexture(const std::string& name, Texture2D* textu
 void GLProgramState::setUniformTexture(GLint location, Texture2D* texture)
 {
     Uniform* u = slot(location, Kind::Texture);
-    if (!u) return;
+    if (!u || u->texture == texture) return;
+    Director::markDirty();
     if (texture) texture->retain();
     if (u->texture) u->texture->release();
     u->texture = texture;

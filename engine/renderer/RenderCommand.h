@@ -8,7 +8,7 @@ namespace engine {
 
 class RenderCommand {
 public:
-    enum class Type { QUAD, CUSTOM };
+    enum class Type { QUAD, CUSTOM, CLIP };
 
     virtual ~RenderCommand() = default;
     Type getType() const { return m_type; }

@@ -2,6 +2,11 @@
 
 #include <cstddef>
 
+#include <algorithm>
+
+#include "engine/app/Director.h"
+#include "engine/app/GLView.h"
+#include "engine/renderer/ClipCommand.h"
 #include "engine/renderer/CustomCommand.h"
 #include "engine/renderer/GLProgram.h"
 #include "engine/renderer/GLProgramCache.h"
@@ -116,11 +121,51 @@ void Renderer::flush()
     m_vertices.clear();
 }
 
+void Renderer::pushClipRect(const Rect& worldRect)
+{
+    Rect clip = worldRect;
+    if (!m_clips.empty()) {
+        // Intersection with the clip in force; an empty intersection clips everything.
+        const Rect& outer = m_clips.back();
+        const float x0 = std::max(clip.getMinX(), outer.getMinX());
+        const float y0 = std::max(clip.getMinY(), outer.getMinY());
+        const float x1 = std::min(clip.getMaxX(), outer.getMaxX());
+        const float y1 = std::min(clip.getMaxY(), outer.getMaxY());
+        clip = Rect(x0, y0, std::max(0.0f, x1 - x0), std::max(0.0f, y1 - y0));
+    }
+    m_clips.push_back(clip);
+    applyClip();
+}
+
+void Renderer::popClipRect()
+{
+    if (!m_clips.empty()) m_clips.pop_back();
+    applyClip();
+}
+
+void Renderer::applyClip() const
+{
+    if (m_clips.empty()) {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    const Rect& r = m_clips.back();
+    glEnable(GL_SCISSOR_TEST);
+    if (GLView* view = Director::getInstance()->getOpenGLView()) {
+        view->setScissorInPoints(r.origin.x, r.origin.y, r.size.width, r.size.height);
+    } else {
+        glScissor(static_cast<GLint>(r.origin.x), static_cast<GLint>(r.origin.y), static_cast<GLsizei>(r.size.width),
+                  static_cast<GLsizei>(r.size.height));
+    }
+}
+
 void Renderer::render()
 {
     m_drawCalls = 0;
     m_vertices.clear();
+    m_clips.clear();
     glDisable(GL_DEPTH_TEST);
+    glDisable(GL_SCISSOR_TEST);
     glEnable(GL_BLEND);
     for (RenderCommand* command : m_queue) {
         if (command->getType() == RenderCommand::Type::QUAD) {
@@ -128,6 +173,12 @@ void Renderer::render()
             continue;
         }
         flush();
+        if (command->getType() == RenderCommand::Type::CLIP) {
+            const auto* clip = static_cast<const ClipCommand*>(command);
+            if (clip->getOp() == ClipCommand::Op::PUSH) pushClipRect(clip->getRect());
+            else popClipRect();
+            continue;
+        }
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         static_cast<CustomCommand*>(command)->execute();
@@ -135,6 +186,9 @@ void Renderer::render()
     }
     flush();
     m_queue.clear();
+    // Unpaired pushes end with the frame.
+    m_clips.clear();
+    glDisable(GL_SCISSOR_TEST);
 }
 
 } // namespace engine

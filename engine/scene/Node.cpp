@@ -94,6 +94,7 @@ void Node::addChildHelper(Node* child, int localZOrder, int tag, const std::stri
     child->m_parent = this;
     child->m_transformUpdated = true;
     m_reorderChildDirty = true;
+    bumpGraphGeneration();
     if (m_running) {
         child->onEnter();
         child->onEnterTransitionDidFinish();
@@ -105,7 +106,7 @@ void Node::addChildHelper(Node* child, int localZOrder, int tag, const std::stri
     Director::markDirty();
 }
 
-void Node::detachChild(Node* child, std::size_t index, bool cleanup)
+void Node::detachChild(Node* child, bool cleanup)
 {
     if (m_running) {
         child->onExitTransitionDidStart();
@@ -114,8 +115,12 @@ void Node::detachChild(Node* child, std::size_t index, bool cleanup)
     if (cleanup) {
         child->cleanup();
     }
+    // onExit and cleanup may have removed siblings (or the child itself): find it again.
+    auto it = std::find(m_children.begin(), m_children.end(), child);
+    if (it == m_children.end()) return;
     child->m_parent = nullptr;
-    m_children.erase(m_children.begin() + static_cast<std::ptrdiff_t>(index));
+    m_children.erase(it);
+    bumpGraphGeneration();
     child->release();
     if (m_layoutsChildren) requestLayout();
     Director::markDirty();
@@ -123,10 +128,7 @@ void Node::detachChild(Node* child, std::size_t index, bool cleanup)
 
 void Node::removeChild(Node* child, bool cleanup)
 {
-    auto it = std::find(m_children.begin(), m_children.end(), child);
-    if (it != m_children.end()) {
-        detachChild(child, static_cast<std::size_t>(it - m_children.begin()), cleanup);
-    }
+    if (child && child->m_parent == this) detachChild(child, cleanup);
 }
 
 void Node::removeChildByTag(int tag, bool cleanup)
@@ -142,7 +144,7 @@ void Node::removeChildByName(const std::string& name, bool cleanup)
 void Node::removeAllChildrenWithCleanup(bool cleanup)
 {
     while (!m_children.empty()) {
-        detachChild(m_children.back(), m_children.size() - 1, cleanup);
+        detachChild(m_children.back(), cleanup);
     }
 }
 
@@ -180,11 +182,11 @@ void Node::reorderChild(Node* child, int localZOrder)
 {
     if (!child || child->m_parent != this) return;
     child->m_orderOfArrival = ++g_orderOfArrival;
-    if (child->m_localZOrder != localZOrder) {
-        child->m_localZOrder = localZOrder;
-        Director::markDirty();
-    }
+    child->m_localZOrder = localZOrder;
+    // Even at the same z the child moves in front of its equals: the picture changes.
     m_reorderChildDirty = true;
+    bumpGraphGeneration();
+    Director::markDirty();
 }
 
 void Node::setLocalZOrder(int z)
@@ -385,6 +387,47 @@ Rect Node::getBoundingBox() const
         y1 = std::max(y1, p.y);
     }
     return {x0, y0, x1 - x0, y1 - y0};
+}
+
+Rect Node::rectToWorld(const Rect& r) const
+{
+    const Mat4 t = getNodeToWorldTransform();
+    const Vec2 corners[4] = {t.transformPoint({r.getMinX(), r.getMinY()}), t.transformPoint({r.getMaxX(), r.getMinY()}),
+                             t.transformPoint({r.getMinX(), r.getMaxY()}), t.transformPoint({r.getMaxX(), r.getMaxY()})};
+    float x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
+    for (const Vec2& p : corners) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+bool Node::isVisibleInTree() const
+{
+    for (const Node* n = this; n; n = n->m_parent) {
+        if (!n->m_visible) return false;
+    }
+    return true;
+}
+
+bool Node::isUnclippedByAncestors(const Vec2& worldPoint) const
+{
+    Rect clip;
+    for (const Node* n = m_parent; n; n = n->m_parent) {
+        if (n->getChildrenClipRect(&clip) && !clip.containsPoint(worldPoint)) return false;
+    }
+    return true;
+}
+
+bool Node::hitTestContent(const Vec2& worldPoint) const
+{
+    const Vec2 p = convertToNodeSpace(worldPoint);
+    const Size size = getContentSize();
+    // NaN (a singular transform) fails every comparison.
+    if (!(p.x >= 0 && p.y >= 0 && p.x <= size.width && p.y <= size.height)) return false;
+    return isVisibleInTree() && isUnclippedByAncestors(worldPoint);
 }
 
 // ---- opacity and colour ----

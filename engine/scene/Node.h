@@ -125,6 +125,23 @@ public:
 
     // Rectangle of the content in the parent's space (the axis-aligned hull when rotated).
     virtual Rect getBoundingBox() const;
+    // The axis-aligned hull of a node-space rectangle in world space.
+    Rect rectToWorld(const Rect& nodeRect) const;
+
+    // Clipping. A node that draws its children only inside a rectangle says so here, with the
+    // rectangle in world space; hit-testing rejects points its clipping hides.
+    virtual bool getChildrenClipRect(Rect* /*worldRect*/) const { return false; }
+    // Whether the node and all its ancestors are visible.
+    bool isVisibleInTree() const;
+    // False when a clipping ancestor hides the world point.
+    bool isUnclippedByAncestors(const Vec2& worldPoint) const;
+    // The world point lies on the node as drawn: inside its content rectangle, the node and its
+    // ancestors visible, and no clipping ancestor cutting the point off.
+    bool hitTestContent(const Vec2& worldPoint) const;
+
+    // Changes whenever a node anywhere gains or loses a child or changes its local z-order, so
+    // that orders derived from the scene graph (the event dispatcher's) can be cached.
+    static std::uint64_t getGraphGeneration() { return s_graphGeneration; }
 
     // Space conversion. "AR" variants measure node space from the anchor point.
     const Mat4& getNodeToParentTransform() const;
@@ -200,13 +217,16 @@ public:
     std::uint64_t getOrderOfArrival() const { return m_orderOfArrival; }
 
 protected:
+    static void bumpGraphGeneration() { ++s_graphGeneration; }
+    static inline std::uint64_t s_graphGeneration = 0;
+
     Node();
     // Flags for this node's children given the parent's flags and this node's own changes.
     std::uint32_t processParentFlags(const Mat4& parentTransform, std::uint32_t parentFlags);
     void markTransformDirty();
     void setParent(Node* parent) { m_parent = parent; }
     void addChildHelper(Node* child, int localZOrder, int tag, const std::string& name, bool setTag);
-    void detachChild(Node* child, std::size_t index, bool cleanup);
+    void detachChild(Node* child, bool cleanup);
     // Marks the ancestors as holding a node that waits for its layout.
     void markAncestorsForLayout();
 

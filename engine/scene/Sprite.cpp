@@ -112,6 +112,8 @@ void Sprite::setTexture(const std::string& filename)
 
 void Sprite::setTextureRect(const Rect& rect)
 {
+    // Called every frame by some layers: the same rectangle changes nothing.
+    if (rect == m_rect && m_contentSize == rect.size) return;
     m_rect = rect;
     setContentSize(rect.size);
     updateQuad();

@@ -76,6 +76,13 @@ bool Scale9Sprite::initWithTexture(Texture2D* texture, const Rect& rect, const R
 
 void Scale9Sprite::setTexture(Texture2D* texture, const Rect& rect)
 {
+    // The same texture and rectangle again (a state change showing the same image): nothing to do.
+    if (texture == m_texture && texture && m_contentSize == m_rect.size &&
+        (rect == m_rect || (rect.size == Size::ZERO &&
+                            m_rect == Rect(0, 0, static_cast<float>(texture->getPixelsWide()),
+                                           static_cast<float>(texture->getPixelsHigh()))))) {
+        return;
+    }
     if (texture) texture->retain();
     if (m_texture) m_texture->release();
     m_texture = texture;

@@ -54,6 +54,15 @@ void Widget::setTouchEnabled(bool enabled)
     }
 }
 
+void Widget::onEnter()
+{
+    // cleanup() unregisters every listener of a removed node; a widget added again listens again.
+    if (m_touchListener && !m_touchListener->isRegistered()) {
+        m_eventDispatcher->addEventListenerWithSceneGraphPriority(m_touchListener, this);
+    }
+    Node::onEnter();
+}
+
 void Widget::setSwallowTouches(bool swallow)
 {
     m_swallow = swallow;
@@ -92,9 +101,7 @@ void Widget::applyState()
 
 bool Widget::hitTest(const Vec2& worldPoint) const
 {
-    const Vec2 p = convertToNodeSpace(worldPoint);
-    const Size size = getContentSize();
-    return p.x >= 0 && p.y >= 0 && p.x <= size.width && p.y <= size.height;
+    return hitTestContent(worldPoint);
 }
 
 void Widget::ignoreContentAdaptWithSize(bool ignore)
@@ -122,14 +129,6 @@ void Widget::updateContentSizeFromRenderer()
     }
 }
 
-bool Widget::isVisibleInTree() const
-{
-    for (const Node* n = this; n; n = n->getParent()) {
-        if (!n->isVisible()) return false;
-    }
-    return true;
-}
-
 void Widget::fire(TouchEventType type)
 {
     // The callback may remove this widget; keep it alive until we return.
@@ -142,7 +141,7 @@ void Widget::fire(TouchEventType type)
 bool Widget::onTouchBegan(Touch* touch, Event* /*event*/)
 {
     m_touchBegan = touch->getLocation();
-    if (!m_enabled || !isVisibleInTree() || !hitTest(m_touchBegan)) return false;
+    if (!m_enabled || !hitTest(m_touchBegan)) return false;
     setHighlighted(true);
     fire(TouchEventType::BEGAN);
     return true;
@@ -151,14 +150,15 @@ bool Widget::onTouchBegan(Touch* touch, Event* /*event*/)
 void Widget::onTouchMoved(Touch* touch, Event* /*event*/)
 {
     m_touchMoved = touch->getLocation();
-    setHighlighted(hitTest(m_touchMoved));
+    setHighlighted(m_enabled && hitTest(m_touchMoved));
     fire(TouchEventType::MOVED);
 }
 
 void Widget::onTouchEnded(Touch* touch, Event* /*event*/)
 {
     m_touchEnded = touch->getLocation();
-    const bool inside = m_highlighted && hitTest(m_touchEnded);
+    // Disabled while pressed: the press ends without a click.
+    const bool inside = m_enabled && m_highlighted && hitTest(m_touchEnded);
     setHighlighted(false);
     fire(inside ? TouchEventType::ENDED : TouchEventType::CANCELED);
 }

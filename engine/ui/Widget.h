@@ -27,8 +27,11 @@ public:
     ~Widget() override;
     bool init() override;
 
+    // A widget with touch enabled listens while it is in a running scene; removed (and cleaned
+    // up) and added again, it listens again.
     void setTouchEnabled(bool enabled);
     bool isTouchEnabled() const { return m_touchListener != nullptr; }
+    void onEnter() override;
     // A disabled widget ignores touches and shows its disabled look.
     virtual void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
@@ -45,7 +48,8 @@ public:
     void addTouchEventListener(const ccWidgetTouchCallback& callback) { m_touchCallback = callback; }
     void addClickEventListener(const ccWidgetClickCallback& callback) { m_clickCallback = callback; }
 
-    // World point inside the widget's content rectangle.
+    // World point on the widget as drawn: inside its content rectangle, visible, and not
+    // clipped away by an ancestor.
     virtual bool hitTest(const Vec2& worldPoint) const;
     // When true (the default) the content size follows the image; setContentSize is kept for
     // when it turns false.
@@ -60,6 +64,8 @@ public:
     const Vec2& getTouchBeganPosition() const { return m_touchBegan; }
     const Vec2& getTouchMovePosition() const { return m_touchMoved; }
     const Vec2& getTouchEndPosition() const { return m_touchEnded; }
+
+    EventListenerTouchOneByOne* getTouchListener() const { return m_touchListener; }
 
 protected:
     Widget();
@@ -84,7 +90,6 @@ protected:
     virtual void onTouchMoved(Touch* touch, Event* event);
     virtual void onTouchEnded(Touch* touch, Event* event);
     virtual void onTouchCancelled(Touch* touch, Event* event);
-    bool isVisibleInTree() const;
 
 private:
     void fire(TouchEventType type);

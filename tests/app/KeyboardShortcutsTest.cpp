@@ -41,6 +41,21 @@ TEST(KeyboardShortcutsTest, SpaceToggles_SArmsASingleSweep)
     }
 }
 
+TEST(KeyboardShortcutsTest, HoldingAKeyActsOnceNotOnEveryRepeat)
+{
+    auto model = std::make_unique<DataModel>();
+    model->runState = kRunning;
+    const engine::EventKeyboard press(Key::KEY_SPACE, true, 0, false);
+    const engine::EventKeyboard repeat(Key::KEY_SPACE, true, 0, true);
+    const engine::EventKeyboard release(Key::KEY_SPACE, false);
+    EXPECT_EQ(KeyboardShortcuts::handleKey(press, *model), Action::RunStateChanged);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(KeyboardShortcuts::handleKey(repeat, *model), Action::None);
+    EXPECT_EQ(KeyboardShortcuts::handleKey(release, *model), Action::None);
+    EXPECT_EQ(model->runState.load(), kStopped);
+    const engine::EventKeyboard heldF12(Key::KEY_F12, true, 0, true);
+    EXPECT_EQ(KeyboardShortcuts::handleKey(heldF12, *model), Action::None);  // one screenshot per press
+}
+
 TEST(KeyboardShortcutsTest, ScreenshotNameCarriesLocalDateAndTime)
 {
     setenv("TZ", "UTC", 1);

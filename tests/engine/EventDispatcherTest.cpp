@@ -173,4 +173,180 @@ TEST_F(EventDispatcherTest, KeyAndWheelEventsReachTheirListenersUntilStopped)
     EXPECT_EQ(log, (std::vector<std::string>{"space", "released", "scroll -2"}));
 }
 
+// A node that records whether it was destroyed.
+struct Mortal : Node {
+    explicit Mortal(bool* gone) : m_gone(gone) {}
+    ~Mortal() override { *m_gone = true; }
+    bool* m_gone;
+};
+
+TEST_F(EventDispatcherTest, AClaimerPausedOrDisabledMidTouchIsCancelledAndForgetsTheTouch)
+{
+    for (const bool pauseIt : {true, false}) {
+        log.clear();
+        Node* node = child(scene, 0);
+        auto* l = listen(node, "w", true, true);
+        send(EventTouch::EventCode::BEGAN);
+        if (pauseIt) node->pause();
+        else l->setEnabled(false);
+        send(EventTouch::EventCode::MOVED);   // not heard while paused or disabled
+        send(EventTouch::EventCode::ENDED);   // the touch is over: cancelled, not ended
+        if (pauseIt) node->resume();
+        else l->setEnabled(true);
+        // The next touch (the same Touch object, as the window reuses ids) is not claimed.
+        l->onTouchBegan = [this](Touch*, Event*) { log.push_back("w:began2"); return false; };
+        send(EventTouch::EventCode::BEGAN);
+        send(EventTouch::EventCode::MOVED);
+        send(EventTouch::EventCode::ENDED);
+        EXPECT_EQ(log, (std::vector<std::string>{"w:began", "w:cancelled", "w:began2"})) << "paused: " << pauseIt;
+        EXPECT_FALSE(l->hasClaimed(touch));
+        node->removeFromParent();
+    }
+}
+
+TEST_F(EventDispatcherTest, ListenerRemovedAndAddedAgainDuringDeliveryIsHeardOnce)
+{
+    Node* a = child(scene, 1);
+    Node* b = child(scene, 0);
+    auto* lb = listen(b, "b", false, false);
+    auto* la = EventListenerTouchOneByOne::create();
+    la->onTouchBegan = [&](Touch*, Event*) {
+        log.push_back("a:began");
+        dispatcher->removeEventListener(lb);
+        dispatcher->addEventListenerWithSceneGraphPriority(lb, b);
+        return false;
+    };
+    dispatcher->addEventListenerWithSceneGraphPriority(la, a);
+    send(EventTouch::EventCode::BEGAN);
+    la->onTouchBegan = [&](Touch*, Event*) { log.push_back("a:began"); return false; };
+    send(EventTouch::EventCode::BEGAN);
+    EXPECT_EQ(log, (std::vector<std::string>{"a:began", "b:began", "a:began", "b:began"}));
+    EXPECT_EQ(dispatcher->getListenerCount(), 2u);
+}
+
+TEST_F(EventDispatcherTest, ANodeRemovingItselfInItsOwnCallbackLivesUntilTheCallbackReturns)
+{
+    bool gone = false;
+    auto* node = new Mortal(&gone);
+    scene->addChild(node);
+    node->release();  // the scene holds the only reference
+    bool goneDuringCallback = true;
+    auto* l = EventListenerTouchOneByOne::create();
+    l->onTouchBegan = [&](Touch*, Event*) {
+        node->removeFromParent();
+        goneDuringCallback = gone;
+        return true;
+    };
+    dispatcher->addEventListenerWithSceneGraphPriority(l, node);
+    send(EventTouch::EventCode::BEGAN);
+    EXPECT_FALSE(goneDuringCallback);
+    EXPECT_TRUE(gone);
+    send(EventTouch::EventCode::ENDED);  // nothing left to hear it
+}
+
+TEST_F(EventDispatcherTest, AWatchingContainerSeesItsContentsTouchAndCanTakeItOver)
+{
+    Node* container = child(scene, 0);
+    Node* content = child(container, 0);
+    Node* other = child(scene, -1);   // behind both
+    listen(other, "other", true, false);
+    auto* button = listen(content, "button", true, true);
+    auto* scroller = listen(container, "scroller", true, false);
+    scroller->setWatchDescendantTouches(true);
+    send(EventTouch::EventCode::BEGAN);
+    send(EventTouch::EventCode::MOVED);
+    // The container decides the drag is its own.
+    dispatcher->handOverTouch(touch, scroller);
+    send(EventTouch::EventCode::MOVED);
+    send(EventTouch::EventCode::ENDED);
+    EXPECT_EQ(log, (std::vector<std::string>{"button:began", "scroller:began", "button:moved", "scroller:moved",
+                                             "button:cancelled", "scroller:moved", "scroller:ended"}));
+    EXPECT_FALSE(button->hasClaimed(touch));
+
+    // Without the watch flag, the swallowing content hides the touch from the container.
+    log.clear();
+    scroller->setWatchDescendantTouches(false);
+    send(EventTouch::EventCode::BEGAN);
+    send(EventTouch::EventCode::ENDED);
+    EXPECT_EQ(log, (std::vector<std::string>{"button:began", "button:ended"}));
+
+    // A claim dropped with cancelTouchClaim: the listener hears cancelled and nothing more.
+    log.clear();
+    send(EventTouch::EventCode::BEGAN);
+    dispatcher->cancelTouchClaim(touch, button);
+    send(EventTouch::EventCode::ENDED);
+    EXPECT_EQ(log, (std::vector<std::string>{"button:began", "button:cancelled"}));
+}
+
+TEST_F(EventDispatcherTest, ListenerOrderIsRebuiltOnlyWhenListenersOrTheSceneGraphChange)
+{
+    Node* node = child(scene, 0);
+    auto* mouse = EventListenerMouse::create();
+    int moves = 0;
+    mouse->onMouseMove = [&](EventMouse*) { ++moves; };
+    dispatcher->addEventListenerWithSceneGraphPriority(mouse, node);
+    auto move = [&] {
+        auto* e = new EventMouse(EventMouse::MouseEventType::MOUSE_MOVE);
+        dispatcher->dispatchEvent(e);
+        e->release();
+    };
+    move();
+    const std::size_t builds = dispatcher->getOrderBuildCount();
+    for (int i = 0; i < 100; ++i) move();
+    EXPECT_EQ(dispatcher->getOrderBuildCount(), builds);
+    EXPECT_EQ(moves, 101);
+    // A new node in front with its own listener hears first: the order was rebuilt.
+    Node* front = child(scene, 1);
+    auto* frontMouse = EventListenerMouse::create();
+    frontMouse->onMouseMove = [&](EventMouse* e) { e->stopPropagation(); };
+    dispatcher->addEventListenerWithSceneGraphPriority(frontMouse, front);
+    move();
+    EXPECT_EQ(moves, 101);
+    front->setLocalZOrder(-1);   // now behind
+    move();
+    EXPECT_EQ(moves, 102);
+}
+
+TEST_F(EventDispatcherTest, TheWheelGoesToTheFrontMostNodeUnderThePointer)
+{
+    Node* back = child(scene, 0);
+    back->setContentSize(Size(200, 200));
+    Node* front = child(scene, 1);
+    front->setPosition(100, 100);
+    front->setContentSize(Size(200, 200));
+    Node* quiet = child(scene, 2);   // in front of both, but listens only for motion
+    quiet->setContentSize(Size(400, 400));
+    auto wheelOn = [&](Node* node, const std::string& name) {
+        auto* l = EventListenerMouse::create();
+        l->onMouseScroll = [this, name](EventMouse*) { log.push_back(name); };
+        dispatcher->addEventListenerWithSceneGraphPriority(l, node);
+    };
+    wheelOn(back, "back");
+    wheelOn(front, "front");
+    auto* motion = EventListenerMouse::create();
+    motion->onMouseMove = [](EventMouse*) {};
+    dispatcher->addEventListenerWithSceneGraphPriority(motion, quiet);
+    auto* always = EventListenerMouse::create();
+    always->onMouseScroll = [this](EventMouse*) { log.push_back("fixed"); };
+    dispatcher->addEventListenerWithFixedPriority(always, 1);
+    const struct {
+        Vec2 at;
+        std::vector<std::string> heard;
+    } cases[] = {
+        {{150, 150}, {"front", "fixed"}},  // both under the pointer: the front one only
+        {{50, 50}, {"back", "fixed"}},
+        {{250, 250}, {"front", "fixed"}},
+        {{350, 50}, {"fixed"}},            // over neither
+    };
+    for (const auto& c : cases) {
+        log.clear();
+        auto* wheel = new EventMouse(EventMouse::MouseEventType::MOUSE_SCROLL);
+        wheel->setScrollData(0, 1);
+        wheel->setLocation(c.at);
+        dispatcher->dispatchEvent(wheel);
+        wheel->release();
+        EXPECT_EQ(log, c.heard) << c.at.x << "," << c.at.y;
+    }
+}
+
 } // namespace

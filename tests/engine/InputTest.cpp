@@ -11,6 +11,7 @@
 #include "engine/input/EventDispatcher.h"
 #include "engine/input/EventListener.h"
 #include "engine/input/Touch.h"
+#include "platform/Clock.h"
 
 using namespace engine;
 using enginetest::GuiTest;
@@ -130,6 +131,8 @@ TEST_F(InputTest, FingersAreSeparateTouches)
 TEST_F(InputTest, WheelAndKeysReachTheirListeners)
 {
     std::vector<std::string> got;
+    // The wheel goes to the node under the pointer: this one covers the window.
+    node->setContentSize(view->getFrameSize());
     auto* mouse = EventListenerMouse::create();
     mouse->onMouseScroll = [&](EventMouse* e) {
         got.push_back("scroll " + std::to_string(static_cast<int>(e->getScrollY())));
@@ -154,6 +157,59 @@ TEST_F(InputTest, WheelAndKeysReachTheirListeners)
     EXPECT_EQ(got, (std::vector<std::string>{"scroll 2",
                                              "key " + std::to_string(int(EventKeyboard::KeyCode::KEY_SPACE)),
                                              "key " + std::to_string(int(EventKeyboard::KeyCode::KEY_S))}));
+}
+
+TEST_F(InputTest, EventsCarryModifiersTimestampsAndTheRepeatFlag)
+{
+    static std::uint64_t now = 0;
+    clock::setSource([] { return now; });
+    struct Seen {
+        bool repeat;
+        bool shift;
+        bool ctrl;
+        std::uint64_t time;
+    };
+    std::vector<Seen> keys;
+    auto* k = EventListenerKeyboard::create();
+    k->onKeyPressed = [&](EventKeyboard::KeyCode, Event* e) {
+        auto* key = static_cast<EventKeyboard*>(e);
+        keys.push_back({key->isRepeat(), e->isShiftDown(), e->isCtrlDown(), e->getTimestamp()});
+    };
+    dispatcher->addEventListenerWithSceneGraphPriority(k, node);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_SPACE;
+    key.key.keysym.mod = KMOD_LSHIFT;
+    now = 1000;
+    view->handleSDLEvent(key);
+    key.key.repeat = 1;
+    key.key.keysym.mod = KMOD_RCTRL;
+    now = 1033;
+    view->handleSDLEvent(key);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_FALSE(keys[0].repeat);
+    EXPECT_TRUE(keys[0].shift);
+    EXPECT_FALSE(keys[0].ctrl);
+    EXPECT_EQ(keys[0].time, 1000u);
+    EXPECT_TRUE(keys[1].repeat);
+    EXPECT_FALSE(keys[1].shift);
+    EXPECT_TRUE(keys[1].ctrl);
+    EXPECT_EQ(keys[1].time, 1033u);
+    // Touches carry the time too.
+    now = 2000;
+    std::uint64_t touchTime = 0;
+    auto* t = EventListenerTouchOneByOne::create();
+    t->onTouchBegan = [&](Touch*, Event* e) {
+        touchTime = e->getTimestamp();
+        return false;
+    };
+    Node* front = Node::create();
+    scene->addChild(front, 1);
+    dispatcher->addEventListenerWithSceneGraphPriority(t, front);
+    mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 5);
+    mouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 5, 5);
+    EXPECT_EQ(touchTime, 2000u);
+    clock::setSource(nullptr);
 }
 
 TEST_F(InputTest, MinimizeRestoreAndCloseCallTheLifecycleHooks)

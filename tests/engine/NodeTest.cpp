@@ -1,6 +1,9 @@
 // Scene-graph behaviour without a window: transforms, ordering, cascade, lifecycle, memory.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "engine/app/Director.h"
 #include "engine/base/AutoreleasePool.h"
 #include "engine/scene/Layer.h"
@@ -205,6 +208,90 @@ TEST_F(NodeTest, AddingANodeThatAlreadyHasAParentIsRefused)
     a->addChild(a);
     EXPECT_EQ(a->getChildrenCount(), 1u);
     AutoreleasePool::getInstance()->clear();
+}
+
+TEST_F(NodeTest, RemovingAChildWhoseCleanupRemovesASiblingRemovesTheRightOne)
+{
+    struct Leaver : Node {
+        Node* sibling = nullptr;
+        void cleanup() override
+        {
+            if (sibling) sibling->removeFromParent();
+            Node::cleanup();
+        }
+    };
+    Node* parent = Node::create();
+    Node* a = Node::create();
+    auto* b = new Leaver();
+    Node* c = Node::create();
+    parent->addChild(a);
+    parent->addChild(b);
+    parent->addChild(c);
+    b->sibling = a;
+    b->retain();
+    parent->removeChild(b);  // its cleanup takes a out first: the index of b moves
+    EXPECT_EQ(parent->getChildren(), (std::vector<Node*>{c}));
+    EXPECT_EQ(b->getParent(), nullptr);
+    EXPECT_EQ(c->getParent(), parent);
+    b->release();
+    b->release();
+}
+
+TEST_F(NodeTest, ReorderingAtTheSameZIsAChange)
+{
+    Node* parent = Node::create();
+    parent->retain();
+    Node* a = Node::create();
+    Node* b = Node::create();
+    parent->addChild(a);
+    parent->addChild(b);
+    parent->sortAllChildren();
+    Director::getInstance()->mainLoop();
+    EXPECT_FALSE(Director::isDirty());
+    a->setLocalZOrder(0);  // same z: a now goes in front of b
+    EXPECT_TRUE(Director::isDirty());
+    parent->sortAllChildren();
+    EXPECT_EQ(parent->getChildren(), (std::vector<Node*>{b, a}));
+    parent->release();
+}
+
+TEST_F(NodeTest, ANodeScaledToNothingContainsNoPoint)
+{
+    Node* node = Node::create();
+    node->setContentSize(Size(100, 100));
+    EXPECT_TRUE(node->hitTestContent(Vec2(10, 10)));
+    node->setScale(0.0f);
+    for (const Vec2& p : {Vec2(0, 0), Vec2(10, 10), Vec2(50, 50)}) {
+        EXPECT_FALSE(node->hitTestContent(p)) << p.x;
+        const Vec2 local = node->convertToNodeSpace(p);
+        EXPECT_TRUE(std::isnan(local.x) && std::isnan(local.y));
+    }
+}
+
+TEST_F(NodeTest, ANodeRemovingItselfInItsUpdateLivesUntilTheUpdateReturns)
+{
+    static bool seen = true;
+    struct SelfRemover : Node {
+        bool* gone = nullptr;
+        ~SelfRemover() override { *gone = true; }
+        void update(float) override
+        {
+            removeFromParent();
+            seen = *gone;
+        }
+    };
+    Scene* scene = Scene::create();
+    Director::getInstance()->runWithScene(scene);
+    Director::getInstance()->mainLoop();
+    bool gone = false;
+    auto* node = new SelfRemover();
+    node->gone = &gone;
+    scene->addChild(node);
+    node->release();  // the scene holds the only reference
+    node->scheduleUpdate();
+    Director::getInstance()->mainLoop();
+    EXPECT_FALSE(seen);
+    EXPECT_TRUE(gone);
 }
 
 } // namespace

@@ -11,9 +11,11 @@
 #include "engine/renderer/GLProgramCache.h"
 #include "engine/renderer/GLProgramState.h"
 #include "engine/renderer/Renderer.h"
+#include "engine/scene/ClippingRectangleNode.h"
 #include "engine/scene/DrawNode.h"
 #include "engine/scene/Layer.h"
 #include "engine/scene/Sprite.h"
+#include "engine/ui/Scale9Sprite.h"
 
 using namespace engine;
 using enginetest::GuiTest;
@@ -153,44 +155,14 @@ TEST_F(RenderTest, ZOrderDecidesOverlapAndOpacityCascades)
     EXPECT_EQ(pixel(400, 400), kRed);
 }
 
-// A layer that clips its children to its own rectangle, the way the plot layers do.
-class ClippingLayer : public Layer {
-public:
-    static ClippingLayer* create()
-    {
-        auto* layer = new ClippingLayer();
-        layer->init();
-        layer->autorelease();
-        return layer;
-    }
-    void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) override
-    {
-        m_begin.init(0);
-        m_begin.func = [this]() {
-            glEnable(GL_SCISSOR_TEST);
-            Director::getInstance()->getOpenGLView()->setScissorInPoints(getPositionX(), getPositionY(),
-                                                                        getContentSize().width, getContentSize().height);
-        };
-        renderer->addCommand(&m_begin);
-        Layer::visit(renderer, parentTransform, parentFlags);
-        m_end.init(0);
-        m_end.func = []() { glDisable(GL_SCISSOR_TEST); };
-        renderer->addCommand(&m_end);
-    }
-
-private:
-    CustomCommand m_begin;
-    CustomCommand m_end;
-};
-
-TEST_F(RenderTest, CustomCommandScissorClipsChildrenToTheLayer)
+TEST_F(RenderTest, ClippingNodeClipsChildrenAndNestedClipsIntersect)
 {
-    ClippingLayer* clip = ClippingLayer::create();
+    ClippingRectangleNode* clip = ClippingRectangleNode::create();
     clip->setContentSize(Size(50, 40));
     clip->setPosition(100, 200);
     clip->addChild(LayerColor::create(Color4B(255, 0, 0, 255), 960, 640));
     scene->addChild(clip);
-    // Drawn after the clipping layer: unclipped.
+    // Drawn after the clipping node: unclipped.
     Sprite* after = Sprite::createWithTexture(solidTexture(kGreen, 10, 10));
     after->setPosition(500, 500);
     scene->addChild(after);
@@ -198,6 +170,40 @@ TEST_F(RenderTest, CustomCommandScissorClipsChildrenToTheLayer)
     EXPECT_EQ(inkBox(), Rect(100, 200, 50, 40).unionWithRect(Rect(495, 495, 10, 10)));
     EXPECT_EQ(countNear(0, 0, width, height, kRed, 0), 50 * 40);
     EXPECT_EQ(countNear(0, 0, width, height, kGreen, 0), 100);
+
+    // A second clip inside the first, reaching past it: only the overlap is drawn, and after the
+    // inner clip ends the outer one still holds (the blue drawn after it stays inside 50 x 40).
+    ClippingRectangleNode* inner = ClippingRectangleNode::create(Rect(30, 20, 100, 100));
+    clip->addChild(inner);
+    inner->addChild(LayerColor::create(Color4B(0, 0, 255, 255), 960, 640));
+    LayerColor* afterInner = LayerColor::create(Color4B(255, 255, 0, 255), 960, 10);
+    clip->addChild(afterInner);
+    render();
+    EXPECT_EQ(countNear(0, 0, width, height, Color4B(0, 0, 255, 255), 0), 20 * 20);
+    EXPECT_EQ(pixel(135, 225), Color4B(0, 0, 255, 255));
+    EXPECT_EQ(countNear(0, 0, width, height, Color4B(255, 255, 0, 255), 0), 50 * 10);
+    EXPECT_EQ(inkBox(), Rect(100, 200, 50, 40).unionWithRect(Rect(495, 495, 10, 10)));
+    EXPECT_EQ(Director::getInstance()->getRenderer()->getClipDepth(), 0u);
+}
+
+TEST_F(RenderTest, PointsClippedAwayByAnAncestorDoNotHit)
+{
+    ClippingRectangleNode* clip = ClippingRectangleNode::create();
+    clip->setContentSize(Size(50, 40));
+    clip->setPosition(100, 200);
+    scene->addChild(clip);
+    Node* content = Node::create();
+    content->setContentSize(Size(300, 300));
+    clip->addChild(content);
+    EXPECT_TRUE(content->hitTestContent(Vec2(120, 220)));
+    EXPECT_FALSE(content->hitTestContent(Vec2(170, 220)));   // inside content, outside the clip
+    clip->setClippingEnabled(false);
+    EXPECT_TRUE(content->hitTestContent(Vec2(170, 220)));
+    // Scaled to nothing: no point lands on it (not even its own origin).
+    clip->setClippingEnabled(true);
+    content->setScale(0.0f);
+    EXPECT_FALSE(content->hitTestContent(Vec2(100, 200)));
+    EXPECT_FALSE(content->hitTestContent(Vec2(120, 220)));
 }
 
 TEST_F(RenderTest, EachDrawNodePrimitiveCoversItsPixels)
@@ -344,6 +350,41 @@ void main() { gl_FragColor = texture2D(u_shade, v_texCoord) * vec4(textureSize /
     render();
     EXPECT_TRUE(enginetest::near(pixel(300, 300), Color4B(128, 255, 255, 255), 1));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // A uniform set to the value it has draws no frame; a new value draws exactly one.
+    Director* director = Director::getInstance();
+    director->mainLoop();
+    const auto rendered = director->getRenderedFrames();
+    state->setUniformVec2("textureSize", Vec2(256, 256));
+    director->mainLoop();
+    EXPECT_EQ(director->getRenderedFrames(), rendered);
+    state->setUniformVec2("textureSize", Vec2(512, 256));
+    director->mainLoop();
+    director->mainLoop();
+    EXPECT_EQ(director->getRenderedFrames(), rendered + 1);
+}
+
+TEST_F(RenderTest, SettingTheSameTextureRectOrTextureDrawsNoFrame)
+{
+    Director* director = Director::getInstance();
+    Texture2D* texture = solidTexture(kRed, 16, 16);
+    Sprite* sprite = Sprite::createWithTexture(texture, Rect(0, 0, 8, 8));
+    ui::Scale9Sprite* nine = ui::Scale9Sprite::createWithTexture(texture);
+    ASSERT_NE(nine, nullptr);
+    scene->addChild(sprite);
+    scene->addChild(nine);
+    director->mainLoop();
+    const auto rendered = director->getRenderedFrames();
+    for (int i = 0; i < 3; ++i) {
+        sprite->setTextureRect(Rect(0, 0, 8, 8));
+        nine->setTexture(texture);
+        director->mainLoop();
+    }
+    EXPECT_EQ(director->getRenderedFrames(), rendered);
+    sprite->setTextureRect(Rect(0, 0, 4, 8));
+    director->mainLoop();
+    EXPECT_EQ(director->getRenderedFrames(), rendered + 1);
+    EXPECT_EQ(sprite->getContentSize(), Size(4, 8));
 }
 
 TEST_F(RenderTest, BrokenShaderIsReportedNotLinked)

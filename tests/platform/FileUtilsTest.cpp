@@ -59,6 +59,23 @@ TEST_F(FileUtilsTest, AbsoluteNamesAndAbsoluteSearchPathsAreUsedAsTheyAre)
     EXPECT_EQ(files()->getStringFromFile(m_dir.file("root2/c.txt")), "top");
 }
 
+TEST_F(FileUtilsTest, ANameFoundOnceIsNotLookedUpOnTheDiskAgainUntilThePathsChange)
+{
+    files()->setSearchPaths({"res"});
+    const std::string found = files()->fullPathForFilename("a.txt");
+    EXPECT_EQ(found, m_dir.file("root1/res/a.txt"));
+    // Gone from the disk: the remembered answer stands (no disk access for a known name).
+    std::filesystem::remove(m_dir.file("root1/res/a.txt"));
+    EXPECT_EQ(files()->fullPathForFilename("a.txt"), found);
+    // New search paths forget what was found.
+    files()->setSearchPaths({"res"});
+    EXPECT_EQ(files()->fullPathForFilename("a.txt"), m_dir.file("root2/res/a.txt"));
+    // A miss is not remembered: a resource that appears later is found.
+    EXPECT_EQ(files()->fullPathForFilename("late.txt"), "");
+    write("root2/res/late.txt", "late");
+    EXPECT_EQ(files()->fullPathForFilename("late.txt"), m_dir.file("root2/res/late.txt"));
+}
+
 TEST_F(FileUtilsTest, WritablePathIsCreatedAndListsOnlyRegularFiles)
 {
     files()->setWritablePath(m_dir.file("deep/data"));

@@ -5,14 +5,11 @@
 #include <new>
 #include <vector>
 
-#include <GL/glew.h>
-
 #include "engine/actions/ActionInterval.h"
 #include "engine/app/Director.h"
-#include "engine/app/GLView.h"
-#include "engine/renderer/CustomCommand.h"
 #include "engine/renderer/Renderer.h"
 #include "engine/renderer/Texture2D.h"
+#include "engine/scene/ClippingRectangleNode.h"
 #include "engine/scene/DrawNode.h"
 #include "engine/scene/Layer.h"
 #include "engine/scene/Sprite.h"
@@ -29,41 +26,6 @@ namespace {
 
 const char* const kRegular = "fonts/roboto/Roboto-Regular.ttf";
 const char* const kBold = "fonts/roboto/Roboto-Bold.ttf";
-
-// Clips its children to its own rectangle with the scissor test, queued as custom commands.
-class ClipLayer : public Layer {
-public:
-    static ClipLayer* create(const Rect& rect)
-    {
-        auto* layer = new (std::nothrow) ClipLayer();
-        if (!layer || !layer->init()) {
-            delete layer;
-            return nullptr;
-        }
-        layer->setContentSize(rect.size);
-        layer->setPosition(rect.origin);
-        layer->autorelease();
-        return layer;
-    }
-    void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) override
-    {
-        m_begin.init(0);
-        m_begin.func = [this]() {
-            glEnable(GL_SCISSOR_TEST);
-            Director::getInstance()->getOpenGLView()->setScissorInPoints(getPositionX(), getPositionY(),
-                                                                        m_contentSize.width, m_contentSize.height);
-        };
-        renderer->addCommand(&m_begin);
-        Layer::visit(renderer, parentTransform, parentFlags);
-        m_end.init(0);
-        m_end.func = []() { glDisable(GL_SCISSOR_TEST); };
-        renderer->addCommand(&m_end);
-    }
-
-private:
-    CustomCommand m_begin;
-    CustomCommand m_end;
-};
 
 Label* caption(Node* parent, const std::string& text, float x, float y)
 {
@@ -266,7 +228,9 @@ void GalleryScene::addWidgets(const GalleryImages& images)
 
 void GalleryScene::addClippingAndTexture(const GalleryImages& images)
 {
-    ClipLayer* clip = ClipLayer::create(Rect(620, 160, 130, 90));
+    ClippingRectangleNode* clip = ClippingRectangleNode::create();
+    clip->setContentSize(Size(130, 90));
+    clip->setPosition(620, 160);
     if (clip) {
         LayerColor* fill = LayerColor::create(Color4B(90, 30, 30, 255), 400, 400);
         fill->setPosition(-100, -100);
