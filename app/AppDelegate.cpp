@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/FieldControls.h"
 #include "app/MainScene.h"
+#include "display/PowerUIAndTouchLayer.h"
 #include "engine/app/Director.h"
 #include "engine/app/GLViewImpl.h"
 #include "menus/ScreenLog.h"
@@ -91,6 +92,9 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_dataLogger = std::make_unique<DataLogger>(*model, *DataLogFile::getInstance());
         m_delegate->setDataLogger(m_dataLogger.get());
         m_delegate->bind(*m_link);
+        // Trigger changes made on the power view are sent to the accessory with its settings.
+        AccessoryCommunicationDelegate* delegate = m_delegate.get();
+        PowerUIAndTouchLayer::setReconfigureRequest([delegate] { delegate->requestRestart(false); });
         m_recorder = std::make_unique<LinkRecorder>(model);
         m_link->setRecorder(m_recorder.get());
         if (m_replay) {
@@ -133,6 +137,7 @@ void AppDelegate::shutdown()
     m_shutDown = true;
     // The link first: it reports the accessory gone (the delegate closes the data log) and
     // releases it; then the worker, which may still be playing the demo.
+    PowerUIAndTouchLayer::setReconfigureRequest(nullptr);
     if (m_link) m_link->stop();
     if (m_recorder) m_recorder->stop();
     if (m_delegate) m_delegate->stop();

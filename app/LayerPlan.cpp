@@ -4,6 +4,8 @@
 #include "display/CursorsLayer.h"
 #include "display/GridLayer.h"
 #include "display/OverlayLayer.h"
+#include "display/PowerLayer.h"
+#include "display/PowerUIAndTouchLayer.h"
 #include "display/RssiLayer.h"
 #include "display/SSIDLayer.h"
 #include "display/WaterfallLayer.h"
@@ -80,6 +82,8 @@ engine::Node* createLayer(LayerSlot slot, const PlotGeometry& geometry, const Ov
     case LayerSlot::SSID24: return forBand(SSIDLayer::create(), geometry.inner, false);
     case LayerSlot::SSID5: return forBand(SSIDLayer::create(), geometry.inner, true);
     case LayerSlot::Cursors: return placed(CursorsLayer::create(), geometry.inner);
+    case LayerSlot::Power: return placed(PowerLayer::create(), geometry.inner);
+    case LayerSlot::PowerUI: return placed(PowerUIAndTouchLayer::create(), geometry.inner);
     case LayerSlot::ChannelGuide: return placed(ChannelGuideLayer::create(), geometry.inner);
     case LayerSlot::Overlay: {
         OverlayLayer* layer = placed(OverlayLayer::create(), geometry.inner);
@@ -87,7 +91,7 @@ engine::Node* createLayer(LayerSlot slot, const PlotGeometry& geometry, const Ov
         return layer;
     }
     default:
-        // The power layers are added here as they are built; until then their slots stay empty.
+        // Slots without a layer kind of their own (the second grid, the spare) stay empty.
         return nullptr;
     }
 }

@@ -6,6 +6,7 @@
 #include "app/StatusTexts.h"
 #include "display/CursorReadouts.h"
 #include "display/GridLayer.h"
+#include "display/PowerCursorReadouts.h"
 #include "display/ScalingPopoverLayer.h"
 #include "engine/actions/ActionInterval.h"
 #include "engine/app/Director.h"
@@ -314,7 +315,8 @@ void MainScene::updateStatusTexts()
         amplitude = StatusTexts::amplitudeScale(m_model);
         frequency = StatusTexts::frequencyOrTimeScale(m_model);
         trigger = StatusTexts::trigger(m_model, m_triggerLabel ? m_triggerLabel->getString() : std::string());
-        readouts = makeCursorReadouts(m_model, m_geometry.inner.size);
+        readouts = m_model.common.spectrumModeActive != 0 ? makeCursorReadouts(m_model, m_geometry.inner.size)
+                                                          : makePowerCursorReadouts(m_model, m_geometry.inner.size);
     }
     // The trigger belongs to the power trace; spectrum mode has nothing to trigger on.
     if (m_triggerLabel) m_triggerLabel->setVisible(m_model.common.spectrumModeActive == 0);

@@ -11,6 +11,9 @@ namespace nolvo {
 namespace {
 
 constexpr float kRiseSeconds = 3.0f;
+// A fall eases out without end; this close to the received strength it lands, so a settled
+// overlay stops changing (and stops costing redraws).
+constexpr float kSettleDb = 0.01f;
 
 bool segmentSet(std::int32_t segment) { return segment != 0 && segment != 255; }
 
@@ -108,7 +111,7 @@ void smoothStrength(AccessPoint& ap, float frameSeconds)
     float shown = ap.displayLevel + (ap.displayTo - ap.displayFrom) * frameSeconds / kRiseSeconds;
     // A long frame (a minimised window) must not carry the level past the received strength.
     if ((ap.displayLevel < ap.rssi && shown > ap.rssi) || (ap.displayLevel > ap.rssi && shown < ap.rssi) ||
-        !std::isfinite(shown)) {
+        !std::isfinite(shown) || std::fabs(shown - ap.rssi) < kSettleDb) {
         shown = ap.rssi;
     }
     ap.displayLevel = shown;

@@ -1,5 +1,6 @@
 #include "display/ChannelGuideLayer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -93,6 +94,10 @@ bool ChannelGuideLayer::init()
     m_iconListener->onTouchBegan = [this](engine::Touch* t, engine::Event*) { return onIconTouchBegan(t); };
     m_iconListener->onTouchEnded = [this](engine::Touch* t, engine::Event*) { onIconTouchEnded(t); };
     getEventDispatcher()->addEventListenerWithSceneGraphPriority(m_iconListener, m_icon);
+
+    auto* keys = engine::EventListenerKeyboard::create();
+    keys->onKeyPressed = [this](engine::EventKeyboard::KeyCode key, engine::Event*) { onKey(key); };
+    getEventDispatcher()->addEventListenerWithSceneGraphPriority(keys, this);
     return true;
 }
 
@@ -135,7 +140,8 @@ void ChannelGuideLayer::refresh()
         band == m_cachedBand && size.width == m_cachedSize.width && size.height == m_cachedSize.height) {
         return;
     }
-    if (plansChanged) m_selectedChannel = -1;
+    // A selection belongs to the plan it was made in.
+    if (plansChanged || band != m_cachedBand) m_selectedChannel = -1;
 
     const int plan = activePlan();
     showIcon(plan, on);
@@ -299,6 +305,34 @@ void ChannelGuideLayer::onButtonTapped(int channel)
     if (!guideOn()) return;
     m_selectedChannel = channel;
     engine::Director::markDirty();
+}
+
+bool ChannelGuideLayer::onKey(engine::EventKeyboard::KeyCode key)
+{
+    using Key = engine::EventKeyboard::KeyCode;
+    const int plan = activePlan();
+    if (plan == channelplan::kNone || !guideOn()) return false;
+    if (key == Key::KEY_ESCAPE) {
+        if (m_selectedChannel < 0) return false;
+        m_selectedChannel = -1;
+    } else if (key == Key::KEY_LEFT_ARROW || key == Key::KEY_RIGHT_ARROW) {
+        const auto channels = channelplan::channelList(plan);
+        const bool right = key == Key::KEY_RIGHT_ARROW;
+        const auto at = std::find(channels.begin(), channels.end(), m_selectedChannel);
+        if (at == channels.end()) {
+            m_selectedChannel = right ? channels.front() : channels.back();
+        } else if (right && at + 1 != channels.end()) {
+            m_selectedChannel = *(at + 1);
+        } else if (!right && at != channels.begin()) {
+            m_selectedChannel = *(at - 1);
+        } else {
+            return false; // already at the end
+        }
+    } else {
+        return false;
+    }
+    engine::Director::markDirty();
+    return true;
 }
 
 int ChannelGuideLayer::nearestChannel(float x) const

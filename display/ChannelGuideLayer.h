@@ -10,12 +10,16 @@
 // not. Every frame the layer compares them with what it last built and rebuilds when they differ;
 // changing either band's plan drops the selection. Render thread only; no model lock is taken
 // (the settings are single fields written on this thread).
+//
+// Keyboard: the left and right arrow keys step the selection through the plan's channels (the
+// first step picks the first or last channel), Escape drops the selection.
 
 #include <cstdint>
 #include <vector>
 
 #include "display/ChannelGuidePopoverLayer.h"
 #include "display/ClippedLayer.h"
+#include "engine/input/Event.h"
 
 namespace engine {
 class DrawNode;
@@ -75,6 +79,8 @@ public:
     void onIconTouchEnded(engine::Touch* touch);
     // A channel button was tapped (its tag is the channel).
     void onButtonTapped(int channel);
+    // Arrow keys and Escape; true when the key did something.
+    bool onKey(engine::EventKeyboard::KeyCode key);
 
     // The plan of the active band, as the stored slots allow it (0 for none).
     int activePlan() const;

@@ -75,6 +75,9 @@ public:
     float timePerDivision() const;
     // External attenuation plus the internal attenuator entry, while an accessory is connected.
     float attenuationOffset() const;
+    // A power-capable accessory is connected (attenuation settings and pinch zoom apply only
+    // then). Reads the device information: dataLock held, or from the parser's thread.
+    bool powerHardwarePresent() const { return accessoryConnected.load() && deviceInfo.hasPower; }
     BandStore& bandStore(int band) { return band == kBand5 ? band5 : band24; }
     const BandStore& bandStore(int band) const { return band == kBand5 ? band5 : band24; }
 

@@ -96,6 +96,15 @@ struct CursorResults {
     void reset() { *this = CursorResults{}; }
 };
 
+// What a stopped capture was taken with, so that it can be redrawn at another time scale or delay.
+struct StoppedCapture {
+    bool remembered = false;          // set while acquisition is stopped
+    std::int32_t timeScaleIndex = 0;  // clamped index in effect at the stop
+    std::int32_t amplitudeScaleIndex = 0;
+    float secondsPerDivision = NAN;
+    float delay = 0.0f;               // seconds
+};
+
 struct PowerStore {
     std::vector<float> timePerDivision;      // seconds, from the identified accessory
     std::vector<float> amplitudePerDivision; // the accessory's extra table
@@ -107,6 +116,10 @@ struct PowerStore {
     bool newData = false;
     std::int32_t acquisitionPhase = 0;        // 0 triggered, 1 none for 10 s, 2 none for 2 s
     std::array<float, kMeasurementCount> measurements;
+    StoppedCapture stoppedCapture;
+    // Energy of the newest trace between the two vertical cursors, watt-seconds before the
+    // attenuation offset; NaN when there is no trace under them.
+    float cursorEnergy = NAN;
 
     PowerStore() { measurements.fill(NAN); }
 };

@@ -190,7 +190,7 @@ TEST(StrengthSmoothing, FallEasesOutAndNeverUndershoots)
         ASSERT_GE(ap.displayLevel, -90.0f);
         previous = ap.displayLevel;
     }
-    EXPECT_NEAR(ap.displayLevel, -90.0f, 0.01f);
+    EXPECT_EQ(ap.displayLevel, -90.0f) << "settles on the received strength";
 }
 
 TEST(StrengthSmoothing, LongOrEmptyFramesStopAtTheReceivedStrength)

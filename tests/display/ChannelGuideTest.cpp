@@ -315,5 +315,34 @@ TEST_F(ChannelGuideTest, MouseClosesDragsAndFoldsTheGuide)
     EXPECT_EQ(guide->selectedChannel(), -1);
 }
 
+TEST_F(ChannelGuideTest, ArrowKeysStepThroughTheChannelsAndEscapeDrops)
+{
+    using Key = engine::EventKeyboard::KeyCode;
+    EXPECT_TRUE(guide->onKey(Key::KEY_RIGHT_ARROW));
+    EXPECT_EQ(guide->selectedChannel(), 1);
+    EXPECT_FALSE(guide->onKey(Key::KEY_LEFT_ARROW)) << "already the first";
+    EXPECT_TRUE(guide->onKey(Key::KEY_RIGHT_ARROW));
+    EXPECT_EQ(guide->selectedChannel(), 2);
+    render();
+    ASSERT_NE(guide->popover(), nullptr);
+    EXPECT_EQ(guide->popover()->titleLabel()->getString(), "802.11n :: 2");
+    EXPECT_TRUE(guide->onKey(Key::KEY_ESCAPE));
+    render();
+    EXPECT_EQ(guide->popover(), nullptr);
+    EXPECT_EQ(guide->buttonCount(), 13u);
+    EXPECT_TRUE(guide->onKey(Key::KEY_LEFT_ARROW));
+    EXPECT_EQ(guide->selectedChannel(), 13);
+    // 5 GHz steps over the gaps of the plan's list.
+    model.spectrum.band = 1;
+    render();
+    guide->setSelectedChannel(64);
+    EXPECT_TRUE(guide->onKey(Key::KEY_RIGHT_ARROW));
+    EXPECT_EQ(guide->selectedChannel(), 100);
+    // Folded away, the keys are not the guide's.
+    model.spectrum.channelGuideOption = 0;
+    EXPECT_FALSE(guide->onKey(Key::KEY_RIGHT_ARROW));
+    EXPECT_FALSE(guide->onKey(Key::KEY_ESCAPE));
+}
+
 } // namespace
 } // namespace nolvo

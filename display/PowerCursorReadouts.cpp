@@ -1,0 +1,67 @@
+#include "display/PowerCursorReadouts.h"
+
+#include <cmath>
+
+#include "display/CursorsLayer.h"
+#include "display/PowerPlot.h"
+#include "model/DataModel.h"
+#include "model/ValueFormat.h"
+
+namespace nolvo {
+
+namespace {
+
+float watts(float dbm) { return std::pow(10.0f, dbm / 10.0f) * 0.001f; }
+
+std::string siText(const char* prefix, float value, const char* unit)
+{
+    return std::string(prefix) + (std::isfinite(value) ? formatSI(value, 2) + unit : std::string("--"));
+}
+
+std::string levelText(float dbm, int units)
+{
+    if (units == 1) return siText("@W: ", watts(dbm), "W");
+    return std::string("@dBm: ") + (std::isfinite(dbm) ? formatFixed(dbm) + "dBm" : std::string("--"));
+}
+
+std::string differenceText(float from, float to, int units)
+{
+    if (units == 1) return siText("ΔW: ", watts(to) - watts(from), "W");
+    const float db = to - from;
+    return std::string("ΔdBm: ") + (std::isfinite(db) ? formatFixed(db) + "dB" : std::string("--"));
+}
+
+} // namespace
+
+CursorReadouts makePowerCursorReadouts(const DataModel& model, const engine::Size& plot)
+{
+    CursorReadouts out;
+    const CursorSettings& c = model.cursors;
+    if (c.shown == 0 || model.common.spectrumModeActive != 0 || plot.width <= 0.0f || plot.height <= 0.0f) return out;
+    const int active = CursorsLayer::activeCursor(model);
+    const int other = 1 - active;
+    const int units = model.common.powerUnits;
+    const float offset = model.attenuationOffset();
+    if (c.verticalSelected) {
+        const float window = PowerPlot::timeWindow(model.timePerDivision());
+        const float trigger = PowerPlot::delayHandleX(model.power.triggerDelay, window, plot.width);
+        const float perPoint = window / plot.width;
+        const float t = (c.verticalX[active] - trigger) * perPoint;
+        const float dt = std::fabs(c.verticalX[other] - c.verticalX[active]) * perPoint;
+        out[0] = {true, siText("@t: ", t, "s"), siText("Δt: ", dt, "s")};
+        const float a = model.cursorResults.cursor[static_cast<std::size_t>(active)].values[kTraceRaw] + offset;
+        const float b = model.cursorResults.cursor[static_cast<std::size_t>(other)].values[kTraceRaw] + offset;
+        out[1] = {true, levelText(a, units), differenceText(a, b, units)};
+        const float energy = model.powerStore.cursorEnergy * std::pow(10.0f, offset / 10.0f);
+        out[2] = {true, siText("Ws: ", energy, "Ws"), ""};
+    } else if (c.horizontalSelected) {
+        const PowerMapping map{model.powerStore.amplitudeBottom, model.powerStore.amplitudeTop, plot.height,
+                               static_cast<float>(model.powerChannel.optionWord)};
+        const float a = map.dbmAt(c.horizontalY[active]) + offset;
+        const float b = map.dbmAt(c.horizontalY[other]) + offset;
+        out[1] = {true, levelText(a, units), differenceText(a, b, units)};
+    }
+    return out;
+}
+
+} // namespace nolvo
