@@ -30,14 +30,6 @@ LinkHealthCounters LinkHealth::snapshot() const
     return c;
 }
 
-void LinkHealth::reset()
-{
-    for (std::atomic<std::uint64_t>* counter :
-         {&bytes, &frames, &badChecksums, &resyncs, &droppedPartialFrames, &timeouts, &reconnects}) {
-        counter->store(0);
-    }
-}
-
 void LinkHealth::readFinished(unsigned count, std::uint64_t nowMs)
 {
     if (count > 0) {

@@ -54,7 +54,6 @@ public:
     std::atomic<std::uint64_t> silenceLimitMs{kDefaultSilenceLimitMs};
 
     LinkHealthCounters snapshot() const;
-    void reset();
 
     // Link thread: a read delivered `count` bytes (count > 0) or nothing (count == 0) at `nowMs`.
     void readFinished(unsigned count, std::uint64_t nowMs);

@@ -14,10 +14,19 @@ void RecordingPlayback::start(std::shared_ptr<const Recording> recording, std::u
     m_seekUs = kNoSeek;
     m_paused = false;
     m_atEnd = false;
-    m_next = 0;
-    m_lastStepMs = 0;
-    m_fedFirst = false;
+    m_starts.fetch_add(1);
     m_active = m_recording != nullptr;
+}
+
+void RecordingPlayback::followStart()
+{
+    const std::uint64_t starts = m_starts.load();
+    if (starts != m_startsSeen) {
+        m_startsSeen = starts;
+        m_next = 0;
+        m_lastStepMs = 0;
+        m_fedFirst = false;
+    }
 }
 
 void RecordingPlayback::stop()
@@ -63,6 +72,7 @@ void RecordingPlayback::feedUntil(std::uint64_t positionUs, const Feed& feed)
 
 void RecordingPlayback::chunksUpTo(std::uint64_t targetUs, const Feed& feed)
 {
+    followStart();
     m_next = 0;
     feedUntil(std::min(targetUs, m_durationUs.load()), feed);
 }
@@ -72,8 +82,10 @@ bool RecordingPlayback::step(std::uint64_t nowMs, const Feed& feed)
     if (!m_active.load()) {
         return false;
     }
+    followStart();
+    const std::uint64_t virtualStepUs = m_virtualStepUs.load();
     const std::uint64_t elapsedUs =
-        m_virtualStepUs > 0 ? m_virtualStepUs : (m_lastStepMs == 0 || nowMs < m_lastStepMs ? 0 : (nowMs - m_lastStepMs) * 1000);
+        virtualStepUs > 0 ? virtualStepUs : (m_lastStepMs == 0 || nowMs < m_lastStepMs ? 0 : (nowMs - m_lastStepMs) * 1000);
     m_lastStepMs = nowMs;
     if (m_paused.load() || (m_fedFirst && m_atEnd.load())) {
         return true; // at the end the replay holds until the user seeks or stops it

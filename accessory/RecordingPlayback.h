@@ -43,6 +43,8 @@ public:
     std::uint64_t positionUs() const { return m_positionUs.load(); }
     std::uint64_t durationUs() const { return m_durationUs.load(); }
     bool atEnd() const { return m_atEnd.load(); }
+    // How often start() ran: a new count is a new replay.
+    std::uint64_t starts() const { return m_starts.load(); }
 
     // ---- feeding thread ----
     // The recording being replayed (null when none).
@@ -59,6 +61,8 @@ public:
 
 private:
     void feedUntil(std::uint64_t positionUs, const Feed& feed);
+    // Feeding thread: starts its own bookkeeping over when start() ran since it last looked.
+    void followStart();
 
     mutable std::mutex m_mutex; // guards m_recording
     std::shared_ptr<const Recording> m_recording;
@@ -68,9 +72,11 @@ private:
     std::atomic<std::int64_t> m_seekUs{kNoSeek};
     std::atomic<std::uint64_t> m_positionUs{0};
     std::atomic<std::uint64_t> m_durationUs{0};
-    std::uint64_t m_virtualStepUs = 0;
+    std::atomic<std::uint64_t> m_virtualStepUs{0};
+    std::atomic<std::uint64_t> m_starts{0}; // how often start() ran
 
     // Feeding thread only.
+    std::uint64_t m_startsSeen = 0;
     std::size_t m_next = 0;      // next chunk to feed
     std::uint64_t m_lastStepMs = 0;
     bool m_fedFirst = false;     // nothing fed yet: the first step feeds the chunks at time 0

@@ -70,7 +70,7 @@ bool Recording::parseHeader(std::size_t& offset, std::string& error)
     const std::size_t size = m_bytes.size();
     const std::uint8_t* p = m_bytes.data();
     const std::size_t magicSeen = std::min(size, sizeof kMagic);
-    if (std::memcmp(p, kMagic, magicSeen) != 0 || size == 0) {
+    if (size == 0 || std::memcmp(p, kMagic, magicSeen) != 0) {
         error = fail("not a Nolvo recording (no \"NOLVOREC\" signature)", 0);
         return false;
     }

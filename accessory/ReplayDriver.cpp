@@ -43,8 +43,11 @@ void ReplayDriver::feed(const std::uint8_t* bytes, std::size_t count, std::uint6
 void ReplayDriver::begin()
 {
     const std::shared_ptr<const Recording> recording = m_playback.recording();
-    m_begun = recording.get();
+    m_begun = m_playback.starts();
     m_running = true;
+    if (!recording) {
+        return;
+    }
     // What the stream means depends on the mode, band and power settings it was recorded with.
     const recording::Header& header = recording->header();
     CommonSettings common = m_model.common;
@@ -66,7 +69,6 @@ void ReplayDriver::begin()
 void ReplayDriver::finish()
 {
     m_running = false;
-    m_begun = nullptr;
     m_parser.resetAssembly();
     m_context.identified = false;
     m_context.state = kIdentify;
@@ -98,7 +100,7 @@ bool ReplayDriver::step(std::uint64_t now)
         }
         return false;
     }
-    if (!m_running || m_begun != m_playback.recording().get()) {
+    if (!m_running || m_begun != m_playback.starts()) {
         begin();
     }
     const RecordingPlayback::Feed feedChunk = [this](const std::uint8_t* bytes, std::size_t count,
@@ -108,8 +110,11 @@ bool ReplayDriver::step(std::uint64_t now)
     case kAwaitIdentification: {
         m_context.identified = false;
         m_context.state = kAwaitIdentification;
-        const std::vector<std::uint8_t>& id = m_playback.recording()->header().identification;
-        m_parser.receive(id.data(), id.size()); // the parser moves on to identified
+        const std::shared_ptr<const Recording> recording = m_playback.recording();
+        if (recording) {
+            const std::vector<std::uint8_t>& id = recording->header().identification;
+            m_parser.receive(id.data(), id.size()); // the parser moves on to identified
+        }
         return true;
     }
     case kIdentified:

@@ -51,8 +51,8 @@ private:
     LinkStateMachine& m_stateMachine;
     RecordingPlayback m_playback;
     std::atomic<std::uint64_t> m_feedTimeUs{0};
-    bool m_running = false; // worker only: begin() has run for the current replay
-    const Recording* m_begun = nullptr; // worker only: the recording begin() ran for
+    bool m_running = false;     // worker only: begin() has run for the current replay
+    std::uint64_t m_begun = 0;  // worker only: the start count begin() ran for
 };
 
 } // namespace nolvo

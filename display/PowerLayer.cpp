@@ -85,10 +85,19 @@ void PowerLayer::update(float dt)
         convertNewTraces();
         PowerPlot::rememberStoppedCapture(m_model);
         PowerStore& store = m_model.powerStore;
-        redraw = store.newData || store.live.processedHistory.size() > 1;
+        // Every redraw costs a whole frame of the window: new captures redraw at most
+        // kRedrawInterval apart, the fade of older traces alone at most kFadeInterval apart.
+        m_sinceRedraw += dt;
+        m_newCapture = m_newCapture || store.newData;
         store.newData = false;
+        const bool fading = store.live.processedHistory.size() > 1;
+        redraw = (m_newCapture && m_sinceRedraw >= kRedrawInterval) || (fading && m_sinceRedraw >= kFadeInterval);
     }
-    if (redraw) engine::Director::markDirty();
+    if (redraw) {
+        m_newCapture = false;
+        m_sinceRedraw = 0.0f;
+        engine::Director::markDirty();
+    }
 }
 
 void PowerLayer::convertNewTraces()

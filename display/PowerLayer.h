@@ -24,6 +24,9 @@ class PowerLayer : public ClippedLayer {
 public:
     static constexpr const char* kProgramName = "SimpleLineShader";
     static constexpr float kPointSize = 2.0f;
+    // Least seconds between two redraws asked for by new captures, and by fading alone.
+    static constexpr float kRedrawInterval = 1.0f / 30.0f;
+    static constexpr float kFadeInterval = 1.0f / 10.0f;
 
     static PowerLayer* create();
     // A layer reading `model` instead of the process-wide one (tests, benchmarks).
@@ -73,6 +76,8 @@ private:
 
     DataModel& m_model;
     float m_lastDt = 0.0f;
+    float m_sinceRedraw = 0.0f;
+    bool m_newCapture = false;
     float m_convertedWidth = -1.0f;
     bool m_dots = false;
     PowerMapping m_mapping;

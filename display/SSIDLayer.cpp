@@ -58,17 +58,34 @@ float SSIDLayer::labelFontSize(int sizeClass)
 
 void SSIDLayer::update(float dt) { m_lastDt = dt; }
 
-engine::DrawNode* SSIDLayer::shapeAt(std::size_t index)
+void SSIDLayer::drawShape(std::size_t index, const DrawnShape& wanted)
 {
+    engine::DrawNode* node = nullptr;
     if (index < m_shapes.size()) {
-        m_shapes[index]->clear();
-        return m_shapes[index];
+        if (m_drawn[index] == wanted) return;
+        node = m_shapes[index];
+        node->clear();
+        m_drawn[index] = wanted;
+    } else {
+        node = engine::DrawNode::create(2.0f);
+        addChild(node);
+        node->retain();
+        m_shapes.push_back(node);
+        m_drawn.push_back(wanted);
     }
-    engine::DrawNode* node = engine::DrawNode::create(2.0f);
-    addChild(node);
-    node->retain();
-    m_shapes.push_back(node);
-    return node;
+    const std::uint8_t* c = wanted.colour;
+    const engine::Color4F colour(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, c[3] / 255.0f);
+    const float x = wanted.shape.x;
+    const float b = wanted.shape.bottomWidth / 2.0f;
+    const float t = wanted.shape.topWidth / 2.0f;
+    const float h = wanted.height;
+    if (wanted.shape.dome) {
+        // A circle of radius b squeezed to height h: only its upper half lies inside the layer.
+        node->drawCircle(Vec2(x, 0.0f), b, 0.0f, kDomeSegments, false, 1.0f, b > 0.0f ? h / b : 0.0f, colour);
+    } else {
+        const Vec2 outline[4] = {Vec2(x - b, 0.0f), Vec2(x - t, h), Vec2(x + t, h), Vec2(x + b, 0.0f)};
+        node->drawPoly(outline, 4, false, colour);
+    }
 }
 
 engine::Label* SSIDLayer::labelAt(std::size_t index, float fontSize)
@@ -127,18 +144,9 @@ void SSIDLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*trans
         const int band = ap.band == 1 ? kBand5 : kBand24;
         const float h = strengthHeight(ap.displayLevel, bottom[band], top[band], size.height);
 
-        engine::DrawNode* node = shapeAt(shapes++);
-        const engine::Color4F colour(ap.color[0] / 255.0f, ap.color[1] / 255.0f, ap.color[2] / 255.0f, ap.color[3] / 255.0f);
+        DrawnShape wanted{*shape, h, {ap.color[0], ap.color[1], ap.color[2], ap.color[3]}};
+        drawShape(shapes++, wanted);
         const float x = shape->x;
-        const float b = shape->bottomWidth / 2.0f;
-        const float t = shape->topWidth / 2.0f;
-        if (shape->dome) {
-            // A circle of radius b squeezed to height h: only its upper half lies inside the layer.
-            node->drawCircle(Vec2(x, 0.0f), b, 0.0f, kDomeSegments, false, 1.0f, b > 0.0f ? h / b : 0.0f, colour);
-        } else {
-            const Vec2 outline[4] = {Vec2(x - b, 0.0f), Vec2(x - t, h), Vec2(x + t, h), Vec2(x + b, 0.0f)};
-            node->drawPoly(outline, 4, false, colour);
-        }
 
         if (ap.ssidSize() == 0) continue;
         engine::Label* label = labelAt(labels, fontSize);
@@ -152,6 +160,7 @@ void SSIDLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*trans
         label->setPosition(Vec2(x, h + lh < size.height ? h + lh / 2.0f : size.height - lh / 2.0f));
     }
     shrinkPool(m_shapes, shapes);
+    m_drawn.resize(m_shapes.size());
     shrinkPool(m_labels, labels);
 }
 

@@ -10,9 +10,11 @@
 // Render thread only; draw() takes dataLock briefly for the amplitude window, then
 // accessPointLock for the list (the smoothing state lives in the records).
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "display/AccessPointShape.h"
 #include "display/ClippedLayer.h"
 
 namespace engine {
@@ -52,7 +54,20 @@ public:
 private:
     explicit SSIDLayer(DataModel& model) : m_model(model) {}
 
-    engine::DrawNode* shapeAt(std::size_t index);
+    // What an outline node holds, so an unchanged outline is not built again.
+    struct DrawnShape {
+        AccessPointShape shape;
+        float height = 0.0f;
+        std::uint8_t colour[4] = {};
+        bool operator==(const DrawnShape& o) const
+        {
+            return shape.x == o.shape.x && shape.bottomWidth == o.shape.bottomWidth &&
+                   shape.topWidth == o.shape.topWidth && shape.dome == o.shape.dome && height == o.height &&
+                   std::equal(colour, colour + 4, o.colour);
+        }
+    };
+
+    void drawShape(std::size_t index, const DrawnShape& wanted);
     engine::Label* labelAt(std::size_t index, float fontSize);
     template <typename T>
     static void shrinkPool(std::vector<T*>& pool, std::size_t used);
@@ -62,6 +77,7 @@ private:
     bool m_band5 = true;
     float m_lastDt = 0.0f;
     std::vector<engine::DrawNode*> m_shapes;
+    std::vector<DrawnShape> m_drawn; // beside m_shapes
     std::vector<engine::Label*> m_labels;
 };
 

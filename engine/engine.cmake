@@ -39,6 +39,8 @@ add_library(nolvo_engine STATIC
   ui/Button.cpp
   ui/ImageView.cpp
   ui/Scale9Sprite.cpp
+  ui/ScrollView.cpp
+  extension/TableView.cpp
   ui/LayoutParameter.cpp
   ui/Layout.cpp
   ui/Text.cpp

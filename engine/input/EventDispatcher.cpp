@@ -347,6 +347,14 @@ void EventDispatcher::cancelTouchClaim(Touch* touch, EventListenerTouchOneByOne*
     if (m_dispatching == 0) compact();
 }
 
+bool EventDispatcher::isTouchClaimedByOthers(const Touch* touch, const EventListener* except) const
+{
+    return std::any_of(m_listeners.begin(), m_listeners.end(), [&](const EventListener* l) {
+        return l != except && l->m_registered && l->m_type == EventListener::Type::TOUCH_ONE_BY_ONE &&
+               static_cast<const EventListenerTouchOneByOne*>(l)->hasClaimed(touch);
+    });
+}
+
 bool EventDispatcher::deliverWheel(EventListener* listener, EventMouse* event) const
 {
     // Fixed-priority listeners hear every wheel event; a node's listener only when the pointer is

@@ -54,6 +54,8 @@ public:
     void handOverTouch(Touch* touch, EventListenerTouchOneByOne* taker);
     // Drops the listener's claim on the touch; with notify, it hears onTouchCancelled.
     void cancelTouchClaim(Touch* touch, EventListenerTouchOneByOne* listener, bool notify = true);
+    // Whether a listener other than `except` holds a claim on the touch.
+    bool isTouchClaimedByOthers(const Touch* touch, const EventListener* except) const;
     // Times the listener order was rebuilt (the cache at work: see the class comment).
     std::size_t getOrderBuildCount() const { return m_orderBuilds; }
 

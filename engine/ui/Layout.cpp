@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include <GL/glew.h>
-
 #include "engine/app/Director.h"
-#include "engine/app/GLView.h"
 #include "engine/renderer/Renderer.h"
 #include "engine/renderer/TextureCache.h"
 #include "engine/scene/Layer.h"
@@ -266,30 +263,11 @@ void Layout::setClippingEnabled(bool enabled)
     Director::markDirty();
 }
 
-void Layout::beginClip(const Rect& worldRect)
+bool Layout::getChildrenClipRect(Rect* worldRect) const
 {
-    GLView* view = Director::getInstance()->getOpenGLView();
-    if (!view) return;
-    // Nested clips intersect with the one in force and give it back afterwards.
-    m_savedScissorEnabled = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
-    glGetIntegerv(GL_SCISSOR_BOX, m_savedScissorBox);
-    Rect clip = worldRect;
-    if (m_savedScissorEnabled) {
-        const Rect outer = view->getScissorRect();
-        const float x0 = std::max(clip.getMinX(), outer.getMinX());
-        const float y0 = std::max(clip.getMinY(), outer.getMinY());
-        const float x1 = std::min(clip.getMaxX(), outer.getMaxX());
-        const float y1 = std::min(clip.getMaxY(), outer.getMaxY());
-        clip = Rect(x0, y0, std::max(0.0f, x1 - x0), std::max(0.0f, y1 - y0));
-    }
-    glEnable(GL_SCISSOR_TEST);
-    view->setScissorInPoints(clip.origin.x, clip.origin.y, clip.size.width, clip.size.height);
-}
-
-void Layout::endClip()
-{
-    glScissor(m_savedScissorBox[0], m_savedScissorBox[1], m_savedScissorBox[2], m_savedScissorBox[3]);
-    if (!m_savedScissorEnabled) glDisable(GL_SCISSOR_TEST);
+    if (!m_clipping) return false;
+    if (worldRect) *worldRect = rectToWorld(Rect(0, 0, m_contentSize.width, m_contentSize.height));
+    return true;
 }
 
 void Layout::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags)
@@ -308,9 +286,8 @@ void Layout::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_
             y0 = std::min(y0, p.y);
             y1 = std::max(y1, p.y);
         }
-        const Rect world(x0, y0, x1 - x0, y1 - y0);
-        m_beginClipCommand.init(m_globalZOrder);
-        m_beginClipCommand.func = [this, world] { beginClip(world); };
+        // The renderer's clip stack: nested clips intersect and are restored in turn.
+        m_beginClipCommand.init(m_globalZOrder, Rect(x0, y0, x1 - x0, y1 - y0));
         renderer->addCommand(&m_beginClipCommand);
     }
     // Backgrounds behind every child, whatever its z-order.
@@ -329,7 +306,6 @@ void Layout::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_
     }
     if (m_clipping) {
         m_endClipCommand.init(m_globalZOrder);
-        m_endClipCommand.func = [this] { endClip(); };
         renderer->addCommand(&m_endClipCommand);
     }
 }

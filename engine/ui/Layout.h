@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/renderer/CustomCommand.h"
+#include "engine/renderer/ClipCommand.h"
 #include "engine/ui/Widget.h"
 
 namespace engine {
@@ -61,6 +61,7 @@ public:
     Size getContentSizeOfChildren() const;
 
     void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) override;
+    bool getChildrenClipRect(Rect* worldRect) const override;
     void updateDisplayedOpacity(std::uint8_t parentOpacity) override;
     void updateDisplayedColor(const Color3B& parentColor) override;
 
@@ -74,8 +75,6 @@ private:
     void layoutVertical();
     void layoutHorizontal();
     void updateBackground();
-    void beginClip(const Rect& worldRect);
-    void endClip();
 
     Type m_type = Type::NONE;
     BackGroundColorType m_colorType = BackGroundColorType::NONE;
@@ -85,11 +84,8 @@ private:
     Scale9Sprite* m_imageRenderer = nullptr;
     bool m_backgroundScale9 = false;
     bool m_clipping = false;
-    CustomCommand m_beginClipCommand;
-    CustomCommand m_endClipCommand;
-    // GL scissor state in force before this layout's clip (restored after its children).
-    bool m_savedScissorEnabled = false;
-    int m_savedScissorBox[4] = {0, 0, 0, 0};
+    ClipCommand m_beginClipCommand{ClipCommand::Op::PUSH};
+    ClipCommand m_endClipCommand{ClipCommand::Op::POP};
 };
 
 } // namespace engine::ui

@@ -42,6 +42,7 @@ void Widget::setTouchEnabled(bool enabled)
         m_touchListener = EventListenerTouchOneByOne::create();
         m_touchListener->retain();
         m_touchListener->setSwallowTouches(m_swallow);
+        m_touchListener->setWatchDescendantTouches(m_watchDescendantTouches);
         m_touchListener->onTouchBegan = [this](Touch* t, Event* e) { return onTouchBegan(t, e); };
         m_touchListener->onTouchMoved = [this](Touch* t, Event* e) { onTouchMoved(t, e); };
         m_touchListener->onTouchEnded = [this](Touch* t, Event* e) { onTouchEnded(t, e); };

@@ -84,6 +84,8 @@ protected:
     bool m_bright = true;
     bool m_ignoreSize = true;
     Size m_customSize;
+    // A container that sees the touches its content claims (scroll views); set before touch is enabled.
+    bool m_watchDescendantTouches = false;
 
     // The widget's own touch handling; subclasses that react to where the touch is extend it.
     virtual bool onTouchBegan(Touch* touch, Event* event);

@@ -315,6 +315,29 @@ TEST_F(ChannelGuideTest, MouseClosesDragsAndFoldsTheGuide)
     EXPECT_EQ(guide->selectedChannel(), -1);
 }
 
+TEST_F(ChannelGuideTest, PopoverNamesPlanAndChannelInWholeMegahertz)
+{
+    const struct {
+        int band, plan, channel;
+        const char *title, *start, *end;
+    } cases[] = {
+        {0, 7, 0, "DEZ Custom :: 0", "2404MHz", "2405MHz"}, // 2,403,699..2,404,699 kHz, rounded
+        {0, 1, 14, "802.11b :: 14", "2473MHz", "2495MHz"},
+        {0, 5, 13, "802.11n (A):: 13", "2442MHz", "2482MHz"},
+        {1, 11, 114, "802.11ac :: 114", "5490MHz", "5650MHz"},
+    };
+    for (const auto& c : cases) {
+        model.spectrum.band = c.band;
+        (c.band == 0 ? model.spectrum.channelGuide24 : model.spectrum.channelGuide5) = c.plan;
+        render();
+        select(c.channel);
+        ASSERT_NE(guide->popover(), nullptr) << c.title;
+        EXPECT_EQ(guide->popover()->titleLabel()->getString(), c.title);
+        EXPECT_EQ(guide->popover()->startValueLabel()->getString(), c.start);
+        EXPECT_EQ(guide->popover()->endValueLabel()->getString(), c.end);
+    }
+}
+
 TEST_F(ChannelGuideTest, ArrowKeysStepThroughTheChannelsAndEscapeDrops)
 {
     using Key = engine::EventKeyboard::KeyCode;

@@ -116,6 +116,18 @@ TEST_F(SSIDLayerTest, TrapezoidAndDomeWhereTheirValuesSay)
     EXPECT_EQ(inkIn(87 * kU - 20, 156, 87 * kU + 20, 190, green), 0) << "nothing above the apex";
     EXPECT_GT(inkIn(76 * kU - 4, 0, 76 * kU + 4, 8, green), 0) << "dome foot";
     EXPECT_EQ(inkIn(80 * kU, 150, 85 * kU, 190, green), 0);
+
+    // The next frame follows a new level and a new colour (an unchanged outline is kept as it is).
+    AccessPoint& g = model.accessPoints[0];
+    g.rssi = g.displayLevel = g.displayTo = g.displayFrom = -30.0f;
+    g.color[0] = 0;
+    g.color[2] = 255;
+    frame(1.0f / 60);
+    const Color4B blue(0, 0, 255, 255);
+    EXPECT_EQ(inkIn(27 * kU + 10, 98, 47 * kU - 10, 103, blue), 0) << "the old top edge is gone";
+    EXPECT_EQ(inkIn(27 * kU + 10, 98, 47 * kU - 10, 103, red), 0);
+    EXPECT_GT(inkIn(27 * kU + 10, 148, 47 * kU - 10, 153, blue), 150) << "top edge at 150 points";
+    EXPECT_GT(inkIn(87 * kU - 20, 146, 87 * kU + 20, 153, green), 20) << "the dome stays";
 }
 
 TEST_F(SSIDLayerTest, SafeSsidLabelsAboveTheShapes)

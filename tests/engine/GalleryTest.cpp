@@ -5,7 +5,11 @@
 #include <SDL2/SDL.h>
 
 #include "GalleryImages.h"
+#include "GalleryPages.h"
 #include "GalleryScene.h"
+#include "WidgetsPage.h"
+#include "engine/app/GLView.h"
+#include "engine/extension/TableView.h"
 #include "engine/actions/ActionInterval.h"
 #include "engine/base/AutoreleasePool.h"
 #include "engine/scene/DrawNode.h"
@@ -52,6 +56,49 @@ TEST_F(GalleryTest, AnimatedGalleryDrawsEveryFrame)
         director->mainLoop();
     }
     EXPECT_EQ(director->getRenderedFrames(), rendered + 5);
+}
+
+TEST_F(GalleryTest, TheSecondPageShowsTheWidgetsAndTabOrTheButtonSwitchesPages)
+{
+    gallery::GalleryImages images;
+    ASSERT_TRUE(images.create());
+    Director* director = Director::getInstance();
+    gallery::GalleryPages pages(images, false);
+    ASSERT_TRUE(pages.show(1));
+    director->mainLoop();
+    auto* page = dynamic_cast<gallery::WidgetsPage*>(director->getRunningScene());
+    ASSERT_NE(page, nullptr);
+    extension::TableView* table = page->getTable();
+    ASSERT_NE(table, nullptr);
+    // The 2,048-row table starts at row 0 and scrolls with the wheel (pointer over it).
+    EXPECT_NE(table->cellAtIndex(0), nullptr);
+    const float top = table->getContentOffset().y;
+    EXPECT_FLOAT_EQ(top, table->minContainerOffset().y);
+    EXPECT_FLOAT_EQ(top, 520 - 2048 * 26.0f);
+    view->handleMouse(EventMouse::MouseEventType::MOUSE_SCROLL, EventMouse::MouseButton::BUTTON_UNSET, 700, 300, 0, -4);
+    EXPECT_GT(table->getContentOffset().y, top);
+    EXPECT_EQ(table->cellAtIndex(0), nullptr);
+    EXPECT_LE(table->getCellsInUseCount() + table->getCellsFreeCount(), 23u);
+    render();
+    // Rows are drawn in the table's rectangle, and nothing of them above it.
+    EXPECT_GT(countNear(560, 56, 940, 576, Color4B(36, 40, 48, 255), 2) + countNear(560, 56, 940, 576, Color4B(44, 48, 58, 255), 2),
+              300 * 400);
+    EXPECT_EQ(countNear(560, 580, 940, 600, Color4B(36, 40, 48, 255), 2), 0);
+    // Tab goes to the first page, and the first page's button comes back.
+    view->handleKey(EventKeyboard::KeyCode::KEY_TAB, true);
+    director->mainLoop();
+    EXPECT_EQ(pages.current(), 0);
+    EXPECT_NE(dynamic_cast<gallery::GalleryScene*>(director->getRunningScene()), nullptr);
+    view->handleKey(EventKeyboard::KeyCode::KEY_TAB, true, 0, true);  // held: no second switch
+    director->mainLoop();
+    EXPECT_EQ(pages.current(), 0);
+    const float vx = 880, vy = 640 - 612;  // the button, in window coordinates
+    const std::intptr_t id = 1;
+    view->handleTouchesBegin(1, &id, &vx, &vy);
+    view->handleTouchesEnd(1, &id, &vx, &vy);
+    director->mainLoop();
+    EXPECT_EQ(pages.current(), 1);
+    EXPECT_NE(dynamic_cast<gallery::WidgetsPage*>(director->getRunningScene()), nullptr);
 }
 
 TEST_F(GalleryTest, ScenesBuiltAndTornDownAThousandTimesLeaveNothingBehind)

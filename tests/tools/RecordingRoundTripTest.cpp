@@ -261,5 +261,46 @@ TEST(RecordingReplay, ACutRecordingReplaysUpToTheChunkBeforeTheCut)
     }
 }
 
+TEST(RecordingReplay, ReplayWinsOverAPluggedInAccessoryOfAnotherModelUntilItEnds)
+{
+    DataModel model;
+    model.demo.hardware = kDemoOff;
+    auto simulator = std::make_shared<sim::AccessorySimulator>(sim::SimulatedModel::kNolvo2); // second generation
+    simulator->setFrameInterval(40ms);
+    sim::SimulatedUsbBackend backend;
+    backend.attach(simulator);
+    AccessoryCommunication link(&backend);
+    AccessoryCommunicationDelegate delegate(model, AccessoryCommunicationDelegate::Options{20ms, true});
+    delegate.bind(link);
+    link.start();
+    ASSERT_TRUE(eventually([&] { return delegate.identified() && delegate.protocolModelId() == 6; }));
+
+    // What the window does for "--replay": keep the accessory away, play the dual-band recording.
+    std::string error;
+    const auto recording = Recording::parse(syntheticRecording(60), "dual.nolrec", error);
+    ASSERT_TRUE(recording) << error;
+    link.suspended = true;
+    delegate.replay().start(recording);
+    ASSERT_TRUE(eventually([&] { return delegate.protocolModelId() == 7 && delegate.replay().positionUs() > 0; }));
+    EXPECT_FALSE(model.accessoryConnected.load());
+    const int commandsDuringReplay = static_cast<int>(simulator->commands().size());
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(static_cast<int>(simulator->commands().size()), commandsDuringReplay) << "nothing goes to the accessory";
+    EXPECT_EQ(delegate.protocolModelId(), 7);
+
+    // The replay ends: the live accessory takes over again.
+    delegate.replay().stop();
+    link.suspended = false;
+    ASSERT_TRUE(eventually([&] { return model.accessoryConnected.load() && delegate.identified() &&
+                                        delegate.protocolModelId() == 6 &&
+                                        delegate.linkState() == AccessoryCommunicationDelegate::kStreaming; }))
+        << "connected " << model.accessoryConnected.load() << ", identified " << delegate.identified() << ", model "
+        << delegate.protocolModelId() << ", state " << delegate.linkState();
+    const int sweepsBefore = simulator->sweepsSent();
+    ASSERT_TRUE(eventually([&] { return simulator->sweepsSent() > sweepsBefore + 3; }));
+    link.stop();
+    delegate.stop();
+}
+
 } // namespace
 } // namespace nolvo
