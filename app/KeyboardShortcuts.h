@@ -2,6 +2,8 @@
 // The keyboard shortcuts of the main window:
 //   space  pause / resume (run state 0 <-> 1; from a single sweep, back to running)
 //   s      arm a single sweep (run state 2)
+//   t      open / close the access-point table (spectrum mode)
+//   u      open / close the access-point utilization table (spectrum mode)
 //   F12    save a screenshot "Nolvo_<date>_<time>.png" in the writable directory
 // Render thread only.
 
@@ -16,7 +18,7 @@ class DataModel;
 
 class KeyboardShortcuts {
 public:
-    enum class Action { None, RunStateChanged, Screenshot };
+    enum class Action { None, RunStateChanged, Screenshot, ToggleAccessPointTable, ToggleUtilizationTable };
 
     // Applies the shortcut of `key` to the model's run state; says what happened.
     static Action handleKey(engine::EventKeyboard::KeyCode key, DataModel& model);

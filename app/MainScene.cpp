@@ -21,6 +21,8 @@
 #include "menus/MenuController.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
+#include "tables/SSIDTableLayer.h"
+#include "tables/SSIDUtilizationTableLayer.h"
 
 namespace nolvo {
 
@@ -204,8 +206,11 @@ void MainScene::installKeyboard()
     listener->onKeyPressed = [this](EventKeyboard::KeyCode, Event* event) {
         DataModel& model = *DataModel::getInstance();
         const auto& key = *static_cast<EventKeyboard*>(event);
-        if (KeyboardShortcuts::handleKey(key, model) == KeyboardShortcuts::Action::Screenshot) {
-            KeyboardShortcuts::saveScreenshot(model);
+        switch (KeyboardShortcuts::handleKey(key, model)) {
+        case KeyboardShortcuts::Action::Screenshot: KeyboardShortcuts::saveScreenshot(model); break;
+        case KeyboardShortcuts::Action::ToggleAccessPointTable: toggleTable(Table::AccessPoints); break;
+        case KeyboardShortcuts::Action::ToggleUtilizationTable: toggleTable(Table::Utilization); break;
+        default: break;
         }
     };
     Director::getInstance()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, this);
@@ -455,6 +460,55 @@ void MainScene::setTable(Table which, Node* layer, TableHooks hooks)
     }
 }
 
+void MainScene::openTable(Table which)
+{
+    if (getTable(which) || m_model.common.spectrumModeActive == 0) return;
+    const bool accessPoints = which == Table::AccessPoints;
+    AccessPointTableLayer* layer = nullptr;
+    if (accessPoints) {
+        layer = SSIDTableLayer::create(m_model, m_geometry.plot);
+    } else {
+        layer = SSIDUtilizationTableLayer::create(m_model, m_geometry.plot);
+    }
+    if (!layer) return;
+    layer->setCloseHandler([this, which] { closeTable(which); });
+    TableHooks hooks;
+    hooks.reload = [layer] { layer->reload(); };
+    hooks.relayout = [layer](const Rect& plot) { layer->relayout(plot); };
+    hooks.close = [layer] { layer->onClosedByScene(); };
+    setTable(which, layer, std::move(hooks));
+    // Filled at once, sorted as the table last showed it.
+    const SpectrumSettings& s = m_model.spectrum;
+    ModelLock lock(m_model, kAccessPointLock);
+    if (accessPoints) {
+        m_model.sortAccessPoints(s.apTableSortCriteria, s.apTableDescending != 0);
+    } else {
+        m_model.sortAccessPoints(s.utilizationSortCriteria, s.utilizationDescending != 0);
+    }
+    layer->reload();
+}
+
+void MainScene::closeTable(Table which)
+{
+    TableSlot& slot = m_tables[static_cast<int>(which)];
+    if (!slot.layer) return;
+    // The close may come from the table's own button: it stays alive until the frame ends.
+    slot.layer->retain();
+    slot.layer->autorelease();
+    if (slot.hooks.close) slot.hooks.close();
+    setTable(which, nullptr, {});
+    Director::markDirty();
+}
+
+void MainScene::toggleTable(Table which)
+{
+    if (getTable(which)) {
+        closeTable(which);
+    } else {
+        openTable(which);
+    }
+}
+
 void MainScene::removeTables()
 {
     for (TableSlot& slot : m_tables) {
@@ -514,7 +568,10 @@ void MainScene::handleResize(const Size& newSize)
     for (TableSlot& slot : m_tables) {
         if (!slot.layer) continue;
         if (slot.hooks.relayout) slot.hooks.relayout(m_geometry.plot);
-        if (slot.hooks.reload) slot.hooks.reload();
+        if (slot.hooks.reload) {
+            ModelLock lock(m_model, kAccessPointLock); // reload copies the list
+            slot.hooks.reload();
+        }
     }
     m_rebuildRequested = true;
     Director::markDirty();

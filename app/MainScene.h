@@ -60,6 +60,13 @@ public:
     // The access-point tables: set by the spectrum menu (null removes). The scene retains them.
     void setTable(Table which, engine::Node* layer, TableHooks hooks);
     engine::Node* getTable(Table which) const { return m_tables[static_cast<int>(which)].layer; }
+    // Opens the access-point table or the utilization table over the plot (spectrum mode only),
+    // sorted and filled at once; closes it; or does whichever applies. The spectrum menu's TABLE
+    // and ACCESS POINT UTILIZATION and the T and U keys use these.
+    void openTable(Table which);
+    void closeTable(Table which);
+    void toggleTable(Table which);
+    bool isTableOpen(Table which) const { return getTable(which) != nullptr; }
 
     // ---- observation (tests, benchmarks) ----
     engine::Node* getLayer(LayerSlot slot) const { return m_slots[static_cast<int>(slot)]; }
