@@ -111,10 +111,13 @@ void SSIDCellView::applyLayout(const CellLayout& layout)
         m_labels[i]->setPosition(Vec2(x + w / 2, mid));
         const ColumnKind kind = layout.columns[i].kind;
         if (kind == ColumnKind::Security && m_lock) {
+            // The lock sits at the column's right edge, the text centred in what is left.
             const Size icon = m_lock->getContentSize();
-            const float scale = icon.height > 0 ? layout.rowHeight * 0.6f / icon.height : 1.0f;
+            const float scale = icon.height > 0 ? layout.rowHeight * 0.5f / icon.height : 1.0f;
+            const float iconWidth = icon.width * scale;
             m_lock->setScale(scale);
-            m_lock->setPosition(Vec2(x + icon.width * scale / 2 + 2, mid));
+            m_lock->setPosition(Vec2(x + w - iconWidth / 2 - 2, mid));
+            m_labels[i]->setPosition(Vec2(x + (w - iconWidth - 2) / 2, mid));
         }
         if (kind == ColumnKind::Rssi && m_bar) {
             // The bar fills the column behind its text.

@@ -11,7 +11,8 @@ std::optional<SelectionRequest> requestForRow(const TableRow& row, const AccessP
 {
     if (row.kind == RowKind::AccessPoint && row.entry >= 0 && static_cast<std::size_t>(row.entry) < snapshot.rows.size()) {
         const AccessPointRow& ap = snapshot.rows[static_cast<std::size_t>(row.entry)];
-        return SelectionRequest{ap.bssid, !row.selectedSection, ap.ssid};
+        // A hidden network is named by its address.
+        return SelectionRequest{ap.bssid, !row.selectedSection, ap.ssid.empty() ? cell::bssidText(ap.bssid) : ap.ssid};
     }
     if (row.kind == RowKind::NotHeard && row.entry >= 0 && static_cast<std::size_t>(row.entry) < notHeard.size()) {
         const NotHeardEntry& missing = notHeard[static_cast<std::size_t>(row.entry)];

@@ -166,6 +166,17 @@ TEST_F(UtilizationTable, AddAndRemoveFlow)
     EXPECT_EQ(model.optimizationSelection.count(), 0);
 }
 
+TEST_F(UtilizationTable, HiddenNetworkIsAskedForByItsAddress)
+{
+    testing::addToModel(model, {makeAp(7, 6, -50)});
+    UtilizationRows rows;
+    const AccessPointSnapshot snapshot = testing::snapshotOf(model);
+    rows.build(snapshot);
+    const auto add = requestForRow(rows.rows()[3], snapshot, rows.notHeard());
+    ASSERT_TRUE(add);
+    EXPECT_EQ(selectionAlertMessage(*add), "Do you want to optimize \"[02:00:00:00:00:07]\"?");
+}
+
 TEST_F(UtilizationTable, TwentyFirstAddIsRefused)
 {
     for (std::uint8_t id = 1; id <= 20; ++id) {
