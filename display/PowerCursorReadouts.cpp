@@ -31,6 +31,37 @@ std::string differenceText(float from, float to, int units)
     return std::string("ΔdBm: ") + (std::isfinite(db) ? formatFixed(db) + "dB" : std::string("--"));
 }
 
+// The span the PHASE unit counts as 360° (the RATIO unit as 100 %): five divisions, the distance
+// between the cursors, or the whole grid.
+float span(std::uint8_t within, float dt, float window)
+{
+    switch (within) {
+    case kWithinCursors: return dt;
+    case kWithinGrid: return window;
+    default: return window / 2.0f;
+    }
+}
+
+std::string fixedText(const char* prefix, float value, const char* unit)
+{
+    return std::string(prefix) + (std::isfinite(value) ? formatFixed(value) + unit : std::string("--"));
+}
+
+CursorReadout timeReadout(const CursorSettings& c, float t, float dt, float window)
+{
+    switch (c.option9) {
+    case kUnitPhase: {
+        const float s = span(c.option10, dt, window);
+        return {true, fixedText("@t: ", t / s * 360.0f, "°"), fixedText("Δt: ", dt / s * 360.0f, "°")};
+    }
+    case kUnitRatio: {
+        const float s = span(c.option11, dt, window);
+        return {true, fixedText("@t: ", t / s * 100.0f, "%"), fixedText("Δt: ", dt / s * 100.0f, "%")};
+    }
+    default: return {true, siText("@t: ", t, "s"), siText("Δt: ", dt, "s")};
+    }
+}
+
 } // namespace
 
 CursorReadouts makePowerCursorReadouts(const DataModel& model, const engine::Size& plot)
@@ -48,7 +79,7 @@ CursorReadouts makePowerCursorReadouts(const DataModel& model, const engine::Siz
         const float perPoint = window / plot.width;
         const float t = (c.verticalX[active] - trigger) * perPoint;
         const float dt = std::fabs(c.verticalX[other] - c.verticalX[active]) * perPoint;
-        out[0] = {true, siText("@t: ", t, "s"), siText("Δt: ", dt, "s")};
+        out[0] = timeReadout(c, t, dt, window);
         const float a = model.cursorResults.cursor[static_cast<std::size_t>(active)].values[kTraceRaw] + offset;
         const float b = model.cursorResults.cursor[static_cast<std::size_t>(other)].values[kTraceRaw] + offset;
         out[1] = {true, levelText(a, units), differenceText(a, b, units)};

@@ -259,10 +259,11 @@ void PowerUIAndTouchLayer::placeDelayHandle(float x)
 
 void PowerUIAndTouchLayer::placeGround(float channelOffset)
 {
-    // The bottom of the live channel's window, at the right edge.
+    // The bottom of the live channel's window, at the right edge, kept whole on the layer.
     const float h = getContentSize().height;
+    const float half = m_ground->getContentSize().height * 0.5f;
     m_ground->setAnchorPoint(Vec2(1.0f, 0.5f));
-    m_ground->setPosition(Vec2(getContentSize().width, std::clamp(channelOffset, 0.0f, h)));
+    m_ground->setPosition(Vec2(getContentSize().width, std::clamp(channelOffset, half, std::max(half, h - half))));
 }
 
 void PowerUIAndTouchLayer::showBubble(const std::string& text, const Vec2& at)

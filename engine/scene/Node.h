@@ -137,7 +137,8 @@ public:
     bool isUnclippedByAncestors(const Vec2& worldPoint) const;
     // The world point lies on the node as drawn: inside its content rectangle, the node and its
     // ancestors visible, and no clipping ancestor cutting the point off.
-    bool hitTestContent(const Vec2& worldPoint) const;
+    // Widgets whose parts reach past their content rectangle (a slider's ball) widen it.
+    virtual bool hitTestContent(const Vec2& worldPoint) const;
 
     // Changes whenever a node anywhere gains or loses a child or changes its local z-order, so
     // that orders derived from the scene graph (the event dispatcher's) can be cached.
@@ -198,6 +199,8 @@ public:
     // A container is asked again by itself whenever a child is added, removed or resized.
     void requestLayout();
     bool isLayoutRequested() const { return m_layoutRequested; }
+    // True for a container whose children's sizes decide their places.
+    bool isLayoutContainer() const { return m_layoutsChildren; }
     // Runs the requested layouts of this subtree, children before parents, so that a container
     // sees its children's final sizes. Returns true when any layout ran.
     bool layoutIfNeeded();

@@ -142,6 +142,8 @@ std::string Label::currentFontPath() const
 void Label::markLayoutDirty()
 {
     m_layoutDirty = true;
+    // The text's size may change: a container around the label places it again.
+    if (m_parent && m_parent->isLayoutContainer()) m_parent->requestLayout();
     Director::markDirty();
 }
 

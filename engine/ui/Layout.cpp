@@ -266,7 +266,7 @@ void Layout::setClippingEnabled(bool enabled)
 bool Layout::getChildrenClipRect(Rect* worldRect) const
 {
     if (!m_clipping) return false;
-    if (worldRect) *worldRect = rectToWorld(Rect(0, 0, m_contentSize.width, m_contentSize.height));
+    if (worldRect) *worldRect = rectToWorld(Rect(Vec2::ZERO, m_contentSize));
     return true;
 }
 
@@ -274,21 +274,10 @@ void Layout::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_
 {
     if (!m_visible) return;
     const std::uint32_t flags = processParentFlags(parentTransform, parentFlags);
-    if (m_clipping) {
-        const Vec2 corners[4] = {m_modelViewTransform.transformPoint({0, 0}),
-                                 m_modelViewTransform.transformPoint({m_contentSize.width, 0}),
-                                 m_modelViewTransform.transformPoint({0, m_contentSize.height}),
-                                 m_modelViewTransform.transformPoint({m_contentSize.width, m_contentSize.height})};
-        float x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
-        for (const Vec2& p : corners) {
-            x0 = std::min(x0, p.x);
-            x1 = std::max(x1, p.x);
-            y0 = std::min(y0, p.y);
-            y1 = std::max(y1, p.y);
-        }
-        // The renderer's clip stack: nested clips intersect and are restored in turn.
-        m_beginClipCommand.init(m_globalZOrder, Rect(x0, y0, x1 - x0, y1 - y0));
-        renderer->addCommand(&m_beginClipCommand);
+    Rect clip;
+    if (getChildrenClipRect(&clip)) {
+        m_beginClip.init(m_globalZOrder, clip);
+        renderer->addCommand(&m_beginClip);
     }
     // Backgrounds behind every child, whatever its z-order.
     if (m_colorType == BackGroundColorType::SOLID && m_colorRenderer) {
@@ -305,8 +294,8 @@ void Layout::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_
         m_children[i]->visit(renderer, m_modelViewTransform, flags);
     }
     if (m_clipping) {
-        m_endClipCommand.init(m_globalZOrder);
-        renderer->addCommand(&m_endClipCommand);
+        m_endClip.init(m_globalZOrder);
+        renderer->addCommand(&m_endClip);
     }
 }
 

@@ -52,16 +52,16 @@ public:
     bool isBackGroundImageScale9Enabled() const { return m_backgroundScale9; }
     void setBackGroundImageCapInsets(const Rect& insets);
 
-    // Children are drawn only inside the layout's rectangle.
+    // Children are drawn, and hit, only inside the layout's rectangle.
     void setClippingEnabled(bool enabled);
     bool isClippingEnabled() const { return m_clipping; }
+    bool getChildrenClipRect(Rect* worldRect) const override;
 
     // Width and height the children of a linear layout take together with their margins
     // (along the stack: the sum; across it: the largest).
     Size getContentSizeOfChildren() const;
 
     void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) override;
-    bool getChildrenClipRect(Rect* worldRect) const override;
     void updateDisplayedOpacity(std::uint8_t parentOpacity) override;
     void updateDisplayedColor(const Color3B& parentColor) override;
 
@@ -84,8 +84,8 @@ private:
     Scale9Sprite* m_imageRenderer = nullptr;
     bool m_backgroundScale9 = false;
     bool m_clipping = false;
-    ClipCommand m_beginClipCommand{ClipCommand::Op::PUSH};
-    ClipCommand m_endClipCommand{ClipCommand::Op::POP};
+    ClipCommand m_beginClip{ClipCommand::Op::PUSH};
+    ClipCommand m_endClip{ClipCommand::Op::POP};
 };
 
 } // namespace engine::ui

@@ -189,7 +189,7 @@ void Slider::setPercent(int percent)
     placeProgress();
 }
 
-bool Slider::hitTest(const Vec2& worldPoint) const
+bool Slider::hitTestContent(const Vec2& worldPoint) const
 {
     const Vec2 p = convertToNodeSpace(worldPoint);
     const Size size = m_contentSize;
@@ -198,7 +198,8 @@ bool Slider::hitTest(const Vec2& worldPoint) const
     const float halfBallW = ball.width * 0.5f;
     const float halfH = std::max(size.height, ball.height) * 0.5f;
     const float cy = size.height * 0.5f;
-    return p.x >= -halfBallW && p.x <= size.width + halfBallW && p.y >= cy - halfH && p.y <= cy + halfH;
+    const bool inside = p.x >= -halfBallW && p.x <= size.width + halfBallW && p.y >= cy - halfH && p.y <= cy + halfH;
+    return inside && isVisibleInTree() && isUnclippedByAncestors(worldPoint);
 }
 
 int Slider::percentAt(const Vec2& worldPoint) const
@@ -264,7 +265,7 @@ void Slider::onTouchCancelled(Touch* touch, Event* event)
 
 void Slider::onScroll(EventMouse* event)
 {
-    if (!m_enabled || !isRunning() || !isVisibleInTree() || !hitTest(event->getLocation())) return;
+    if (!m_enabled || !isRunning() || !hitTest(event->getLocation())) return;
     event->stopPropagation();
     // Whole notches step; fractions from smooth-scrolling devices add up until they make one.
     m_wheelRemainder += event->getScrollY();

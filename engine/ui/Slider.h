@@ -50,8 +50,8 @@ public:
 
     void addEventListener(const ccSliderCallback& callback) { m_sliderCallback = callback; }
 
-    // Bar and ball, the ball's overhang included.
-    bool hitTest(const Vec2& worldPoint) const override;
+    // Bar and ball, the ball's overhang included (touches and the wheel alike).
+    bool hitTestContent(const Vec2& worldPoint) const override;
     void onEnter() override;
 
     Scale9Sprite* getBarRenderer() const { return m_bar; }

@@ -1,5 +1,6 @@
 #include "engine/ui/Text.h"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/text/FontCache.h"
@@ -115,13 +116,10 @@ const Color4B& Text::getTextColor() const
 
 void Text::setTextAreaSize(const Size& size)
 {
-    if (size.width <= 0.0f && size.height <= 0.0f) {
-        m_label->setDimensions(0.0f, 0.0f);
-        ignoreContentAdaptWithSize(true);
-        return;
-    }
-    m_ignoreSize = false;
-    Widget::setContentSize(size);
+    // The widget takes the label's size: the area, where a zero side follows the text.
+    m_label->setDimensions(std::max(0.0f, size.width), std::max(0.0f, size.height));
+    m_ignoreSize = true;
+    updateContentSizeFromRenderer();
 }
 
 Size Text::getTextAreaSize() const

@@ -33,7 +33,8 @@ public:
     void setTextColor(const Color4B& color);
     const Color4B& getTextColor() const;
 
-    // Zero size: the widget follows its text.
+    // The text is wrapped and aligned inside this area, and the widget takes its size; a zero
+    // width or height follows the text (zero height: as tall as the wrapped text).
     void setTextAreaSize(const Size& size);
     Size getTextAreaSize() const;
     void setTextHorizontalAlignment(TextHAlignment alignment);

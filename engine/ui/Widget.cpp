@@ -27,7 +27,7 @@ void Widget::setLayoutParameter(LayoutParameter* parameter)
     if (parameter) parameter->retain();
     if (m_layoutParameter) m_layoutParameter->release();
     m_layoutParameter = parameter;
-    if (m_parent) m_parent->requestLayout();
+    if (m_parent && m_parent->isLayoutContainer()) m_parent->requestLayout();
 }
 
 bool Widget::init()

@@ -237,6 +237,18 @@ TEST_F(LayoutWidgetsTest, LayoutFollowsResizedAddedHiddenAndRetextedChildren)
     render();
     EXPECT_GT(after->getPositionX(), before + 100);
     EXPECT_FLOAT_EQ(after->getPositionX(), caption->getContentSize().width);
+
+    // A plain label does the same.
+    Layout* labels = solidBox(Layout::Type::HORIZONTAL, kGrey, 600, 40);
+    Label* label = Label::createWithTTF("B", "fonts/roboto/Roboto-Regular.ttf", 20);
+    Layout* next = solidBox(Layout::Type::NONE, kRed, 10, 10);
+    labels->addChild(label);
+    labels->addChild(next);
+    column->addChild(labels);
+    render();
+    label->setString("B with more words");
+    render();
+    EXPECT_FLOAT_EQ(next->getPositionX(), label->getContentSize().width);
 }
 
 TEST_F(LayoutWidgetsTest, NestedLayoutsSettleInOneFrame)
@@ -273,6 +285,33 @@ TEST_F(LayoutWidgetsTest, ClippingLayoutHidesWhatLiesOutsideItsRectangle)
     EXPECT_EQ(countNear(400, 400, 420, 420, kGreen), 400);
 }
 
+TEST_F(LayoutWidgetsTest, ClippedAwayPartOfASliderTakesNoTapAndNoWheel)
+{
+    // The clip covers x 100..200 of a slider running 100..300.
+    Layout* clip = solidBox(Layout::Type::NONE, kGrey, 100, 100);
+    clip->setPosition(100, 250);
+    clip->setClippingEnabled(true);
+    Slider* slider = makeSlider();
+    slider->retain();
+    slider->removeFromParent();
+    slider->setPosition(0, 50);
+    clip->addChild(slider);
+    slider->release();
+    scene->addChild(clip);
+    render();
+    EXPECT_EQ(countNear(201, 290, 400, 310, kWhite), 0);  // the bar beyond the clip is not drawn
+    mouse(SDL_MOUSEBUTTONDOWN, 250, 300);
+    mouse(SDL_MOUSEBUTTONUP, 250, 300);
+    wheel(250, 300, 1.0f);
+    EXPECT_EQ(slider->getPercent(), 0);
+    mouse(SDL_MOUSEBUTTONDOWN, 150, 300);
+    mouse(SDL_MOUSEBUTTONUP, 150, 300);
+    EXPECT_EQ(slider->getPercent(), 25);
+    clip->setClippingEnabled(false);
+    wheel(250, 300, 1.0f);
+    EXPECT_EQ(slider->getPercent(), 26);
+}
+
 TEST_F(LayoutWidgetsTest, TextIsAlignedInsideItsArea)
 {
     Text* text = Text::create("Hi", "fonts/roboto/Roboto-Regular.ttf", 24);
@@ -298,6 +337,13 @@ TEST_F(LayoutWidgetsTest, TextIsAlignedInsideItsArea)
     ink = inkBox();
     EXPECT_LT(ink.getMinX(), 110);
     EXPECT_GT(ink.getMaxY(), 190);
+
+    // A fixed width with a free height wraps and grows downwards.
+    text->setString("several words that cannot fit on one line of a hundred points");
+    text->setTextAreaSize(Size(100, 0));
+    EXPECT_EQ(text->getContentSize().width, 100);
+    EXPECT_GT(text->getContentSize().height, 3 * 24);
+    text->setString("Hi");
 
     // Back to following its text: the widget shrinks to it.
     text->setTextAreaSize(Size::ZERO);
@@ -379,10 +425,12 @@ TEST_F(LayoutWidgetsTest, WheelOverASliderStepsItOnePercentPerNotch)
     EXPECT_EQ(slider->getPercent(), 49);
     wheel(200, 500, 1.0f);  // not over the slider
     EXPECT_EQ(slider->getPercent(), 49);
+    wheel(198, 308, 1.0f);  // over the ball where it overhangs the bar (296..304)
+    EXPECT_EQ(slider->getPercent(), 50);
     slider->setPercent(100);
     wheel(200, 300, 1.0f);  // at the end: nothing changes, nothing fires
     EXPECT_EQ(slider->getPercent(), 100);
-    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(changes, 4);
     slider->setEnabled(false);
     wheel(200, 300, -1.0f);
     EXPECT_EQ(slider->getPercent(), 100);
