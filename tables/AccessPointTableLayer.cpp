@@ -69,6 +69,7 @@ AccessPointTableLayer::AccessPointTableLayer(DataModel& model, TableKind kind) :
 
 AccessPointTableLayer::~AccessPointTableLayer()
 {
+    if (m_popover) m_popover->release(); // still a child: it goes with the other children
     if (m_tableView) {
         // The view must not call back into a layer that is going away.
         m_tableView->setDataSource(nullptr);
