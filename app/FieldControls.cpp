@@ -14,6 +14,7 @@
 #include "engine/scene/Layer.h"
 #include "engine/text/Label.h"
 #include "engine/ui/ImageView.h"
+#include "menus/MenuController.h"
 #include "model/DataModel.h"
 #include "platform/Clock.h"
 #include "platform/FileUtils.h"
@@ -141,6 +142,8 @@ bool FieldControls::handleKey(EventKeyboard::KeyCode key)
         Director::markDirty();
         return true;
     }
+    // An open menu or picker has the arrows, Home, End, Space and Esc first.
+    if (MenuController::getInstance()->getOpenMenu()) return false;
     return field::replayKey(key, m_delegate.replay());
 }
 

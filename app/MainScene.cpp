@@ -18,6 +18,7 @@
 #include "engine/text/Label.h"
 #include "engine/ui/ImageView.h"
 #include "menus/AlertViewLayer.h"
+#include "menus/MenuBar.h"
 #include "menus/MenuController.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
@@ -90,6 +91,7 @@ bool MainScene::init()
 
 MainScene::~MainScene()
 {
+    if (MenuController::getInstance()->tableControl() == this) MenuController::getInstance()->setTableControl(nullptr);
     for (Node*& slot : m_slots) {
         if (slot) slot->release();
         slot = nullptr;
@@ -114,6 +116,7 @@ void MainScene::onEnter()
 {
     Scene::onEnter();
     MenuController::getInstance()->attach(this);
+    MenuController::getInstance()->setTableControl(this);
     scheduleUpdate();
     rebuildLayers();
     m_barHeight = MenuController::getInstance()->getBarHeight();
@@ -137,6 +140,7 @@ void MainScene::onExit()
 {
     Scene::onExit();
     MenuController::getInstance()->detach();
+    if (MenuController::getInstance()->tableControl() == this) MenuController::getInstance()->setTableControl(nullptr);
     unscheduleUpdate();
 }
 
@@ -277,7 +281,9 @@ void MainScene::updateMenuBar()
     MenuBar* bar = MenuController::getInstance()->getBar();
     if (!bar) return;
     bar->setAccessoryConnected(m_model.accessoryConnected.load());
-    if (m_model.menuRefresh.exchange(false)) bar->refreshItems();
+    // The delegate switches the mode itself when the identified accessory lacks it.
+    const bool modeChanged = m_model.modeChanged.exchange(false);
+    if (m_model.menuRefresh.exchange(false) || modeChanged) bar->refreshItems();
 }
 
 void MainScene::checkBandSupport()
@@ -460,9 +466,28 @@ void MainScene::setTable(Table which, Node* layer, TableHooks hooks)
     }
 }
 
+namespace {
+
+MainScene::TableFactory& tableFactory()
+{
+    static MainScene::TableFactory factory;
+    return factory;
+}
+
+} // namespace
+
 void MainScene::openTable(Table which)
 {
     if (getTable(which) || m_model.common.spectrumModeActive == 0) return;
+    if (tableFactory()) { // a replacement table (tests, tools)
+        TableHooks hooks;
+        Node* made = tableFactory()(which, m_geometry.plot, hooks);
+        if (!made) return;
+        setTable(which, made, std::move(hooks));
+        m_model.accessPointListChanged[static_cast<int>(which)].store(true); // shows the list as it is now
+        Director::markDirty();
+        return;
+    }
     const bool accessPoints = which == Table::AccessPoints;
     AccessPointTableLayer* layer = nullptr;
     if (accessPoints) {
@@ -509,15 +534,36 @@ void MainScene::toggleTable(Table which)
     }
 }
 
+void MainScene::closeTable(int index)
+{
+    if (index >= 0 && index < static_cast<int>(m_tables.size())) closeTable(static_cast<Table>(index));
+}
+
 void MainScene::removeTables()
 {
-    for (TableSlot& slot : m_tables) {
-        if (!slot.layer) continue;
-        if (slot.hooks.close) slot.hooks.close();
-        slot.layer->removeFromParentAndCleanup(true);
-        slot.layer->release();
-        slot = TableSlot{};
-    }
+    for (int i = 0; i < static_cast<int>(m_tables.size()); ++i) closeTable(i);
+}
+
+void MainScene::setTableFactory(TableFactory factory)
+{
+    tableFactory() = std::move(factory);
+}
+
+bool MainScene::tableAvailable(TableControl::Table) const
+{
+    return true;
+}
+
+bool MainScene::isTableShown(TableControl::Table which) const
+{
+    return getTable(static_cast<Table>(which)) != nullptr;
+}
+
+void MainScene::toggleTable(TableControl::Table which)
+{
+    const int index = static_cast<int>(which);
+    if (index < 0 || index >= static_cast<int>(m_tables.size())) return;
+    toggleTable(static_cast<Table>(index));
 }
 
 void MainScene::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags)

@@ -1,0 +1,86 @@
+#include "menus/SettingsMenu.h"
+
+#include "menus/MenuActions.h"
+#include "menus/MenuValues.h"
+#include "model/DataModel.h"
+
+namespace nolvo {
+
+namespace mv = menu_values;
+namespace ma = menu_actions;
+
+namespace {
+
+DataModel& model()
+{
+    return *DataModel::getInstance();
+}
+
+std::function<void()>& fileManagerOpener()
+{
+    static std::function<void()> opener;
+    return opener;
+}
+
+} // namespace
+
+void SettingsMenu::setFileManagerOpener(std::function<void()> opener)
+{
+    fileManagerOpener() = std::move(opener);
+}
+
+void SettingsMenu::buildRows()
+{
+    for (int slot = 1; slot <= 3; ++slot) {
+        addSegmented("CONFIG " + std::to_string(slot) + ": ", {"SAVE", "LOAD"}, [] { return -1; },
+                     [slot](int i) {
+                         if (i == 0) {
+                             ma::saveConfiguration(model(), slot);
+                         } else {
+                             ma::loadConfiguration(model(), slot);
+                         }
+                     });
+    }
+    addButton("RESET CONFIG", [] { ma::resetConfiguration(model()); });
+    addSegmented(
+        "DATA LOG: ", {"START", "STOP"}, [] { return ma::isDataLogRunning(model()) ? 0 : 1; },
+        [](int i) {
+            if (i == 0) {
+                ma::startDataLog(model());
+            } else {
+                ma::stopDataLog(model());
+            }
+        },
+        [](int i) { return (i == 0) != ma::isDataLogRunning(model()); });
+    addButton(
+        "MANAGE FILES",
+        [] {
+            if (fileManagerOpener()) fileManagerOpener()();
+        },
+        [] { return static_cast<bool>(fileManagerOpener()); });
+    addButton("SCREENSHOT", [] {
+        // The picture is of the display, not of this menu.
+        MenuController::getInstance()->closeMenu(false);
+        ma::saveScreenshot(model());
+    });
+    addMultiPicker(
+        "", mv::graticuleRows(), [] { return model().graticuleMask; },
+        [](std::int32_t mask) { model().graticuleMask = mask & kGraticuleAll; },
+        [] { return mv::graticuleTitle(model().graticuleMask); });
+    addMultiPicker(
+        "", mv::alertRows(), [] { return model().alertsMask; },
+        [](std::int32_t mask) { model().alertsMask = mask & kAlertsAll; },
+        [] { return mv::alertsTitle(model().alertsMask); });
+    addSegmented(
+        "PERSIST:   ", {"LINES", "DOTS"}, [] { return static_cast<int>(model().common.displayStyle); },
+        [](int i) { model().common.displayStyle = static_cast<std::uint8_t>(i); });
+    addSlider(
+        "", [] { return mv::percentOfPersist(model().power.persistence); },
+        [] { return mv::secondsLabel(model().power.persistence); },
+        [](int p) { model().power.persistence = mv::persistFromPercent(p); });
+    addSegmented(
+        "UNITS: ", {"dBm", "mW"}, [] { return model().common.powerUnits; },
+        [](int i) { model().common.powerUnits = i; });
+}
+
+} // namespace nolvo
