@@ -367,15 +367,30 @@ void DataLogPickerViewMenu::wheelChanged()
 bool DataLogPickerViewMenu::handleKey(Key key)
 {
     if (m_confirmation) {
-        // The confirmation is modal: Enter answers "OK"; the menu's other keys wait.
-        if (key == Key::KEY_ENTER) {
+        // The confirmation is modal: Enter answers "OK"; the menu's own keys wait, the
+        // program's other shortcuts still work.
+        switch (key) {
+        case Key::KEY_ENTER: {
             AlertViewLayer* alert = m_confirmation;
             alert->retain();
             alertViewClicked(alert, 0);
             if (alert->getParent()) alert->removeFromParentAndCleanup(true);
             alert->release();
+            return true;
         }
-        return true;
+        case Key::KEY_UP_ARROW:
+        case Key::KEY_DOWN_ARROW:
+        case Key::KEY_LEFT_ARROW:
+        case Key::KEY_RIGHT_ARROW:
+        case Key::KEY_PG_UP:
+        case Key::KEY_PG_DOWN:
+        case Key::KEY_HOME:
+        case Key::KEY_END:
+        case Key::KEY_SPACE:
+            return true;
+        default:
+            return false;
+        }
     }
     switch (key) {
     case Key::KEY_UP_ARROW: moveSelection(-1); return true;

@@ -22,7 +22,24 @@ std::function<void()>& fileManagerOpener()
     return opener;
 }
 
+struct RecordingControl {
+    std::function<bool()> isRecording;
+    std::function<void()> toggle;
+    bool present() const { return isRecording && toggle; }
+};
+
+RecordingControl& recordingControl()
+{
+    static RecordingControl control;
+    return control;
+}
+
 } // namespace
+
+void SettingsMenu::setRecordingControl(std::function<bool()> isRecording, std::function<void()> toggle)
+{
+    recordingControl() = {std::move(isRecording), std::move(toggle)};
+}
 
 void SettingsMenu::setFileManagerOpener(std::function<void()> opener)
 {
@@ -52,6 +69,22 @@ void SettingsMenu::buildRows()
             }
         },
         [](int i) { return (i == 0) != ma::isDataLogRunning(model()); });
+    addSegmented(
+        "RECORD: ", {"START", "STOP"},
+        [] {
+            const RecordingControl& control = recordingControl();
+            if (!control.present()) return -1;
+            return control.isRecording() ? 0 : 1;
+        },
+        [](int i) {
+            const RecordingControl& control = recordingControl();
+            // START acts only while idle and STOP only while recording, like the data log.
+            if (control.present() && (i == 0) != control.isRecording()) control.toggle();
+        },
+        [](int i) {
+            const RecordingControl& control = recordingControl();
+            return control.present() && (i == 0) != control.isRecording();
+        });
     addButton(
         "MANAGE FILES",
         [] {

@@ -16,6 +16,10 @@ public:
     // What "MANAGE FILES" opens; the row is disabled while none is set.
     static void setFileManagerOpener(std::function<void()> opener);
 
+    // What the "RECORD: " row asks and does: whether the link stream is being recorded, and
+    // start/stop. The row is disabled while no recorder is set (pass empty functions to unset).
+    static void setRecordingControl(std::function<bool()> isRecording, std::function<void()> toggle);
+
 protected:
     friend class MenuLayer;
     SettingsMenu() = default;

@@ -136,6 +136,10 @@ TEST_F(DataLogMenuTest, CancelNoAnswerAndRowsOutsideTheListDeleteNothing)
         menu->selectRow(0);
         menu->pressDelete();
         ASSERT_EQ(alerts().size(), 1u) << answer;
+        // While it asks, the wheel and buttons wait; the program's shortcuts do not.
+        EXPECT_TRUE(menu->handleKey(Key::KEY_DOWN_ARROW));
+        EXPECT_FALSE(menu->handleKey(Key::KEY_F12));
+        EXPECT_EQ(menu->selectedRow(), 0);
         AlertViewLayer* alert = alerts()[0];
         menu->alertViewClicked(alert, answer);
         alert->removeFromParent();

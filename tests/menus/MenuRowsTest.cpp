@@ -11,6 +11,7 @@
 #include "engine/ui/Slider.h"
 #include "menus/MenuRows.h"
 #include "menus/MenuValues.h"
+#include "menus/SettingsMenu.h"
 
 namespace nolvo::test {
 namespace {
@@ -286,6 +287,34 @@ TEST_F(MenuRowsTest, RefreshShowsTheStoredValues)
     EXPECT_EQ(d.dataLogState.load(), kLogStopRequested);
     EXPECT_EQ(row<MultiChoiceRow>(menu, "CROSSHAIRS")->title(), "CUSTOM");
     EXPECT_TRUE(row<ButtonRow>(menu, "MANAGE FILES")->isButtonEnabled()); // the file manager is registered
+}
+
+TEST_F(MenuRowsTest, RecordRowStartsAndStopsTheRecorderOnce)
+{
+    MenuLayer* menu = open(kSettingsMenu);
+    frames(1);
+    SegmentedRow* record = row<SegmentedRow>(menu, "RECORD: ");
+    EXPECT_FALSE(record->isSegmentEnabled(0)); // no recorder in this window
+    EXPECT_FALSE(record->isSegmentEnabled(1));
+
+    bool recording = false;
+    int toggles = 0;
+    SettingsMenu::setRecordingControl([&] { return recording; }, [&] { recording = !recording; ++toggles; });
+    menu->markForRefresh();
+    frames(1);
+    EXPECT_TRUE(record->isSegmentEnabled(0));
+    EXPECT_FALSE(record->isSegmentEnabled(1)); // nothing to stop
+    record->press(0);
+    EXPECT_TRUE(recording);
+    record->press(0); // START while recording starts nothing new
+    EXPECT_EQ(toggles, 1);
+    frames(1);
+    EXPECT_FALSE(record->isSegmentEnabled(0));
+    EXPECT_TRUE(record->isSegmentEnabled(1));
+    record->press(1);
+    EXPECT_FALSE(recording);
+    EXPECT_EQ(toggles, 2);
+    SettingsMenu::setRecordingControl({}, {});
 }
 
 TEST_F(MenuRowsTest, PickerWheelByKeysWheelAndTaps)

@@ -50,6 +50,18 @@ private:
     std::string m_path;
 };
 
+// Stops the link and the delegate's worker before anything they call into is destroyed, also when
+// an assertion ends a test early. Declared after everything the threads use.
+struct StopThreadsFirst {
+    AccessoryCommunication& link;
+    AccessoryCommunicationDelegate& delegate;
+    ~StopThreadsFirst()
+    {
+        link.stop();
+        delegate.stop();
+    }
+};
+
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -110,6 +122,7 @@ TEST(RecordingRoundTrip, ReplayGivesTheSweepsAndRowsOfTheLiveRun)
     delegate.bind(link);
     LinkRecorder recorder(&live);
     link.setRecorder(&recorder);
+    StopThreadsFirst stopThreadsFirst{link, delegate};
     link.start();
 
     // Record from the identification on, and log every sweep from the first.
@@ -161,7 +174,10 @@ TEST(RecordingRoundTrip, ReplayGivesTheSweepsAndRowsOfTheLiveRun)
             // The first row carries the wall-clock second the logging began.
             EXPECT_EQ(replayTime.size(), liveTime.size());
         } else {
-            EXPECT_NEAR(std::stod(replayTime), std::stod(liveTime), 0.003) << "row " << i;
+            // The live time is taken when the worker logs the row, the replayed one when the link
+            // received its bytes: on a loaded machine the worker may lag by a few milliseconds.
+            // Half a frame interval still catches a row stamped with the wrong frame's time.
+            EXPECT_NEAR(std::stod(replayTime), std::stod(liveTime), 0.02) << "row " << i;
         }
         ++rowsCompared;
     }
@@ -271,6 +287,7 @@ TEST(RecordingReplay, ReplayWinsOverAPluggedInAccessoryOfAnotherModelUntilItEnds
     backend.attach(simulator);
     AccessoryCommunication link(&backend);
     AccessoryCommunicationDelegate delegate(model, AccessoryCommunicationDelegate::Options{20ms, true});
+    StopThreadsFirst stopThreadsFirst{link, delegate};
     delegate.bind(link);
     link.start();
     ASSERT_TRUE(eventually([&] { return delegate.identified() && delegate.protocolModelId() == 6; }));
