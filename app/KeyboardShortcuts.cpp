@@ -56,6 +56,10 @@ KeyboardShortcuts::Action KeyboardShortcuts::handleKey(Key key, DataModel& model
     case Key::KEY_B:
         toggle(model.spectrum.band);
         return settingsChanged(true);
+    case Key::KEY_T:
+        return Action::ToggleAccessPointTable;
+    case Key::KEY_U:
+        return Action::ToggleUtilizationTable;
     default:
         return Action::None;
     }
