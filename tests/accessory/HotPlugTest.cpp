@@ -62,7 +62,7 @@ protected:
         m_savedPaths = files->getSearchPaths();
         files->setResourceRoots({NOLVO_SOURCE_DIR});
         files->setSearchPaths({"res"});
-        model.demo.hardware = 1;
+        storeShared<std::uint8_t>(model.demo.hardware, 1); // the worker already runs
         model.setLogSink(&sink);
         delegate.setDataLogger(&logger);
         using namespace std::placeholders;
