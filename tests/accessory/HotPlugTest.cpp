@@ -36,9 +36,10 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
     return condition();
 }
 
+// Counts the lines about the accessory (the demo's access points are logged too).
 struct CountingSink : LogSink {
     std::atomic<int> lines{0};
-    void logLine(int, const std::string&) override { ++lines; }
+    void logLine(int, const std::string& text) override { lines += text.find("Nolvo accessory") != std::string::npos; }
 };
 
 int occurrences(const std::string& text, const std::string& what)
@@ -98,11 +99,12 @@ protected:
         ModelLock lock(model, kDataLock);
         return model.bandStore(kBand24).history.size();
     }
-    // The demo is identified and its sweeps are arriving.
+    // The demo is identified and its frames are arriving (the sweep history stops growing at its
+    // bound, so frames are counted).
     bool demoPlays()
     {
-        const std::size_t before = sweeps();
-        return delegate.protocolModelId() == 6 && eventually([&] { return sweeps() > before; }, 5s);
+        const std::uint64_t before = delegate.framesDispatched();
+        return eventually([&] { return delegate.protocolModelId() == 6 && delegate.framesDispatched() > before + 5; });
     }
 
     DataModel model;
