@@ -41,6 +41,10 @@ void PlaybackDriver::step(std::uint64_t now)
         DemoPlayback::presetTrigger(m_model.power, m_context.protocolModelId());
         break;
     case kSendSettings:
+        // A stream cut by the stop may have left the start of a long frame buffered; the
+        // acknowledgement would wait behind it until the parser gives the frame up.
+        m_parser.requestReset();
+        [[fallthrough]];
     case kAwaitSettingsAck:
         m_context.state = kAwaitSettingsAck;
         m_demo.feedWhole(hardware, "settings.bin", feed);
