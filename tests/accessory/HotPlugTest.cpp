@@ -24,7 +24,8 @@ using sim::AccessorySimulator;
 using sim::SimulatedModel;
 using sim::SimulatedUsbBackend;
 
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 15s)
+// Generous: under the sanitizers on a busy machine the demo takes seconds to get going.
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 60s)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
