@@ -64,7 +64,10 @@ protected:
         m_savedPaths = files->getSearchPaths();
         files->setResourceRoots({NOLVO_SOURCE_DIR});
         files->setSearchPaths({"res"});
-        storeShared<std::uint8_t>(model.demo.hardware, 1); // the worker already runs
+        // The worker already runs and may have identified the default demo hardware: start its
+        // playback over with the second-generation recordings.
+        storeShared<std::uint8_t>(model.demo.hardware, 1);
+        delegate.requestPlaybackRestart();
         model.setLogSink(&sink);
         delegate.setDataLogger(&logger);
         using namespace std::placeholders;
@@ -102,10 +105,16 @@ protected:
     }
     // The demo is identified and its frames are arriving (the sweep history stops growing at its
     // bound, so frames are counted).
-    bool demoPlays()
+    ::testing::AssertionResult demoPlays()
     {
         const std::uint64_t before = delegate.framesDispatched();
-        return eventually([&] { return delegate.protocolModelId() == 6 && delegate.framesDispatched() > before + 5; });
+        if (eventually([&] { return delegate.protocolModelId() == 6 && delegate.framesDispatched() > before + 5; })) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure()
+               << "model " << delegate.protocolModelId() << ", link state " << delegate.linkState() << ", identified "
+               << delegate.identified() << ", frames " << before << " -> " << delegate.framesDispatched()
+               << ", run state " << model.runState.load() << ", parse buffer " << delegate.parseBufferFill();
     }
 
     DataModel model;
