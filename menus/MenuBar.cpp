@@ -1,4 +1,5 @@
 #include "menus/MenuBar.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 
@@ -198,7 +199,7 @@ void MenuBar::rebuild()
     m_titles.fill(nullptr);
     m_shownIcons.fill("");
     m_indicator = nullptr;
-    m_spectrumMode = DataModel::getInstance()->common.spectrumModeActive != 0;
+    m_spectrumMode = loadShared(DataModel::getInstance()->common.spectrumModeActive) != 0;
     ++m_builds;
 
     for (int i = 0; i < kItemCount; ++i) {
@@ -277,7 +278,7 @@ void MenuBar::setAccessoryConnected(bool connected)
 void MenuBar::refreshItems()
 {
     ++m_refreshes;
-    if ((DataModel::getInstance()->common.spectrumModeActive != 0) != m_spectrumMode) {
+    if ((loadShared(DataModel::getInstance()->common.spectrumModeActive) != 0) != m_spectrumMode) {
         rebuild();
         return;
     }
@@ -455,7 +456,7 @@ bool MenuBar::switchMode()
         hasSpectrum = model.deviceInfo.has24Spectrum || model.deviceInfo.has5Spectrum;
         hasPower = model.deviceInfo.hasPower;
     }
-    const bool toSpectrum = model.common.spectrumModeActive == 0;
+    const bool toSpectrum = loadShared(model.common.spectrumModeActive) == 0;
     if (toSpectrum && connected && !hasSpectrum) {
         AlertViewLayer::showSimple("Spectrum Mode is unavailable with this hardware.", "", "OK");
         return false;
@@ -466,7 +467,7 @@ bool MenuBar::switchMode()
     }
     MenuController* controller = MenuController::getInstance();
     controller->closeMenu(false);
-    model.common.spectrumModeActive = toSpectrum ? 1 : 0;
+    storeShared<std::uint8_t>(model.common.spectrumModeActive, toSpectrum ? 1 : 0);
     model.menuRefresh.store(true);
     // The main scene rebuilds its layers on the mode change; the accessory needs the new mode's
     // settings and start commands.
