@@ -63,7 +63,8 @@ MenuBar* MenuBar::create(float height)
 
 bool MenuBar::initWithHeight(float height)
 {
-    if (!LayerColor::initWithColor(kBarColour, kItemCount * kItemWidth, height)) return false;
+    m_itemWidth = std::min(kItemWidth, Director::getInstance()->getVisibleSize().width / kItemCount);
+    if (!LayerColor::initWithColor(kBarColour, kItemCount * m_itemWidth, height)) return false;
     m_height = height;
     DataModel& model = *DataModel::getInstance();
     m_connected = model.accessoryConnected.load();
@@ -83,7 +84,7 @@ float MenuBar::hiddenX() const
 {
     const Vec2 origin = Director::getInstance()->getVisibleOrigin();
     const Size visible = Director::getInstance()->getVisibleSize();
-    return origin.x + visible.width - kItemWidth;
+    return origin.x + visible.width - m_itemWidth;
 }
 
 void MenuBar::onExit()
@@ -204,7 +205,7 @@ void MenuBar::rebuild()
 
     for (int i = 0; i < kItemCount; ++i) {
         const Item item = static_cast<Item>(i);
-        const float centreX = (static_cast<float>(i) + 0.5f) * kItemWidth;
+        const float centreX = (static_cast<float>(i) + 0.5f) * m_itemWidth;
         const std::string title = titleOf(item);
         const float iconY = title.empty() ? m_height / 2 : m_height - 4.0f - kIconSize / 2;
         if (item == Item::Connection) {
@@ -229,6 +230,12 @@ void MenuBar::rebuild()
             if (label) {
                 label->setAnchorPoint(Vec2(0.5f, 0.0f));
                 label->setPosition(Vec2(centreX, 2.0f));
+                // A title wider than its column (a narrow window) is drawn smaller, never over
+                // its neighbours.
+                label->enableWrap(false);
+                label->setDimensions(m_itemWidth - 2.0f, 0.0f);
+                label->setHorizontalAlignment(TextHAlignment::CENTER);
+                label->setOverflow(Label::Overflow::SHRINK);
                 addChild(label, 1);
                 m_titles[static_cast<std::size_t>(i)] = label;
             }
@@ -311,7 +318,7 @@ int MenuBar::menuIdFor(Item item) const
 Rect MenuBar::anchorOf(Item item) const
 {
     const ui::Button* b = button(item);
-    if (!b) return Rect(convertToWorldSpace(Vec2(0, 0)), Size(kItemWidth, m_height));
+    if (!b) return Rect(convertToWorldSpace(Vec2(0, 0)), Size(m_itemWidth, m_height));
     const Rect box = b->getBoundingBox(); // in the bar's space
     const Vec2 corner = convertToWorldSpace(box.origin);
     const Vec2 far = convertToWorldSpace(Vec2(box.origin.x + box.size.width, box.origin.y + box.size.height));
