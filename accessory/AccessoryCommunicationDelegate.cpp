@@ -144,6 +144,12 @@ void AccessoryCommunicationDelegate::runWorkerPass()
     const std::uint64_t now = engine::clock::steadyMs();
     LinkHealth* health = m_context.health.load();
     if (m_context.link.load() == nullptr || m_context.device.load() == nullptr) {
+        if (m_playbackRestartPending.exchange(false)) {
+            // Playback feeds the parser on this thread, so its state may be reset here.
+            resetConnection(nullptr, nullptr);
+            m_context.identified = false;
+            m_playback.reset();
+        }
         if (health != nullptr) {
             health->streamExpected = false;
         }
@@ -152,6 +158,7 @@ void AccessoryCommunicationDelegate::runWorkerPass()
         }
         return;
     }
+    m_playbackRestartPending = false;
     m_stateMachine.step(now);
     if (health != nullptr) {
         // Only a streaming accessory is expected to keep talking; silences elsewhere are normal.

@@ -81,6 +81,10 @@ public:
     void requestStop() { m_context.requestStop(); }
     // Once identified: stop, send the settings again and restart; optionally clear the histories.
     void requestRestart(bool clearHistory) { m_context.requestRestart(clearHistory); }
+    // Without an accessory: the next worker pass drops the identified demo model and its loaded
+    // recordings and starts playback over from identification, so a new demo hardware choice is
+    // never parsed with the previous model's protocol. Ignored while an accessory is attached.
+    void requestPlaybackRestart() { m_playbackRestartPending = true; }
 
     // Stops and joins the worker thread. Safe to call more than once.
     void stop();
@@ -125,6 +129,7 @@ private:
     PlaybackDriver m_playback;
     ReplayDriver m_replay;
     std::atomic<bool> m_permissionReported{false};
+    std::atomic<bool> m_playbackRestartPending{false};
 
     std::thread m_worker;
     std::mutex m_wakeMutex;

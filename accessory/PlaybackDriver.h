@@ -26,6 +26,8 @@ public:
 
     // One pass at `now` (steady-clock ms); does nothing while demo playback is off.
     void step(std::uint64_t now);
+    // Drops the loaded recordings; the next streams start from their beginnings.
+    void reset() { m_demo.reset(); }
 
 private:
     LinkContext& m_context;

@@ -2,6 +2,7 @@
 
 #include "accessory/AccessoryCommunication.h"
 #include "accessory/AccessoryCommunicationDelegate.h"
+#include "app/AccessoryLinkControl.h"
 #include "accessory/LinkRecorder.h"
 #include "accessory/RecordingReader.h"
 #include "app/CommandLine.h"
@@ -10,6 +11,7 @@
 #include "display/PowerUIAndTouchLayer.h"
 #include "engine/app/Director.h"
 #include "engine/app/GLViewImpl.h"
+#include "menus/MenuController.h"
 #include "menus/ScreenLog.h"
 #include "model/DataLogFile.h"
 #include "model/DataLogger.h"
@@ -92,6 +94,8 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_dataLogger = std::make_unique<DataLogger>(*model, *DataLogFile::getInstance());
         m_delegate->setDataLogger(m_dataLogger.get());
         m_delegate->bind(*m_link);
+        m_linkControl = std::make_unique<AccessoryLinkControl>(*m_delegate);
+        MenuController::getInstance()->setLinkControl(m_linkControl.get());
         // Trigger changes made on the power view are sent to the accessory with its settings.
         AccessoryCommunicationDelegate* delegate = m_delegate.get();
         PowerUIAndTouchLayer::setReconfigureRequest([delegate] { delegate->requestRestart(false); });
@@ -137,6 +141,9 @@ void AppDelegate::shutdown()
     m_shutDown = true;
     // The link first: it reports the accessory gone (the delegate closes the data log) and
     // releases it; then the worker, which may still be playing the demo.
+    if (MenuController::getInstance()->linkControl() == m_linkControl.get()) {
+        MenuController::getInstance()->setLinkControl(nullptr);
+    }
     PowerUIAndTouchLayer::setReconfigureRequest(nullptr);
     if (m_link) m_link->stop();
     if (m_recorder) m_recorder->stop();

@@ -14,6 +14,7 @@ namespace nolvo {
 
 class AccessoryCommunication;
 class AccessoryCommunicationDelegate;
+class AccessoryLinkControl;
 class DataLogger;
 class FieldControls;
 class LinkRecorder;
@@ -61,6 +62,7 @@ private:
     std::unique_ptr<AccessoryCommunicationDelegate> m_delegate;
     std::unique_ptr<AccessoryCommunication> m_link;
     std::unique_ptr<DataLogger> m_dataLogger;
+    std::unique_ptr<AccessoryLinkControl> m_linkControl; // handed to the menu controller
     std::unique_ptr<LinkRecorder> m_recorder;
     std::shared_ptr<const Recording> m_replay;
     FieldControls* m_fieldControls = nullptr; // owned by the scene

@@ -14,6 +14,8 @@
 #include "engine/scene/Layer.h"
 #include "engine/text/Label.h"
 #include "engine/ui/ImageView.h"
+#include "menus/MenuController.h"
+#include "menus/SettingsMenu.h"
 #include "model/DataModel.h"
 #include "platform/Clock.h"
 #include "platform/FileUtils.h"
@@ -110,6 +112,8 @@ void FieldControls::onEnter()
     m_keys = keys;
     m_touches = touches;
     m_mouse = mouse;
+    // The settings menu's RECORD row does what key R does.
+    SettingsMenu::setRecordingControl([this] { return m_recorder.recording(); }, [this] { toggleRecording(); });
     scheduleUpdate();
     layout();
     m_rates.update(m_link.health().snapshot(), clock::steadyMs());
@@ -122,17 +126,23 @@ void FieldControls::onExit()
         if (*listener) dispatcher->removeEventListener(*listener);
         *listener = nullptr;
     }
+    SettingsMenu::setRecordingControl({}, {});
     unscheduleUpdate();
     Node::onExit();
+}
+
+void FieldControls::toggleRecording()
+{
+    const std::string line = field::toggleRecording(m_recorder, m_delegate, m_model,
+                                                    FileUtils::getInstance()->getWritablePath(), m_version);
+    m_model.logLine(LinkRecorder::kLogLevel, line);
 }
 
 bool FieldControls::handleKey(EventKeyboard::KeyCode key)
 {
     using Key = EventKeyboard::KeyCode;
     if (key == Key::KEY_R) {
-        const std::string line = field::toggleRecording(m_recorder, m_delegate, m_model,
-                                                        FileUtils::getInstance()->getWritablePath(), m_version);
-        m_model.logLine(LinkRecorder::kLogLevel, line);
+        toggleRecording();
         return true;
     }
     if (key == Key::KEY_H) {
@@ -141,6 +151,8 @@ bool FieldControls::handleKey(EventKeyboard::KeyCode key)
         Director::markDirty();
         return true;
     }
+    // An open menu or picker has the arrows, Home, End, Space and Esc first.
+    if (MenuController::getInstance()->getOpenMenu()) return false;
     return field::replayKey(key, m_delegate.replay());
 }
 

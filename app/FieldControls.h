@@ -40,6 +40,8 @@ public:
     void onExit() override;
     void update(float dt) override;
 
+    // Starts or stops recording the link stream and tells the result on the on-screen log.
+    void toggleRecording();
     // Keys R, H and the replay keys; true when the key was taken.
     bool handleKey(engine::EventKeyboard::KeyCode key);
     // Seeks the replay to the point of the strip under `location` (GL points); false when the

@@ -1,8 +1,8 @@
 #include "app/KeyboardShortcuts.h"
 
-#include <cstdio>
-
-#include "engine/renderer/CaptureScreen.h"
+#include "menus/MenuActions.h"
+#include "menus/MenuBar.h"
+#include "menus/MenuController.h"
 #include "model/DataModel.h"
 
 namespace nolvo {
@@ -11,16 +11,13 @@ using Key = engine::EventKeyboard::KeyCode;
 
 KeyboardShortcuts::Action KeyboardShortcuts::handleKey(Key key, DataModel& model)
 {
+    if (MenuController::getInstance()->handleKey(key)) return Action::Menu;
     switch (key) {
-    case Key::KEY_SPACE: {
-        const int state = model.runState.load();
-        model.runState.store(state == kRunning ? kStopped : kRunning);
-        model.menuRefresh.store(true); // the bar shows the run state
+    case Key::KEY_SPACE:
+        MenuBar::applyRunState(model, model.runState.load() == kRunning ? kStopped : kRunning);
         return Action::RunStateChanged;
-    }
     case Key::KEY_S:
-        model.runState.store(kSingleArmed);
-        model.menuRefresh.store(true);
+        MenuBar::applyRunState(model, kSingleArmed);
         return Action::RunStateChanged;
     case Key::KEY_F12:
         return Action::Screenshot;
@@ -31,31 +28,32 @@ KeyboardShortcuts::Action KeyboardShortcuts::handleKey(Key key, DataModel& model
 
 KeyboardShortcuts::Action KeyboardShortcuts::handleKey(const engine::EventKeyboard& event, DataModel& model)
 {
-    if (!event.isPressed() || event.isRepeat()) return Action::None;
+    if (!event.isPressed()) return Action::None;
+    if (event.isRepeat()) {
+        // A held arrow keeps moving through a menu or picker; every other key acts once per press.
+        switch (event.getKeyCode()) {
+        case Key::KEY_UP_ARROW:
+        case Key::KEY_DOWN_ARROW:
+        case Key::KEY_LEFT_ARROW:
+        case Key::KEY_RIGHT_ARROW:
+        case Key::KEY_PG_UP:
+        case Key::KEY_PG_DOWN:
+            return MenuController::getInstance()->handleKey(event.getKeyCode()) ? Action::Menu : Action::None;
+        default:
+            return Action::None;
+        }
+    }
     return handleKey(event.getKeyCode(), model);
 }
 
 std::string KeyboardShortcuts::screenshotFileName(std::time_t when)
 {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char stamp[32];
-    const int n = std::snprintf(stamp, sizeof stamp, "%d%.2d%.2d_%.2d%.2d%.2d", local.tm_year + 1900,
-                                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    if (n < 0 || n >= static_cast<int>(sizeof stamp)) return "Nolvo_screenshot.png";
-    return std::string("Nolvo_") + stamp + ".png";
+    return menu_actions::screenshotFileName(when);
 }
 
 void KeyboardShortcuts::saveScreenshot(DataModel& model)
 {
-    const std::string name = screenshotFileName(std::time(nullptr));
-    DataModel* target = &model;
-    engine::utils::captureScreen(
-        [target](bool ok, const std::string& path) {
-            target->logLine(1, ok ? "Screenshot saved: " + path : "Screenshot failed: " + path);
-            std::printf("%s %s\n", ok ? "screenshot saved:" : "screenshot failed:", path.c_str());
-        },
-        name);
+    menu_actions::saveScreenshot(model);
 }
 
 } // namespace nolvo

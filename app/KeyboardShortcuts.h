@@ -1,8 +1,15 @@
 #pragma once
 // The keyboard shortcuts of the main window:
-//   space  pause / resume (run state 0 <-> 1; from a single sweep, back to running)
-//   s      arm a single sweep (run state 2)
-//   F12    save a screenshot "Nolvo_<date>_<time>.png" in the writable directory
+//   Esc        close the open picker, else the open menu
+//   F1 .. F5   open (or close) the menus of the bar from left to right: mode menu, cursors,
+//              measure, colours / trigger, demo / settings
+//   M          switch between spectrum and power mode
+//   arrows, Page Up / Down, Home, End, Enter   move and choose in an open picker (Space or
+//              Enter turns the focused row of a multi-choice picker on or off)
+//   Space      pause / resume (run state 0 <-> 1; from a single sweep, back to running)
+//   S          arm a single sweep (run state 2)
+//   F12        save a screenshot "Nolvo_<date>_<time>.png" in the writable directory
+// Pausing stops the accessory's stream; resuming and single sweeps restart it.
 // Render thread only.
 
 #include <ctime>
@@ -16,12 +23,13 @@ class DataModel;
 
 class KeyboardShortcuts {
 public:
-    enum class Action { None, RunStateChanged, Screenshot };
+    enum class Action { None, Menu, RunStateChanged, Screenshot };
 
-    // Applies the shortcut of `key` to the model's run state; says what happened.
+    // Applies the shortcut of `key`: the menus' keys first, then the run state; says what happened.
     static Action handleKey(engine::EventKeyboard::KeyCode key, DataModel& model);
-    // The same for a key event; presses repeated by holding a key down do nothing, so a held
-    // space does not toggle the run state again and again.
+    // The same for a key event; presses repeated by holding a key down do nothing (so a held
+    // space does not toggle the run state again and again), except the arrows and Page Up / Down
+    // while a menu or picker takes them.
     static Action handleKey(const engine::EventKeyboard& event, DataModel& model);
     // "Nolvo_" + local date and time as %d%.2d%.2d_%.2d%.2d%.2d + ".png" (no directory).
     static std::string screenshotFileName(std::time_t when);

@@ -18,6 +18,7 @@
 #include "engine/text/Label.h"
 #include "engine/ui/ImageView.h"
 #include "menus/AlertViewLayer.h"
+#include "menus/MenuBar.h"
 #include "menus/MenuController.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
@@ -88,6 +89,7 @@ bool MainScene::init()
 
 MainScene::~MainScene()
 {
+    if (MenuController::getInstance()->tableControl() == this) MenuController::getInstance()->setTableControl(nullptr);
     for (Node*& slot : m_slots) {
         if (slot) slot->release();
         slot = nullptr;
@@ -112,6 +114,7 @@ void MainScene::onEnter()
 {
     Scene::onEnter();
     MenuController::getInstance()->attach(this);
+    MenuController::getInstance()->setTableControl(this);
     scheduleUpdate();
     rebuildLayers();
     m_barHeight = MenuController::getInstance()->getBarHeight();
@@ -135,6 +138,7 @@ void MainScene::onExit()
 {
     Scene::onExit();
     MenuController::getInstance()->detach();
+    if (MenuController::getInstance()->tableControl() == this) MenuController::getInstance()->setTableControl(nullptr);
     unscheduleUpdate();
 }
 
@@ -272,7 +276,9 @@ void MainScene::updateMenuBar()
     MenuBar* bar = MenuController::getInstance()->getBar();
     if (!bar) return;
     bar->setAccessoryConnected(m_model.accessoryConnected.load());
-    if (m_model.menuRefresh.exchange(false)) bar->refreshItems();
+    // The delegate switches the mode itself when the identified accessory lacks it.
+    const bool modeChanged = m_model.modeChanged.exchange(false);
+    if (m_model.menuRefresh.exchange(false) || modeChanged) bar->refreshItems();
 }
 
 void MainScene::checkBandSupport()
@@ -455,15 +461,63 @@ void MainScene::setTable(Table which, Node* layer, TableHooks hooks)
     }
 }
 
+void MainScene::closeTable(int index)
+{
+    TableSlot& slot = m_tables[static_cast<std::size_t>(index)];
+    if (!slot.layer) return;
+    if (slot.hooks.close) slot.hooks.close();
+    slot.layer->removeFromParentAndCleanup(true);
+    slot.layer->release();
+    slot = TableSlot{};
+    Director::markDirty();
+}
+
 void MainScene::removeTables()
 {
-    for (TableSlot& slot : m_tables) {
-        if (!slot.layer) continue;
-        if (slot.hooks.close) slot.hooks.close();
-        slot.layer->removeFromParentAndCleanup(true);
-        slot.layer->release();
-        slot = TableSlot{};
+    for (int i = 0; i < static_cast<int>(m_tables.size()); ++i) closeTable(i);
+}
+
+namespace {
+
+MainScene::TableFactory& tableFactory()
+{
+    static MainScene::TableFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void MainScene::setTableFactory(TableFactory factory)
+{
+    tableFactory() = std::move(factory);
+}
+
+bool MainScene::tableAvailable(TableControl::Table) const
+{
+    return static_cast<bool>(tableFactory());
+}
+
+bool MainScene::isTableShown(TableControl::Table which) const
+{
+    return getTable(static_cast<Table>(which)) != nullptr;
+}
+
+void MainScene::toggleTable(TableControl::Table which)
+{
+    const int index = static_cast<int>(which);
+    if (index < 0 || index >= static_cast<int>(m_tables.size())) return;
+    if (m_tables[static_cast<std::size_t>(index)].layer) {
+        closeTable(index);
+        return;
     }
+    if (!tableFactory()) return;
+    TableHooks hooks;
+    Node* layer = tableFactory()(static_cast<Table>(which), m_geometry.plot, hooks);
+    if (!layer) return;
+    setTable(static_cast<Table>(which), layer, std::move(hooks));
+    // The new table shows the list as it is now.
+    m_model.accessPointListChanged[index].store(true);
+    Director::markDirty();
 }
 
 void MainScene::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags)

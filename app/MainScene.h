@@ -12,6 +12,7 @@
 
 #include "app/LayerPlan.h"
 #include "engine/scene/Scene.h"
+#include "menus/MenuController.h"
 
 namespace engine {
 class Label;
@@ -26,7 +27,7 @@ namespace nolvo {
 
 class DataModel;
 
-class MainScene : public engine::Scene {
+class MainScene : public engine::Scene, public TableControl {
 public:
     // Seconds between two access-point ageing checks while a table is open.
     static constexpr float kAgeingPeriod = 10.0f;
@@ -61,6 +62,16 @@ public:
     void setTable(Table which, engine::Node* layer, TableHooks hooks);
     engine::Node* getTable(Table which) const { return m_tables[static_cast<int>(which)].layer; }
 
+    // Makes a table layer for the plot rectangle and fills in its hooks; null when it cannot.
+    using TableFactory = std::function<engine::Node*(Table which, const engine::Rect& plot, TableHooks& hooks)>;
+    // The program's tables register here; without a factory the menus offer no tables.
+    static void setTableFactory(TableFactory factory);
+
+    // TableControl (the spectrum menu's "TABLE" and "ACCESS POINT UTILIZATION").
+    bool tableAvailable(TableControl::Table which) const override;
+    bool isTableShown(TableControl::Table which) const override;
+    void toggleTable(TableControl::Table which) override;
+
     // ---- observation (tests, benchmarks) ----
     engine::Node* getLayer(LayerSlot slot) const { return m_slots[static_cast<int>(slot)]; }
     // How often rebuildLayers ran, and the plan it last followed.
@@ -93,6 +104,7 @@ private:
     void hideAcquiringIndicator();
     void handleResize(const engine::Size& newSize);
     void removeTables();
+    void closeTable(int index);
     void installKeyboard();
     DisplayMode currentMode() const;
 

@@ -153,6 +153,15 @@ void DataModel::saveConfiguration(int slot)
     store->flush();
 }
 
+bool DataModel::slotHoldsConfiguration(int slot) const
+{
+    if (slot < 0 || slot >= kSlotCount) {
+        return false;
+    }
+    const int version = engine::UserDefault::getInstance()->getIntegerForKey((slotPrefix(slot) + "version").c_str(), -1);
+    return version == 0 || version == kCurrentVersion;
+}
+
 void DataModel::loadConfiguration(int slot)
 {
     if (slot < 0 || slot >= kSlotCount) {

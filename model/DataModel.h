@@ -46,6 +46,9 @@ public:
     void loadConfiguration(int slot);
     void saveConfiguration(int slot);
     void resetSettings();
+    // True when `slot` (0..3) holds a configuration this version can read (written by this or the
+    // previous format); a slot never saved, or saved by a newer program, holds none.
+    bool slotHoldsConfiguration(int slot) const;
 
     // ---- identification ----
     // Copies the identified accessory's information and the tables and refresh intervals that

@@ -18,6 +18,7 @@
 #include "engine/text/Label.h"
 #include "engine/ui/ImageView.h"
 #include "menus/AlertViewLayer.h"
+#include "menus/MenuBar.h"
 #include "menus/MenuController.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"

@@ -161,7 +161,10 @@ TEST(RecordingRoundTrip, ReplayGivesTheSweepsAndRowsOfTheLiveRun)
             // The first row carries the wall-clock second the logging began.
             EXPECT_EQ(replayTime.size(), liveTime.size());
         } else {
-            EXPECT_NEAR(std::stod(replayTime), std::stod(liveTime), 0.003) << "row " << i;
+            // The live time is taken when the worker logs the row, the replayed one when the link
+            // received its bytes: on a loaded machine the worker may lag by a few milliseconds.
+            // Half a frame interval still catches a row stamped with the wrong frame's time.
+            EXPECT_NEAR(std::stod(replayTime), std::stod(liveTime), 0.02) << "row " << i;
         }
         ++rowsCompared;
     }

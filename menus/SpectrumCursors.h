@@ -1,0 +1,19 @@
+#pragma once
+// The cursor menu: cursors on or off, horizontal or vertical pair, independent or tracking.
+// Render thread only.
+
+#include "menus/MenuLayer.h"
+
+namespace nolvo {
+
+class SpectrumCursors : public MenuLayer {
+public:
+    static SpectrumCursors* create() { return MenuLayer::make<SpectrumCursors>(); }
+
+protected:
+    friend class MenuLayer;
+    SpectrumCursors() = default;
+    void buildRows() override;
+};
+
+} // namespace nolvo
