@@ -21,6 +21,10 @@ KeyboardShortcuts::Action KeyboardShortcuts::handleKey(Key key, DataModel& model
         return Action::RunStateChanged;
     case Key::KEY_F12:
         return Action::Screenshot;
+    case Key::KEY_T:
+        return Action::ToggleAccessPointTable;
+    case Key::KEY_U:
+        return Action::ToggleUtilizationTable;
     default:
         return Action::None;
     }

@@ -8,6 +8,7 @@
 //              Enter turns the focused row of a multi-choice picker on or off)
 //   Space      pause / resume (run state 0 <-> 1; from a single sweep, back to running)
 //   S          arm a single sweep (run state 2)
+//   T / U      open / close the access-point table / the utilization table (spectrum mode)
 //   F12        save a screenshot "Nolvo_<date>_<time>.png" in the writable directory
 // Pausing stops the accessory's stream; resuming and single sweeps restart it.
 // Render thread only.
@@ -23,7 +24,7 @@ class DataModel;
 
 class KeyboardShortcuts {
 public:
-    enum class Action { None, Menu, RunStateChanged, Screenshot };
+    enum class Action { None, Menu, RunStateChanged, Screenshot, ToggleAccessPointTable, ToggleUtilizationTable };
 
     // Applies the shortcut of `key`: the menus' keys first, then the run state; says what happened.
     static Action handleKey(engine::EventKeyboard::KeyCode key, DataModel& model);

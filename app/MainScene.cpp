@@ -22,6 +22,8 @@
 #include "menus/MenuController.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
+#include "tables/SSIDTableLayer.h"
+#include "tables/SSIDUtilizationTableLayer.h"
 
 namespace nolvo {
 
@@ -208,8 +210,11 @@ void MainScene::installKeyboard()
     listener->onKeyPressed = [this](EventKeyboard::KeyCode, Event* event) {
         DataModel& model = *DataModel::getInstance();
         const auto& key = *static_cast<EventKeyboard*>(event);
-        if (KeyboardShortcuts::handleKey(key, model) == KeyboardShortcuts::Action::Screenshot) {
-            KeyboardShortcuts::saveScreenshot(model);
+        switch (KeyboardShortcuts::handleKey(key, model)) {
+        case KeyboardShortcuts::Action::Screenshot: KeyboardShortcuts::saveScreenshot(model); break;
+        case KeyboardShortcuts::Action::ToggleAccessPointTable: toggleTable(Table::AccessPoints); break;
+        case KeyboardShortcuts::Action::ToggleUtilizationTable: toggleTable(Table::Utilization); break;
+        default: break;
         }
     };
     Director::getInstance()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(listener, this);
@@ -461,22 +466,6 @@ void MainScene::setTable(Table which, Node* layer, TableHooks hooks)
     }
 }
 
-void MainScene::closeTable(int index)
-{
-    TableSlot& slot = m_tables[static_cast<std::size_t>(index)];
-    if (!slot.layer) return;
-    if (slot.hooks.close) slot.hooks.close();
-    slot.layer->removeFromParentAndCleanup(true);
-    slot.layer->release();
-    slot = TableSlot{};
-    Director::markDirty();
-}
-
-void MainScene::removeTables()
-{
-    for (int i = 0; i < static_cast<int>(m_tables.size()); ++i) closeTable(i);
-}
-
 namespace {
 
 MainScene::TableFactory& tableFactory()
@@ -487,6 +476,74 @@ MainScene::TableFactory& tableFactory()
 
 } // namespace
 
+void MainScene::openTable(Table which)
+{
+    if (getTable(which) || m_model.common.spectrumModeActive == 0) return;
+    if (tableFactory()) { // a replacement table (tests, tools)
+        TableHooks hooks;
+        Node* made = tableFactory()(which, m_geometry.plot, hooks);
+        if (!made) return;
+        setTable(which, made, std::move(hooks));
+        m_model.accessPointListChanged[static_cast<int>(which)].store(true); // shows the list as it is now
+        Director::markDirty();
+        return;
+    }
+    const bool accessPoints = which == Table::AccessPoints;
+    AccessPointTableLayer* layer = nullptr;
+    if (accessPoints) {
+        layer = SSIDTableLayer::create(m_model, m_geometry.plot);
+    } else {
+        layer = SSIDUtilizationTableLayer::create(m_model, m_geometry.plot);
+    }
+    if (!layer) return;
+    layer->setCloseHandler([this, which] { closeTable(which); });
+    TableHooks hooks;
+    hooks.reload = [layer] { layer->reload(); };
+    hooks.relayout = [layer](const Rect& plot) { layer->relayout(plot); };
+    hooks.close = [layer] { layer->onClosedByScene(); };
+    setTable(which, layer, std::move(hooks));
+    // Filled at once, sorted as the table last showed it.
+    const SpectrumSettings& s = m_model.spectrum;
+    ModelLock lock(m_model, kAccessPointLock);
+    if (accessPoints) {
+        m_model.sortAccessPoints(s.apTableSortCriteria, s.apTableDescending != 0);
+    } else {
+        m_model.sortAccessPoints(s.utilizationSortCriteria, s.utilizationDescending != 0);
+    }
+    layer->reload();
+}
+
+void MainScene::closeTable(Table which)
+{
+    TableSlot& slot = m_tables[static_cast<int>(which)];
+    if (!slot.layer) return;
+    // The close may come from the table's own button: it stays alive until the frame ends.
+    slot.layer->retain();
+    slot.layer->autorelease();
+    if (slot.hooks.close) slot.hooks.close();
+    setTable(which, nullptr, {});
+    Director::markDirty();
+}
+
+void MainScene::toggleTable(Table which)
+{
+    if (getTable(which)) {
+        closeTable(which);
+    } else {
+        openTable(which);
+    }
+}
+
+void MainScene::closeTable(int index)
+{
+    if (index >= 0 && index < static_cast<int>(m_tables.size())) closeTable(static_cast<Table>(index));
+}
+
+void MainScene::removeTables()
+{
+    for (int i = 0; i < static_cast<int>(m_tables.size()); ++i) closeTable(i);
+}
+
 void MainScene::setTableFactory(TableFactory factory)
 {
     tableFactory() = std::move(factory);
@@ -494,7 +551,7 @@ void MainScene::setTableFactory(TableFactory factory)
 
 bool MainScene::tableAvailable(TableControl::Table) const
 {
-    return static_cast<bool>(tableFactory());
+    return true;
 }
 
 bool MainScene::isTableShown(TableControl::Table which) const
@@ -506,18 +563,7 @@ void MainScene::toggleTable(TableControl::Table which)
 {
     const int index = static_cast<int>(which);
     if (index < 0 || index >= static_cast<int>(m_tables.size())) return;
-    if (m_tables[static_cast<std::size_t>(index)].layer) {
-        closeTable(index);
-        return;
-    }
-    if (!tableFactory()) return;
-    TableHooks hooks;
-    Node* layer = tableFactory()(static_cast<Table>(which), m_geometry.plot, hooks);
-    if (!layer) return;
-    setTable(static_cast<Table>(which), layer, std::move(hooks));
-    // The new table shows the list as it is now.
-    m_model.accessPointListChanged[index].store(true);
-    Director::markDirty();
+    toggleTable(static_cast<Table>(index));
 }
 
 void MainScene::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags)
@@ -568,7 +614,10 @@ void MainScene::handleResize(const Size& newSize)
     for (TableSlot& slot : m_tables) {
         if (!slot.layer) continue;
         if (slot.hooks.relayout) slot.hooks.relayout(m_geometry.plot);
-        if (slot.hooks.reload) slot.hooks.reload();
+        if (slot.hooks.reload) {
+            ModelLock lock(m_model, kAccessPointLock); // reload copies the list
+            slot.hooks.reload();
+        }
     }
     m_rebuildRequested = true;
     Director::markDirty();

@@ -61,10 +61,17 @@ public:
     // The access-point tables: set by the spectrum menu (null removes). The scene retains them.
     void setTable(Table which, engine::Node* layer, TableHooks hooks);
     engine::Node* getTable(Table which) const { return m_tables[static_cast<int>(which)].layer; }
+    // Opens the access-point table or the utilization table over the plot (spectrum mode only),
+    // sorted and filled at once; closes it; or does whichever applies. The spectrum menu's TABLE
+    // and ACCESS POINT UTILIZATION and the T and U keys use these.
+    void openTable(Table which);
+    void closeTable(Table which);
+    void toggleTable(Table which);
+    bool isTableOpen(Table which) const { return getTable(which) != nullptr; }
 
     // Makes a table layer for the plot rectangle and fills in its hooks; null when it cannot.
     using TableFactory = std::function<engine::Node*(Table which, const engine::Rect& plot, TableHooks& hooks)>;
-    // The program's tables register here; without a factory the menus offer no tables.
+    // Replaces the program's own tables (tests, tools); an empty factory restores them.
     static void setTableFactory(TableFactory factory);
 
     // TableControl (the spectrum menu's "TABLE" and "ACCESS POINT UTILIZATION").

@@ -139,6 +139,8 @@ void AccessPoint::resetAnalysis()
     bestChannel = 0;
     suggestionCount = 0;
     std::memset(suggestions, 0, sizeof suggestions);
+    std::memset(candidateScores, 0, sizeof candidateScores);
+    candidateMask = 0;
 }
 
 void AccessPoint::addSuggestion(std::uint8_t suggestedChannel)

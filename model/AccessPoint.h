@@ -83,6 +83,11 @@ public:
     std::uint8_t bestChannel = 0;
     std::uint8_t suggestionCount = 0;  // 0..kMaxSuggestions
     std::uint8_t suggestions[kMaxSuggestions] = {}; // suggested channels, oldest first
+    // What the last suggestion compared (selected access points only): the score on channel x,
+    // before the off-channel weighting, at index x - 1, for the channels whose bit x - 1 is set
+    // in candidateMask.
+    float candidateScores[kChannelCount24] = {};
+    std::uint16_t candidateMask = 0;
 
     std::vector<std::uint8_t> extraData; // owned, copied with the record
 

@@ -243,13 +243,19 @@ void Utilization::suggestChannel(AccessPoint& ap)
     } else if (ap.channelWidth == 40 && ap.secondaryCode == AccessPoint::kSecondaryBelow) {
         first = 5;
     }
-    const float current = ap.grade * (isPreferredChannel(channel) ? 1.0f : kOffChannelFactor);
+    const float current = ap.grade * channelWeight(channel);
     bool found = false;
     for (int x = first; x <= last; ++x) {
         if (x == channel) {
             continue;
         }
-        const float score = candidateScore(&ap, x) * (isPreferredChannel(x) ? 1.0f : kOffChannelFactor);
+        const float raw = candidateScore(&ap, x);
+        if (x <= AccessPoint::kChannelCount24) {
+            // Kept so that the table can show what the suggestion was chosen from.
+            ap.candidateScores[x - 1] = raw;
+            ap.candidateMask = static_cast<std::uint16_t>(ap.candidateMask | (1u << (x - 1)));
+        }
+        const float score = raw * channelWeight(x);
         // ">=" lets a later, higher channel win a tie.
         if (score >= current && score >= ap.bestScore) {
             ap.bestScore = score;
@@ -385,6 +391,11 @@ const char* Utilization::gradeLetter(float grade)
         return "D";
     }
     return "F";
+}
+
+float Utilization::channelWeight(int channel)
+{
+    return isPreferredChannel(channel) ? 1.0f : kOffChannelFactor;
 }
 
 float Utilization::shownGrade(float grade)

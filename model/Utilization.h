@@ -88,6 +88,9 @@ public:
     static const char* gradeLetter(float grade);
     // The grade shown in the table: the stored grade when it lies in 0..100, else 0.
     static float shownGrade(float grade);
+    // The weight a channel's score gets when suggestions are compared: 1 for channels 1, 6 and 11,
+    // 0.75 for every other channel.
+    static float channelWeight(int channel);
 
 private:
     void prepare();

@@ -19,20 +19,23 @@ trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$dir"' EXIT
 bar_mode_x=525; bar_mode_y=603
 waterfall_x=657; waterfall_y=78
 
+# X queues the input in order, but the menu must be open (and faded in) before its row is
+# clicked, and the program must have taken every event before it is told to quit: the pauses are
+# generous because sanitizer builds on a busy machine draw slowly.
 by_mouse() {
     xdotool mousemove --window "$1" $bar_mode_x $bar_mode_y click 1
-    sleep 1
+    sleep 2
     xdotool mousemove --window "$1" $waterfall_x $waterfall_y click 1
-    sleep 1
+    sleep 2
 }
 
 by_keyboard() {
     xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
     for key in F1 Down Down Right Return Escape; do
         xdotool key "$key"
-        sleep 0.3
+        sleep 0.6
     done
-    sleep 1
+    sleep 2
 }
 
 display_mode() {
@@ -64,7 +67,7 @@ session() {
         echo "$name: no Nolvo window" >&2
         return 1
     fi
-    sleep 2
+    sleep 4
     "$steer" "$win"
     kill -TERM "$pid"
     wait "$pid"

@@ -50,6 +50,18 @@ private:
     std::string m_path;
 };
 
+// Stops the link and the delegate's worker before anything they call into is destroyed, also when
+// an assertion ends a test early. Declared after everything the threads use.
+struct StopThreadsFirst {
+    AccessoryCommunication& link;
+    AccessoryCommunicationDelegate& delegate;
+    ~StopThreadsFirst()
+    {
+        link.stop();
+        delegate.stop();
+    }
+};
+
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -110,6 +122,7 @@ TEST(RecordingRoundTrip, ReplayGivesTheSweepsAndRowsOfTheLiveRun)
     delegate.bind(link);
     LinkRecorder recorder(&live);
     link.setRecorder(&recorder);
+    StopThreadsFirst stopThreadsFirst{link, delegate};
     link.start();
 
     // Record from the identification on, and log every sweep from the first.
@@ -274,6 +287,7 @@ TEST(RecordingReplay, ReplayWinsOverAPluggedInAccessoryOfAnotherModelUntilItEnds
     backend.attach(simulator);
     AccessoryCommunication link(&backend);
     AccessoryCommunicationDelegate delegate(model, AccessoryCommunicationDelegate::Options{20ms, true});
+    StopThreadsFirst stopThreadsFirst{link, delegate};
     delegate.bind(link);
     link.start();
     ASSERT_TRUE(eventually([&] { return delegate.identified() && delegate.protocolModelId() == 6; }));
