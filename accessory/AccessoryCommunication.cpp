@@ -117,7 +117,9 @@ void AccessoryCommunication::run()
         } else if (suspended.load()) {
             disconnect();
         } else if (m_currentDevice->isOpen()) {
-            transmitOne();
+            if (m_announced) {
+                transmitOne();
+            }
             readOnce();
         }
         const auto pause = m_currentDevice ? kConnectedPause : kScanPause;
@@ -143,11 +145,9 @@ void AccessoryCommunication::scan()
         }
         const int result = device->open();
         if (result == 0) {
+            // Announced as connected only once its first read has worked (see readOnce).
             m_currentDevice = std::move(device);
-            m_health.connected();
-            if (m_connected) {
-                m_connected(this, m_currentDevice.get());
-            }
+            m_announced = false;
             return;
         }
         if (m_openFailed) {
@@ -203,6 +203,22 @@ void AccessoryCommunication::readOnce()
     } else {
         count = -1;
     }
+    if (!m_announced) {
+        if (count < 0) {
+            // Opened, but it does not answer: as unusable as one that cannot be opened. Nobody has
+            // heard of it yet, so it goes without a disconnection; the next scan tries again.
+            std::unique_ptr<TamrelAccessoryDevice> device = std::move(m_currentDevice);
+            if (m_openFailed) {
+                m_openFailed(this, device.get(), kUsbErrorIo);
+            }
+            return;
+        }
+        m_announced = true;
+        m_health.connected();
+        if (m_connected) {
+            m_connected(this, m_currentDevice.get());
+        }
+    }
     if (!m_dataReceived) {
         return; // nobody listens: reads are discarded and errors ignored
     }
@@ -221,6 +237,10 @@ void AccessoryCommunication::readOnce()
 
 void AccessoryCommunication::disconnect()
 {
+    if (!m_announced) {
+        m_currentDevice.reset(); // nobody heard of it: it goes quietly
+        return;
+    }
     if (LinkRecorder* recorder = m_recorder.load()) {
         recorder->linkLost(); // a recording ends with its accessory
     }

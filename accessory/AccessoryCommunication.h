@@ -4,6 +4,11 @@
 // It knows nothing of the packet contents and reports every event through six callbacks, which
 // the application binds to the AccessoryCommunicationDelegate.
 //
+// A device that opens is announced (`connected`) only after its first read has worked (data or a
+// timeout); one whose first read fails is reported through `openFailed` like a device that cannot
+// be opened, so an accessory that answers nothing never looks connected. `disconnected` follows
+// only an announced device. Queued commands go out once the device is announced.
+//
 // Threads: callbacks are set before start() and run on the link thread. send() may be called from
 // any thread. `suspended` is written by the application thread. stop() may be called from any
 // thread except the link thread itself (a callback must not call it).
@@ -102,6 +107,7 @@ private:
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_stopRequested{false};
     std::unique_ptr<TamrelAccessoryDevice> m_currentDevice; // link thread only
+    bool m_announced = false; // link thread only: `connected` was called for m_currentDevice
 
     ShouldConnect m_shouldConnect;
     DeviceEvent m_connected;

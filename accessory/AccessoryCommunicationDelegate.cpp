@@ -15,6 +15,10 @@ const char* const AccessoryCommunicationDelegate::kPermissionMessage =
     "60-nolvo.rules into /etc/udev/rules.d (or install Nolvo, which does it), run "
     "\"sudo udevadm control --reload-rules\", then unplug the accessory and plug it in again.";
 
+const char* const AccessoryCommunicationDelegate::kNoAnswerMessage =
+    "The Nolvo accessory is plugged in but does not answer. Unplug it and plug it in again; until it "
+    "answers, the demo goes on playing.";
+
 AccessoryCommunicationDelegate::AccessoryCommunicationDelegate() : AccessoryCommunicationDelegate(*DataModel::getInstance())
 {
 }
@@ -76,11 +80,9 @@ bool AccessoryCommunicationDelegate::shouldConnect(AccessoryCommunication*, Tamr
     return device != nullptr && !m_model.inBackground.load() && device->isAccessory();
 }
 
-void AccessoryCommunicationDelegate::resetConnection(AccessoryCommunication* link, TamrelAccessoryDevice* device)
+void AccessoryCommunicationDelegate::resetLinkState()
 {
-    m_context.link = link;
-    m_context.device = device;
-    m_parser.resetAssembly();
+    m_parser.requestReset();
     m_context.state = kIdentify;
     m_context.lastSpectrumSwitchMs = 0;
     m_context.firstAccessPointFrameMs = 0;
@@ -89,15 +91,36 @@ void AccessoryCommunicationDelegate::resetConnection(AccessoryCommunication* lin
     m_model.accessPointScanRunning = false;
 }
 
+void AccessoryCommunicationDelegate::tellOnce(std::atomic<bool>& told, const char* message)
+{
+    if (!told.exchange(true)) {
+        std::fprintf(stderr, "%s\n", message);
+        m_model.logLine(0, message);
+    }
+}
+
 void AccessoryCommunicationDelegate::connected(AccessoryCommunication* link, TamrelAccessoryDevice* device)
 {
-    resetConnection(link, device);
+    m_parser.requestReset(); // nothing buffered before belongs to this accessory's stream
+    m_permissionReported = false;
+    m_noAnswerReported = false;
+    // The generation first and the device last: a worker that sees the device also sees that the
+    // connection is new.
+    ++m_connectionGeneration;
+    m_context.link = link;
+    m_context.device = device;
     m_model.accessoryConnected = true;
 }
 
-void AccessoryCommunicationDelegate::disconnected(AccessoryCommunication*, TamrelAccessoryDevice*, int)
+void AccessoryCommunicationDelegate::disconnected(AccessoryCommunication*, TamrelAccessoryDevice* device, int)
 {
-    resetConnection(nullptr, nullptr);
+    // Only the connection that exists ends here; anything else never reached the worker or parser.
+    if (device == nullptr || device != m_context.device.load()) {
+        return;
+    }
+    m_context.device = nullptr;
+    m_context.link = nullptr;
+    ++m_connectionGeneration;
     m_model.accessoryConnected = false;
     // No data log may stay open without its accessory.
     if (DataLogger* logger = m_context.dataLogger.load()) {
@@ -106,16 +129,14 @@ void AccessoryCommunicationDelegate::disconnected(AccessoryCommunication*, Tamre
     m_model.dataLogState = kLogOff;
 }
 
-void AccessoryCommunicationDelegate::openFailed(AccessoryCommunication* link, TamrelAccessoryDevice* device,
-                                                int result)
+void AccessoryCommunicationDelegate::openFailed(AccessoryCommunication*, TamrelAccessoryDevice*, int result)
 {
-    // The link retries every pass; the user hears about a permission problem once per run.
-    if (result == kUsbErrorAccess && !m_permissionReported.exchange(true)) {
-        std::printf("%s\n", kPermissionMessage);
-        std::fflush(stdout);
-        m_model.logLine(0, kPermissionMessage);
+    // The link tries again on every scan; the user hears about each kind of problem once.
+    if (result == kUsbErrorAccess) {
+        tellOnce(m_permissionReported, kPermissionMessage);
+    } else {
+        tellOnce(m_noAnswerReported, kNoAnswerMessage);
     }
-    disconnected(link, device, result);
 }
 
 void AccessoryCommunicationDelegate::dataReceived(AccessoryCommunication*, TamrelAccessoryDevice*,
@@ -141,12 +162,19 @@ void AccessoryCommunicationDelegate::workerLoop()
 
 void AccessoryCommunicationDelegate::runWorkerPass()
 {
+    const bool live = m_context.device.load() != nullptr && m_context.link.load() != nullptr;
+    const std::uint64_t generation = m_connectionGeneration.load();
+    if (live != m_workerLive || (live && generation != m_workerGeneration)) {
+        resetLinkState();
+    }
+    m_workerLive = live;
+    m_workerGeneration = generation;
     const std::uint64_t now = engine::clock::steadyMs();
     LinkHealth* health = m_context.health.load();
-    if (m_context.link.load() == nullptr || m_context.device.load() == nullptr) {
+    if (!live) {
         if (m_playbackRestartPending.exchange(false)) {
             // Playback feeds the parser on this thread, so its state may be reset here.
-            resetConnection(nullptr, nullptr);
+            resetLinkState();
             m_context.identified = false;
             m_playback.reset();
         }

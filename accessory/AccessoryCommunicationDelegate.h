@@ -69,8 +69,11 @@ public:
     // True for the Nolvo accessory (vendor 0x26AE, product 0x0007) while not in the background.
     bool shouldConnect(AccessoryCommunication* link, TamrelAccessoryDevice* device);
     void connected(AccessoryCommunication* link, TamrelAccessoryDevice* device);
-    // Handles like a disconnection; tells the user once how to fix a permission problem.
+    // An accessory that cannot be used (not opened, or not answering): nothing was connected, so
+    // nothing is reset and demo playback goes on. The reason is told once, on screen and on
+    // stderr, until an accessory connects.
     void openFailed(AccessoryCommunication* link, TamrelAccessoryDevice* device, int result);
+    // Ends the connection with `device` when it is the connected one (else does nothing).
     void disconnected(AccessoryCommunication* link, TamrelAccessoryDevice* device, int result);
     // The parser; bytes are only read during the call.
     void dataReceived(AccessoryCommunication* link, TamrelAccessoryDevice* device, unsigned char* bytes,
@@ -110,16 +113,23 @@ public:
     std::uint64_t framesDispatched() const { return m_parser.framesDispatched(); }
     bool dataLogReady() const { return m_context.dataLogReady.load(); }
     bool permissionProblemReported() const { return m_permissionReported.load(); }
+    bool noAnswerReported() const { return m_noAnswerReported.load(); }
     // Parse buffer size and fill (parser's thread, or when the link is stopped).
     std::size_t parseBufferCapacity() const { return m_parser.bufferCapacity(); }
     std::size_t parseBufferFill() const { return m_parser.bufferFill(); }
 
     // The text shown once when the accessory cannot be opened for lack of permission.
     static const char* const kPermissionMessage;
+    // The text shown once when the accessory opens (or not) but does not answer.
+    static const char* const kNoAnswerMessage;
 
 private:
     void workerLoop();
-    void resetConnection(AccessoryCommunication* link, TamrelAccessoryDevice* device);
+    // Worker: the link state and scan timers start afresh, and the parser is asked to drop what it
+    // buffered, whenever the worker moves between demo playback and a connection, or between two
+    // connections. A connection that came and went between two passes never existed for it.
+    void resetLinkState();
+    void tellOnce(std::atomic<bool>& told, const char* message);
 
     DataModel& m_model;
     Options m_options;
@@ -129,6 +139,11 @@ private:
     PlaybackDriver m_playback;
     ReplayDriver m_replay;
     std::atomic<bool> m_permissionReported{false};
+    std::atomic<bool> m_noAnswerReported{false};
+    // Counts connections and disconnections; the worker compares it with the one it last saw.
+    std::atomic<std::uint64_t> m_connectionGeneration{0};
+    std::uint64_t m_workerGeneration = 0; // worker only
+    bool m_workerLive = false;            // worker only: the last pass ran a connection
     std::atomic<bool> m_playbackRestartPending{false};
 
     std::thread m_worker;

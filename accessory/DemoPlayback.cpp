@@ -1,4 +1,5 @@
 #include "accessory/DemoPlayback.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -70,10 +71,10 @@ void DemoPlayback::presetTrigger(PowerSettings& power, int modelId)
     if (modelId == 2) {
         power.triggerLevel = -31.7f;
         power.triggerDelay = 1.6e-5f;
-        power.timeScaleIndex = 16;
+        storeShared(power.timeScaleIndex, 16);
     } else {
         power.triggerDelay = 3.52e-5f;
-        power.timeScaleIndex = 15;
+        storeShared(power.timeScaleIndex, 15);
         power.triggerLevel = modelId == 6 ? -36.31f : -31.7f;
     }
 }
@@ -128,12 +129,12 @@ bool DemoPlayback::feedChunk(int stream, const std::string& name, std::size_t ch
 void DemoPlayback::stepStreaming(std::uint64_t nowMs, const DataModel& model, const FrameLength& frameLength,
                                  const Feed& feed)
 {
-    const DemoSettings demo = model.demo;
+    const DemoSettings demo = model.demoSettings();
     const std::string base = prefix(demo.hardware);
     if (base.empty()) {
         return;
     }
-    if (model.common.spectrumModeActive == 0) {
+    if (loadShared(model.common.spectrumModeActive) == 0) {
         const std::size_t chunk = powerChunk(demo.hardware);
         if (chunk > 0 && due(nowMs, m_lastPowerMs, model.refreshInterval[2])) {
             if (feedChunk(kPower, base + "power" + sceneFile(demo.scene, false), chunk, feed)) {
@@ -141,7 +142,7 @@ void DemoPlayback::stepStreaming(std::uint64_t nowMs, const DataModel& model, co
             }
         }
     } else {
-        const bool band5 = model.spectrum.band == 1;
+        const bool band5 = loadShared(model.spectrum.band) == 1;
         const std::size_t chunk = spectrumChunk(demo.hardware, band5);
         const float interval = model.refreshInterval[band5 ? 1 : 0];
         if (chunk > 0 && due(nowMs, m_lastSpectrumMs, interval)) {
@@ -151,7 +152,7 @@ void DemoPlayback::stepStreaming(std::uint64_t nowMs, const DataModel& model, co
             }
         }
     }
-    if (model.spectrum.ssidOverlay != 0 && demo.scene == kSceneWifi && demo.accessPoints != 0) {
+    if (loadShared(model.spectrum.ssidOverlay) != 0 && demo.scene == kSceneWifi && demo.accessPoints != 0) {
         stepAccessPoints(nowMs, base, model.deviceInfo.accessPointDelay, model.deviceInfo.accessPointInterval,
                          frameLength, feed);
     }

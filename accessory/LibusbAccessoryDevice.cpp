@@ -3,6 +3,8 @@
 #include <libusb.h>
 
 #include <cstdio>
+#include <mutex>
+#include <string>
 
 namespace nolvo {
 
@@ -48,16 +50,30 @@ void LibusbAccessoryDevice::printStrings()
         {descriptor.iManufacturer, "    Manufacturer: %.*s\n", "    Unable to get Manufacturer: %d\n"},
         {descriptor.iProduct, "    Product: %.*s\n", "    Unable to get Product Description: %d\n"},
     };
+    std::string lines;
     for (const StringField& field : fields) {
         unsigned char text[100] = {};
         const int length = libusb_get_string_descriptor_ascii(m_handle, field.index, text, sizeof text);
+        char line[160];
         if (length < 0) {
-            std::printf(field.failure, length);
+            std::snprintf(line, sizeof line, field.failure, length);
         } else {
-            std::printf(field.label, length, reinterpret_cast<const char*>(text));
+            std::snprintf(line, sizeof line, field.label, length, reinterpret_cast<const char*>(text));
         }
+        lines += line;
     }
-    std::fflush(stdout);
+    // A device that is opened again and again (one that does not answer) prints its strings once,
+    // and again only when they change or another device is opened.
+    static std::mutex printedMutex;
+    static std::string printed;
+    const UsbDeviceDescriptor& id = TamrelAccessoryDevice::descriptor();
+    const std::string key = std::to_string(id.bus) + ":" + std::to_string(id.address) + "\n" + lines;
+    std::lock_guard<std::mutex> guard(printedMutex);
+    if (key != printed) {
+        std::fputs(lines.c_str(), stdout);
+        std::fflush(stdout);
+        printed = key;
+    }
 }
 
 void LibusbAccessoryDevice::closeHandle(int interfaceNumber)

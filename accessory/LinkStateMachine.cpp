@@ -1,4 +1,5 @@
 #include "accessory/LinkStateMachine.h"
+#include "model/SharedField.h"
 
 #include <cstdlib>
 
@@ -21,7 +22,7 @@ void LinkStateMachine::step(std::uint64_t now)
     if (!m_context.identified.load() && m_context.state.load() != kIdentify) {
         m_context.state = kIdentify;
     }
-    accessPointScanTiming(now);
+    accessPointScanTiming(now, false);
     stepState(now);
 }
 
@@ -42,24 +43,39 @@ void LinkStateMachine::leaveStoppedState()
     }
 }
 
-void LinkStateMachine::accessPointScanTiming(std::uint64_t now)
+namespace {
+
+// Milliseconds from `then` to `now`; 0 when `then` is later (another thread's clock reading may
+// be newer than this pass's `now`).
+std::uint64_t elapsed(std::uint64_t now, std::uint64_t then)
+{
+    return now > then ? now - then : 0;
+}
+
+} // namespace
+
+void LinkStateMachine::accessPointScanTiming(std::uint64_t now, bool recorded)
 {
     const SpectrumSettings& spectrum = m_model.spectrum;
-    const bool overlay = spectrum.ssidOverlay != 0;
-    const bool waterfall = spectrum.displayMode == 1;
+    const bool overlay = loadShared(spectrum.ssidOverlay) != 0;
+    const bool waterfall = loadShared(spectrum.displayMode) == 1;
     const bool concurrent = m_context.concurrentScan.load();
     const int state = m_context.state.load();
-    if (m_context.identified.load() && m_model.common.spectrumModeActive != 0 && overlay && !waterfall &&
-        !concurrent && (state == kStreaming || state == kStreamingScanDone)) {
-        const float interval = spectrum.ssidScanInterval;
+    // A recording never leaves the start state while it streams.
+    const bool streaming = state == kStreaming || state == kStreamingScanDone || (recorded && state == kStartStreaming);
+    if (m_context.identified.load() && loadShared(m_model.common.spectrumModeActive) != 0 && overlay && !waterfall && !concurrent &&
+        streaming) {
+        const float interval = loadShared(spectrum.ssidScanInterval);
         if (interval > 0.0f) {
             const auto intervalMs = static_cast<std::uint64_t>(interval * 1000.0f);
-            if (!m_context.scanningAccessPoints.load() && now - m_context.lastSpectrumSwitchMs.load() >= intervalMs) {
+            const std::uint64_t firstFrame = m_context.firstAccessPointFrameMs.load();
+            if (!m_context.scanningAccessPoints.load() &&
+                elapsed(now, m_context.lastSpectrumSwitchMs.load()) >= intervalMs) {
                 m_context.restartPending = true;
                 m_context.scanningAccessPoints = true;
                 m_context.state = kStop;
-            } else if (m_context.scanningAccessPoints.load() && m_context.firstAccessPointFrameMs.load() != 0 &&
-                       now - m_context.firstAccessPointFrameMs.load() >= kAccessPointScanMs) {
+            } else if (m_context.scanningAccessPoints.load() && firstFrame != 0 &&
+                       elapsed(now, firstFrame) >= kAccessPointScanMs) {
                 m_context.restartPending = true;
                 m_context.scanningAccessPoints = false;
                 m_context.state = kStop;
@@ -210,8 +226,9 @@ void LinkStateMachine::acknowledgeSettings(std::uint64_t now)
     m_parser.restartPowerAcquisition(now);
     m_context.lastSpectrumSwitchMs = now;
     const SpectrumSettings& spectrum = m_model.spectrum;
-    m_context.scanningAccessPoints = m_model.common.spectrumModeActive != 0 && spectrum.ssidOverlay != 0 &&
-                                     spectrum.displayMode != 1 && spectrum.ssidScanInterval == 0.0f;
+    m_context.scanningAccessPoints = loadShared(m_model.common.spectrumModeActive) != 0 &&
+                                     loadShared(spectrum.ssidOverlay) != 0 && loadShared(spectrum.displayMode) != 1 &&
+                                     loadShared(spectrum.ssidScanInterval) == 0.0f;
 }
 
 void LinkStateMachine::startStreaming(std::uint64_t now)
@@ -229,11 +246,11 @@ void LinkStateMachine::startStreaming(std::uint64_t now)
         repeated = m_context.protocol->needsRepeatedStart();
     }
     const SpectrumSettings& spectrum = m_model.spectrum;
-    const bool overlay = spectrum.ssidOverlay != 0;
-    const bool waterfall = spectrum.displayMode == 1;
+    const bool overlay = loadShared(spectrum.ssidOverlay) != 0;
+    const bool waterfall = loadShared(spectrum.displayMode) == 1;
     const bool concurrent = m_context.concurrentScan.load();
     const int runState = m_model.runState.load();
-    if (runState == kStopped || runState == kSingleDone) {
+    if (runState == RunState::kStopped || runState == kSingleDone) {
         if (!(overlay && concurrent && waterfall)) {
             m_model.accessPointScanRunning = false;
         }
@@ -242,7 +259,7 @@ void LinkStateMachine::startStreaming(std::uint64_t now)
     }
     auto startSpectrum = [](AccessoryProtocol& p, std::uint8_t* b, int c) { return p.buildStartSpectrum(b, c); };
     bool scanRunning = false;
-    if (m_model.common.spectrumModeActive == 0) {
+    if (loadShared(m_model.common.spectrumModeActive) == 0) {
         if (power) {
             if (m_context.sendSpectrumBeforePower.exchange(false)) {
                 sendCommand(3, kTagStart, startSpectrum);
@@ -253,7 +270,7 @@ void LinkStateMachine::startStreaming(std::uint64_t now)
         bool wantSpectrum = true;
         bool wantScan = overlay;
         if (overlay && !concurrent && !waterfall) {
-            if (m_context.scanningAccessPoints.load() || spectrum.ssidScanInterval == 0.0f) {
+            if (m_context.scanningAccessPoints.load() || loadShared(spectrum.ssidScanInterval) == 0.0f) {
                 wantScan = true;
                 wantSpectrum = false;
                 scanRunning = true;

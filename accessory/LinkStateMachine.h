@@ -42,8 +42,10 @@ public:
     void acknowledgeSettings(std::uint64_t now);
     // Leaves the stopped state when a restart was asked for or the user runs again.
     void leaveStoppedState();
-    // Switches between sweeping and a periodic access-point scan when their time has come.
-    void accessPointScanTiming(std::uint64_t now);
+    // Switches between sweeping and a periodic access-point scan when their time has come: into
+    // a scan once the scan interval has passed since the last switch to sweeping, back 250 ms after
+    // the scan's first frame. `recorded`: demo playback, which streams from the start state.
+    void accessPointScanTiming(std::uint64_t now, bool recorded);
 
 private:
     void stepState(std::uint64_t now);

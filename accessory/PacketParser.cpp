@@ -1,4 +1,5 @@
 #include "accessory/PacketParser.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cstring>
@@ -44,9 +45,8 @@ PacketParser::PacketParser(LinkContext& context)
 {
 }
 
-void PacketParser::resetAssembly()
+void PacketParser::clearAssembly()
 {
-    m_resetBuffer = true;
     for (SegmentAssembler& accumulator : m_accumulators) {
         accumulator.clear();
     }
@@ -59,12 +59,13 @@ void PacketParser::receive(const std::uint8_t* bytes, std::size_t count)
         return;
     }
     PollingGuard guard(m_context.protocolMutex);
-    if (m_resetBuffer.exchange(false)) {
+    if (m_resetRequested.exchange(false)) {
         if (m_fill > 0) {
             noteDropped(); // what is left over is always the start of a frame
         }
         m_fill = 0;
         m_skipping = false;
+        clearAssembly();
     }
     // Parsing piece by piece keeps the buffer within one frame plus one piece, whatever the caller
     // hands over at once.
@@ -175,10 +176,7 @@ void PacketParser::dispatch(int type, const std::uint8_t* frame, int length)
     switch (type) {
     case kFrameSettingsAck:
         if (protocol.checkSettingsAck(frame, length) == 0) {
-            for (SegmentAssembler& accumulator : m_accumulators) {
-                accumulator.clear();
-            }
-            m_power.reset();
+            clearAssembly();
             m_context.state = kSettingsAcknowledged;
         }
         break;
@@ -225,20 +223,20 @@ void PacketParser::handleIdentification(const std::uint8_t* frame, int length)
     // Settings that the identified model cannot use are brought into its range before the worker
     // (which reads them once it sees the new state) builds the settings command.
     PowerSettings& power = m_model.power;
-    if (!info.timePerDivision.empty() && power.timeScaleIndex < 0) {
-        power.timeScaleIndex = 14;
+    if (!info.timePerDivision.empty() && loadShared(power.timeScaleIndex) < 0) {
+        storeShared(power.timeScaleIndex, 14);
     }
-    if (!info.extraTable.empty() && power.amplitudeScaleIndex < 0) {
-        power.amplitudeScaleIndex = 0;
+    if (!info.extraTable.empty() && loadShared(power.amplitudeScaleIndex) < 0) {
+        storeShared(power.amplitudeScaleIndex, 0);
     }
-    CommonSettings& common = m_model.common;
+    std::uint8_t& mode = m_model.common.spectrumModeActive;
     const bool anySpectrum =
         info.has24Spectrum || info.has5Spectrum || info.has24AccessPoints || info.has5AccessPoints;
-    if (common.spectrumModeActive == 0 && !info.hasPower) {
-        common.spectrumModeActive = 1;
+    if (loadShared(mode) == 0 && !info.hasPower) {
+        storeShared<std::uint8_t>(mode, 1);
         m_model.modeChanged = true;
-    } else if (common.spectrumModeActive == 1 && !anySpectrum) {
-        common.spectrumModeActive = 0;
+    } else if (loadShared(mode) == 1 && !anySpectrum) {
+        storeShared<std::uint8_t>(mode, 0);
         m_model.modeChanged = true;
     }
     m_context.concurrentScan = info.concurrentScan;
@@ -258,18 +256,24 @@ void PacketParser::handleSpectrumFrame(const std::uint8_t* frame, int length)
     if (result != 0 || valueCount <= 0 || segment == kNoSegment || band == kSpectrumBandNone) {
         return;
     }
-    ModelLock lock(m_model, kDataLock);
-    int sweepCount = 0;
-    const float* sweep = m_accumulators[band == kSpectrumBand5 ? 1 : 0].add(
-        protocol, protocol.spectrumSegments(band), values, valueCount, segment, sweepCount);
-    if (sweep == nullptr) {
-        return;
+    DataLogger* const logger = m_context.dataLogger.load();
+    {
+        ModelLock lock(m_model, kDataLock);
+        int sweepCount = 0;
+        const float* sweep = m_accumulators[band == kSpectrumBand5 ? 1 : 0].add(
+            protocol, protocol.spectrumSegments(band), values, valueCount, segment, sweepCount);
+        if (sweep == nullptr) {
+            return;
+        }
+        const int modelBand = band == kSpectrumBand5 ? kBand5 : kBand24;
+        const int limit = band == kSpectrumBand5 ? kBins5 : kBins24;
+        m_model.pushSweep(modelBand, sweep, std::min(sweepCount, limit));
+        if (logger != nullptr) {
+            logger->logSpectrum(modelBand, sweep, std::min(sweepCount, limit));
+        }
     }
-    const int modelBand = band == kSpectrumBand5 ? kBand5 : kBand24;
-    const int limit = band == kSpectrumBand5 ? kBins5 : kBins24;
-    m_model.pushSweep(modelBand, sweep, std::min(sweepCount, limit));
-    if (DataLogger* logger = m_context.dataLogger.load()) {
-        logger->logSpectrum(modelBand, sweep, std::min(sweepCount, limit));
+    if (logger != nullptr) {
+        logger->writePending(); // the disk may be slow: never while dataLock is held
     }
     int armed = kSingleArmed;
     if (m_model.runState.compare_exchange_strong(armed, kSingleDone)) {
@@ -287,8 +291,12 @@ void PacketParser::handlePowerFrame(const std::uint8_t* frame, int length)
     if (protocol.decodePower(frame, length, values, kMaxPowerValues, &valueCount, &segment, &triggered) != 0) {
         return;
     }
-    const bool produced = m_power.process(m_model, m_context.dataLogger.load(), protocol, values, valueCount,
-                                          segment, triggered, engine::clock::steadyMs());
+    DataLogger* const logger = m_context.dataLogger.load();
+    const bool produced =
+        m_power.process(m_model, logger, protocol, values, valueCount, segment, triggered, engine::clock::steadyMs());
+    if (logger != nullptr) {
+        logger->writePending(); // process() has released dataLock
+    }
     int armed = kSingleArmed;
     if (produced && m_model.runState.compare_exchange_strong(armed, kSingleDone)) {
         m_context.requestStop();
@@ -323,9 +331,11 @@ void PacketParser::handleAccessPointFrame(const std::uint8_t* frame, int length)
             // The scan is complete: a non-concurrent model goes back to sweeping.
             m_context.accessPointFrames = 0;
             const SpectrumSettings& spectrum = m_model.spectrum;
-            const bool waterfall = spectrum.displayMode == 1;
-            const bool periodic = !waterfall && spectrum.ssidOverlay != 0 && spectrum.ssidScanInterval > 0.0f;
-            if (m_model.common.spectrumModeActive != 0 && !m_context.concurrentScan.load() && (periodic || waterfall)) {
+            const bool waterfall = loadShared(spectrum.displayMode) == 1;
+            const bool periodic =
+                !waterfall && loadShared(spectrum.ssidOverlay) != 0 && loadShared(spectrum.ssidScanInterval) > 0.0f;
+            if (loadShared(m_model.common.spectrumModeActive) != 0 && !m_context.concurrentScan.load() &&
+                (periodic || waterfall)) {
                 m_context.scanningAccessPoints = false;
                 m_context.restartPending = true;
                 m_context.state = kStop;

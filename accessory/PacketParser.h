@@ -38,8 +38,9 @@ public:
 
     // Parses `count` bytes; they are only read during the call.
     void receive(const std::uint8_t* bytes, std::size_t count);
-    // Drops partly assembled sweeps and power traces and, at the next receive(), the buffered bytes.
-    void resetAssembly();
+    // Asks the parser to drop the buffered bytes and the partly assembled sweeps and power traces
+    // before it parses anything more (any thread; the parser's thread does it at its next receive).
+    void requestReset() { m_resetRequested = true; }
     // Streaming starts at `nowMs`: the power trigger wait counts from then (any thread).
     void restartPowerAcquisition(std::uint64_t nowMs) { m_power.restartAcquisition(nowMs); }
 
@@ -49,6 +50,7 @@ public:
     std::size_t bufferFill() const { return m_fill; }
 
 private:
+    void clearAssembly();
     void parse();
     void dispatch(int type, const std::uint8_t* frame, int length);
     void handleIdentification(const std::uint8_t* frame, int length);
@@ -64,7 +66,7 @@ private:
     DataModel& m_model;
     std::vector<std::uint8_t> m_buffer;
     std::size_t m_fill = 0;
-    std::atomic<bool> m_resetBuffer{false};
+    std::atomic<bool> m_resetRequested{false};
     SegmentAssembler m_accumulators[2]; // 2.4 GHz, 5 GHz
     PowerAssembler m_power;
     std::atomic<std::uint64_t> m_framesDispatched{0};

@@ -1,4 +1,5 @@
 #include "accessory/PlaybackDriver.h"
+#include "model/SharedField.h"
 
 #include "accessory/LinkStateMachine.h"
 #include "accessory/PacketParser.h"
@@ -13,31 +14,16 @@ PlaybackDriver::PlaybackDriver(LinkContext& context, PacketParser& parser, LinkS
 
 void PlaybackDriver::step(std::uint64_t now)
 {
-    const int hardware = m_model.demo.hardware;
+    const int hardware = loadShared(m_model.demo.hardware);
     if (DemoPlayback::prefix(hardware).empty()) {
         return;
     }
     if (!m_context.identified.load() && m_context.state.load() != kIdentify) {
         m_context.state = kIdentify;
     }
-    // Recorded streams switch into an access-point scan like a live accessory would; a recording
-    // has no stop acknowledgement, so the stop goes straight through to the restart below.
-    const SpectrumSettings& spectrum = m_model.spectrum;
-    const bool overlay = spectrum.ssidOverlay != 0;
-    const bool waterfall = spectrum.displayMode == 1;
-    const int state = m_context.state.load();
-    if (m_context.identified.load() && m_model.common.spectrumModeActive != 0 && overlay && !waterfall &&
-        !m_context.concurrentScan.load() && state >= kStartStreaming && state <= kStreamingScanDone &&
-        spectrum.ssidScanInterval > 0.0f && !m_context.scanningAccessPoints.load() &&
-        now - m_context.lastSpectrumSwitchMs.load() >=
-            static_cast<std::uint64_t>(spectrum.ssidScanInterval * 1000.0f)) {
-        m_context.restartPending = true;
-        m_context.scanningAccessPoints = true;
-        m_context.state = kStop;
-    }
-    if (overlay && !m_context.concurrentScan.load() && waterfall) {
-        m_context.lastSpectrumSwitchMs = now;
-    }
+    // Recorded streams switch into and out of access-point scans like a live accessory would; a
+    // recording has no stop acknowledgement, so a stop goes straight through to the restart below.
+    m_stateMachine.accessPointScanTiming(now, true);
     const DemoPlayback::Feed feed = [this](const std::uint8_t* bytes, std::size_t count) {
         m_parser.receive(bytes, count);
     };
@@ -55,6 +41,10 @@ void PlaybackDriver::step(std::uint64_t now)
         DemoPlayback::presetTrigger(m_model.power, m_context.protocolModelId());
         break;
     case kSendSettings:
+        // A stream cut by the stop may have left the start of a long frame buffered; the
+        // acknowledgement would wait behind it until the parser gives the frame up.
+        m_parser.requestReset();
+        [[fallthrough]];
     case kAwaitSettingsAck:
         m_context.state = kAwaitSettingsAck;
         m_demo.feedWhole(hardware, "settings.bin", feed);

@@ -8,6 +8,7 @@
 #include "model/DataLogger.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
+#include "model/SharedField.h"
 
 namespace nolvo {
 
@@ -50,18 +51,21 @@ void ReplayDriver::begin()
     }
     // What the stream means depends on the mode, band and power settings it was recorded with.
     const recording::Header& header = recording->header();
-    CommonSettings common = m_model.common;
-    SpectrumSettings spectrum = m_model.spectrum;
-    if (restoreRecord(header.commonSettings, common) && common.spectrumModeActive != m_model.common.spectrumModeActive) {
-        m_model.common.spectrumModeActive = common.spectrumModeActive;
+    CommonSettings common{};
+    SpectrumSettings spectrum{};
+    PowerSettings power{};
+    if (restoreRecord(header.commonSettings, common) &&
+        common.spectrumModeActive != loadShared(m_model.common.spectrumModeActive)) {
+        storeShared(m_model.common.spectrumModeActive, common.spectrumModeActive);
         m_model.modeChanged = true;
     }
-    if (restoreRecord(header.spectrumSettings, spectrum) && spectrum.band != m_model.spectrum.band) {
-        m_model.spectrum.band = spectrum.band;
-        m_model.modeChanged = true;
+    if (restoreRecord(header.spectrumSettings, spectrum)) {
+        storeShared(m_model.spectrum.band, spectrum.band);
     }
-    restoreRecord(header.powerSettings, m_model.power);
-    m_parser.resetAssembly();
+    if (restoreRecord(header.powerSettings, power)) {
+        copySettings(m_model.power, power);
+    }
+    m_parser.requestReset();
     m_context.identified = false;
     m_context.state = kIdentify;
 }
@@ -69,7 +73,7 @@ void ReplayDriver::begin()
 void ReplayDriver::finish()
 {
     m_running = false;
-    m_parser.resetAssembly();
+    m_parser.requestReset();
     m_context.identified = false;
     m_context.state = kIdentify;
 }
@@ -83,7 +87,7 @@ void ReplayDriver::rebuildTo(std::int64_t targetUs)
         m_model.clearHistories();
         m_model.clearDerivedTraces();
     }
-    m_parser.resetAssembly();
+    m_parser.requestReset();
     m_playback.chunksUpTo(static_cast<std::uint64_t>(targetUs),
                           [this](const std::uint8_t* bytes, std::size_t count, std::uint64_t timeUs) {
                               feed(bytes, count, timeUs);

@@ -7,6 +7,8 @@
 #include "accessory/RecordingReader.h"
 #include "app/CommandLine.h"
 #include "app/FieldControls.h"
+#include "app/KeyboardShortcuts.h"
+#include "app/RunStats.h"
 #include "app/MainScene.h"
 #include "display/PowerUIAndTouchLayer.h"
 #include "engine/app/Director.h"
@@ -46,10 +48,10 @@ void AppDelegate::initGLContextAttrs()
 bool AppDelegate::applicationDidFinishLaunching()
 {
     Device::setKeepScreenOn(true);
+    runstats::install();
 
     DataModel* model = DataModel::getInstance();
     model->loadConfiguration(0);
-    m_steps.push_back("model");
 
     Director* director = Director::getInstance();
     if (!director->getOpenGLView()) {
@@ -60,7 +62,6 @@ bool AppDelegate::applicationDidFinishLaunching()
         }
         director->setOpenGLView(view);
     }
-    m_steps.push_back("view");
     setAnimationInterval(1.0f / 60.0f);
     director->setContentScaleFactor(1.0f);
     director->setClearColor(13 / 255.0f, 16 / 255.0f, 22 / 255.0f, 1.0f);
@@ -69,7 +70,6 @@ bool AppDelegate::applicationDidFinishLaunching()
 
     m_scene = MainScene::create();
     if (!m_scene) return false;
-    m_steps.push_back("scene");
 
     m_screenLog = ScreenLog::create();
     if (m_screenLog) {
@@ -82,10 +82,8 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_scene->addChild(m_screenLog, 1000);
         model->setLogSink(m_screenLog);
     }
-    m_steps.push_back("log");
 
     director->runWithScene(m_scene);
-    m_steps.push_back("run");
 
     if (m_beforeLink) m_beforeLink();
     if (m_startLink) {
@@ -99,6 +97,7 @@ bool AppDelegate::applicationDidFinishLaunching()
         // Trigger changes made on the power view are sent to the accessory with its settings.
         AccessoryCommunicationDelegate* delegate = m_delegate.get();
         PowerUIAndTouchLayer::setReconfigureRequest([delegate] { delegate->requestRestart(false); });
+        KeyboardShortcuts::setReconfigureRequest([delegate](bool clear) { delegate->requestRestart(clear); });
         m_recorder = std::make_unique<LinkRecorder>(model);
         m_link->setRecorder(m_recorder.get());
         if (m_replay) {
@@ -109,7 +108,6 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_fieldControls = FieldControls::create(*m_link, *m_delegate, *m_recorder, *model, CommandLine::versionText());
         if (m_fieldControls) m_scene->addChild(m_fieldControls, FieldControls::kZOrder);
         if (!m_link->start()) std::fprintf(stderr, "nolvo: cannot start the accessory link\n");
-        m_steps.push_back("link");
     }
     return true;
 }
@@ -145,6 +143,7 @@ void AppDelegate::shutdown()
         MenuController::getInstance()->setLinkControl(nullptr);
     }
     PowerUIAndTouchLayer::setReconfigureRequest(nullptr);
+    KeyboardShortcuts::setReconfigureRequest(nullptr);
     if (m_link) m_link->stop();
     if (m_recorder) m_recorder->stop();
     if (m_delegate) m_delegate->stop();

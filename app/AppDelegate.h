@@ -41,8 +41,6 @@ public:
     // worker, and closes an open data log. Safe to call more than once.
     void shutdown();
 
-    // Start-up steps as they ran, for tests: "model", "view", "scene", "log", "run", "link".
-    const std::vector<std::string>& startupSteps() const { return m_steps; }
     // Runs after the scene is running and before the link starts (tests inspect the state here).
     void setBeforeLinkHook(std::function<void()> hook) { m_beforeLink = std::move(hook); }
     // Leaves the accessory link out (tests that must not touch USB or play the demo).
@@ -68,7 +66,6 @@ private:
     FieldControls* m_fieldControls = nullptr; // owned by the scene
     MainScene* m_scene = nullptr;     // owned by the director while it runs
     ScreenLog* m_screenLog = nullptr; // retained until shutdown
-    std::vector<std::string> m_steps;
     std::function<void()> m_beforeLink;
     bool m_startLink = true;
     bool m_shutDown = false;

@@ -4,10 +4,39 @@
 #include "menus/MenuBar.h"
 #include "menus/MenuController.h"
 #include "model/DataModel.h"
+#include "model/SharedField.h"
 
 namespace nolvo {
 
 using Key = engine::EventKeyboard::KeyCode;
+
+namespace {
+
+std::function<void(bool)>& reconfigureRequest()
+{
+    static std::function<void(bool)> request;
+    return request;
+}
+
+// Flips a 0/1 setting; anything else stored becomes 1.
+template <typename T>
+void toggle(T& field)
+{
+    storeShared(field, static_cast<T>(loadShared(field) == 1 ? 0 : 1));
+}
+
+KeyboardShortcuts::Action settingsChanged(bool clearHistory)
+{
+    if (reconfigureRequest()) reconfigureRequest()(clearHistory);
+    return KeyboardShortcuts::Action::SettingsChanged;
+}
+
+} // namespace
+
+void KeyboardShortcuts::setReconfigureRequest(std::function<void(bool)> request)
+{
+    reconfigureRequest() = std::move(request);
+}
 
 KeyboardShortcuts::Action KeyboardShortcuts::handleKey(Key key, DataModel& model)
 {
@@ -21,6 +50,12 @@ KeyboardShortcuts::Action KeyboardShortcuts::handleKey(Key key, DataModel& model
         return Action::RunStateChanged;
     case Key::KEY_F12:
         return Action::Screenshot;
+    case Key::KEY_W:
+        toggle(model.spectrum.displayMode);
+        return settingsChanged(false);
+    case Key::KEY_B:
+        toggle(model.spectrum.band);
+        return settingsChanged(true);
     case Key::KEY_T:
         return Action::ToggleAccessPointTable;
     case Key::KEY_U:

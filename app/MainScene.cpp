@@ -1,8 +1,10 @@
 #include "app/MainScene.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 
 #include "app/KeyboardShortcuts.h"
+#include "app/RunStats.h"
 #include "app/StatusTexts.h"
 #include "display/CursorReadouts.h"
 #include "display/GridLayer.h"
@@ -109,7 +111,8 @@ MainScene::~MainScene()
 DisplayMode MainScene::currentMode() const
 {
     const DataModel& m = m_model;
-    return {m.common.spectrumModeActive != 0, m.spectrum.displayMode, m.spectrum.band, m.spectrum.ssidOverlay != 0};
+    return {loadShared(m.common.spectrumModeActive) != 0, loadShared(m.spectrum.displayMode), loadShared(m.spectrum.band),
+            loadShared(m.spectrum.ssidOverlay) != 0};
 }
 
 void MainScene::onEnter()
@@ -149,7 +152,6 @@ void MainScene::createStatusLabels(float b)
     const float size = b / 5.0f;
     const Color4B white(255, 255, 255, 255);
 
-    // The scaling popover arrives with the axes; its slot is kept for it.
     m_amplitudeLabel = makeLabel("A:10.00dBm/div", size, white);
     m_frequencyLabel = makeLabel("Hz:10.00GHz/div", size, white);
     for (auto [label, row] : {std::pair{m_amplitudeLabel, 0.75f}, std::pair{m_frequencyLabel, 0.25f}}) {
@@ -206,6 +208,9 @@ void MainScene::createStatusLabels(float b)
 
 void MainScene::installKeyboard()
 {
+    // A listener bound to the scene pauses while it is off stage and resumes with it: one is enough.
+    if (m_keyboardInstalled) return;
+    m_keyboardInstalled = true;
     auto* listener = EventListenerKeyboard::create();
     listener->onKeyPressed = [this](EventKeyboard::KeyCode, Event* event) {
         DataModel& model = *DataModel::getInstance();
@@ -255,8 +260,8 @@ void MainScene::rebuildLayers()
 
 void MainScene::update(float dt)
 {
-    m_lastDt = dt;
     Scene::update(dt);
+    runstats::reportIfAsked();
     updateMenuBar();
     if (m_watermark) {
         m_watermark->setOpacity(m_model.accessoryConnected.load() ? 0 : kWatermarkOpacity);
@@ -288,7 +293,7 @@ void MainScene::updateMenuBar()
 
 void MainScene::checkBandSupport()
 {
-    if (m_model.common.spectrumModeActive == 0 || m_model.spectrum.band != 1) return;
+    if (loadShared(m_model.common.spectrumModeActive) == 0 || loadShared(m_model.spectrum.band) != 1) return;
     bool identified = false;
     bool has5 = false;
     {
@@ -299,7 +304,7 @@ void MainScene::checkBandSupport()
     // Before any accessory (or demo recording) is identified nothing is known about 5 GHz: the
     // stored band is kept rather than lost to a start-up race.
     if (!identified || has5) return;
-    m_model.spectrum.band = 0;
+    storeShared(m_model.spectrum.band, 0);
     ++m_fallbackAlerts;
     AlertViewLayer::showSimple("5.4 Ghz is not supported!!",
                                "This accessory does not support 5GHz. Switching to 2.4Ghz view.", "OK");
@@ -330,7 +335,7 @@ void MainScene::updateStatusTexts()
                                                           : makePowerCursorReadouts(m_model, m_geometry.inner.size);
     }
     // The trigger belongs to the power trace; spectrum mode has nothing to trigger on.
-    if (m_triggerLabel) m_triggerLabel->setVisible(m_model.common.spectrumModeActive == 0);
+    if (m_triggerLabel) m_triggerLabel->setVisible(loadShared(m_model.common.spectrumModeActive) == 0);
     setText(m_amplitudeLabel, amplitude);
     setText(m_frequencyLabel, frequency);
     setText(m_triggerLabel, trigger);
@@ -393,7 +398,7 @@ void MainScene::refreshTables()
 
 void MainScene::updateAcquiringIndicator()
 {
-    const bool powerMode = m_model.common.spectrumModeActive == 0;
+    const bool powerMode = loadShared(m_model.common.spectrumModeActive) == 0;
     if (powerMode || !m_model.acquiringSSID.load()) {
         hideAcquiringIndicator();
         m_model.acquiringSSID.store(false);
@@ -583,7 +588,7 @@ void MainScene::handleResize(const Size& newSize)
 {
     const Size old = getContentSize();
     setContentSize(newSize);
-    if (m_model.common.spectrumModeActive != 0) {
+    if (loadShared(m_model.common.spectrumModeActive) != 0) {
         ModelLock lock(m_model, kDataLock);
         for (BandStore* store : {&m_model.band24, &m_model.band5}) {
             // A grid not yet marked new also counts as accumulated, so it is not added twice.

@@ -117,7 +117,6 @@ private:
 
     DataModel& m_model;
 
-    float m_lastDt = 0.0f;
     float m_ageingTimer = 0.0f;
     std::array<engine::Node*, static_cast<int>(LayerSlot::Count)> m_slots{};
     engine::ui::ImageView* m_watermark = nullptr;
@@ -152,6 +151,7 @@ private:
     PlotGeometry m_geometry;
     float m_barHeight = 0.0f;
     bool m_labelsCreated = false;
+    bool m_keyboardInstalled = false;
 };
 
 } // namespace nolvo

@@ -1,4 +1,5 @@
 #include "app/StatusTexts.h"
+#include "model/SharedField.h"
 
 #include <cmath>
 
@@ -33,13 +34,13 @@ std::string StatusTexts::fixedOrDashes(float value)
 
 std::string StatusTexts::amplitudeScale(const DataModel& model)
 {
-    const bool spectrum = model.common.spectrumModeActive != 0;
+    const bool spectrum = loadShared(model.common.spectrumModeActive) != 0;
     const int band = model.bandIndex();
-    if (spectrum && model.spectrum.displayMode == 1) {
+    if (spectrum && loadShared(model.spectrum.displayMode) == 1) {
         // Waterfall: the time one division of rows covers.
         const BandStore& store = model.bandStore(band);
         const float interval = model.refreshInterval[band];
-        const int z = DataModel::waterfallTimeFactor(model.spectrum.waterfallTimeScale);
+        const int z = DataModel::waterfallTimeFactor(loadShared(model.spectrum.waterfallTimeScale));
         const float v = static_cast<float>(store.waterfallRowsPerDivision) * interval * 500.0f / static_cast<float>(z);
         return "A:" + siOrDashes(v, 2) + "s/div";
     }
@@ -61,7 +62,7 @@ std::string StatusTexts::amplitudeScale(const DataModel& model)
 
 std::string StatusTexts::frequencyOrTimeScale(const DataModel& model)
 {
-    if (model.common.spectrumModeActive != 0) {
+    if (loadShared(model.common.spectrumModeActive) != 0) {
         const BandSpan span = model.bandIndex() == kBand5 ? kSpan5 : kSpan24;
         return "Hz:" + siOrDashes((span.stopMHz - span.startMHz) * 1e6f / kFrequencyDivisions, 2) + "Hz/div";
     }
@@ -71,7 +72,7 @@ std::string StatusTexts::frequencyOrTimeScale(const DataModel& model)
 std::string StatusTexts::trigger(const DataModel& model, const std::string& current)
 {
     // Roll mode (time scales below the accessory's threshold) runs untriggered.
-    if (model.power.timeScaleIndex < model.deviceInfo.rollThreshold) return "";
+    if (loadShared(model.power.timeScaleIndex) < model.deviceInfo.rollThreshold) return "";
     switch (model.powerStore.acquisitionPhase) {
     case 0: return "TRIG";
     case 1: return model.power.autoTrigger ? "AUTO" : "TRIG?";

@@ -1,4 +1,5 @@
 #include "display/CursorReadouts.h"
+#include "model/SharedField.h"
 
 #include <cmath>
 
@@ -35,13 +36,13 @@ CursorReadouts makeCursorReadouts(const DataModel& model, const engine::Size& pl
 {
     CursorReadouts out;
     const CursorSettings& c = model.cursors;
-    if (c.shown == 0 || model.common.spectrumModeActive == 0 || plot.width <= 0.0f || plot.height <= 0.0f) return out;
+    if (c.shown == 0 || loadShared(model.common.spectrumModeActive) == 0 || plot.width <= 0.0f || plot.height <= 0.0f) return out;
     const int band = model.bandIndex();
     const int active = CursorsLayer::activeCursor(model);
     const int other = 1 - active;
     const int units = model.common.powerUnits;
     const float offset = model.attenuationOffset();
-    const bool waterfall = model.spectrum.displayMode == 1;
+    const bool waterfall = loadShared(model.spectrum.displayMode) == 1;
 
     if (c.verticalSelected || waterfall) {
         float start = 0, stop = 0;

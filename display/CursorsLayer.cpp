@@ -1,4 +1,6 @@
 #include "display/CursorsLayer.h"
+#include "model/ModelLock.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,7 +64,7 @@ bool CursorsLayer::init()
     return true;
 }
 
-int CursorsLayer::activeCursor(const DataModel& model) { return model.cursors.option8 >= 1 ? 1 : 0; }
+int CursorsLayer::activeCursor(const DataModel& model) { return model.cursors.activeCursor >= 1 ? 1 : 0; }
 
 float CursorsLayer::grabRadius()
 {
@@ -77,7 +79,7 @@ float CursorsLayer::grabRadius()
 
 bool CursorsLayer::waterfallView() const
 {
-    return m_model.common.spectrumModeActive != 0 && m_model.spectrum.displayMode == 1;
+    return loadShared(m_model.common.spectrumModeActive) != 0 && loadShared(m_model.spectrum.displayMode) == 1;
 }
 
 void CursorsLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*transform*/, std::uint32_t /*flags*/)
@@ -87,21 +89,29 @@ void CursorsLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*tr
     m_drawNode->setVisible(c.shown != 0);
     if (c.shown == 0) return;
     Color4F colour(192 / 255.0f, 192 / 255.0f, 192 / 255.0f, 1.0f);
-    if (m_model.common.spectrumModeActive == 0) {
+    if (loadShared(m_model.common.spectrumModeActive) == 0) {
         const std::uint8_t* rgb = m_model.powerChannel.color;
         colour = Color4F(rgb[0] / 255.0f, rgb[1] / 255.0f, rgb[2] / 255.0f, 1.0f);
     }
-    if (c.verticalSelected || waterfallView()) drawVertical(colour);
+    if (c.verticalSelected || waterfallView()) {
+        // The trace layer writes the results under dataLock; draw from a copy taken under it.
+        std::array<CursorResult, 2> results;
+        {
+            ModelLock lock(m_model, kDataLock);
+            results = m_model.cursorResults.cursor;
+        }
+        drawVertical(colour, results);
+    }
     if (c.horizontalSelected || waterfallView()) drawHorizontal(colour);
     m_dirty = false;
 }
 
-void CursorsLayer::drawVertical(const Color4F& colour)
+void CursorsLayer::drawVertical(const Color4F& colour, const std::array<CursorResult, 2>& results)
 {
     const engine::Size size = getContentSize();
     const float tick = size.width / 50.0f;
     const int active = activeCursor(m_model);
-    const bool spectrum = m_model.common.spectrumModeActive != 0;
+    const bool spectrum = loadShared(m_model.common.spectrumModeActive) != 0;
     for (int i = 0; i < 2; ++i) {
         const float x = m_model.cursors.verticalX[i];
         if (i == active) {
@@ -113,7 +123,7 @@ void CursorsLayer::drawVertical(const Color4F& colour)
             }
         }
         if (waterfallView()) continue;
-        const CursorResult& result = m_model.cursorResults.cursor[static_cast<std::size_t>(i)];
+        const CursorResult& result = results[static_cast<std::size_t>(i)];
         if (!spectrum) {
             m_drawNode->drawLine(Vec2(x - tick / 2, result.screenY[0]), Vec2(x + tick / 2, result.screenY[0]), colour);
             continue;
@@ -177,7 +187,7 @@ bool CursorsLayer::onTouchBegan(engine::Touch* touch)
         chosen = horizontal;
     }
     if (chosen < 0) return false;
-    c.option8 = static_cast<std::uint8_t>(chosen);
+    c.activeCursor = static_cast<std::uint8_t>(chosen);
     engine::Director::markDirty();
     return true;
 }

@@ -5,9 +5,11 @@
 // alone or, in tracking mode, the pair with its separation kept. Positions live in the
 // DataModel's cursor settings (layer points). Render thread only.
 
+#include <array>
 #include <cstdint>
 
 #include "engine/scene/Layer.h"
+#include "model/MeasurementStores.h"
 
 namespace engine {
 class DrawNode;
@@ -48,7 +50,7 @@ public:
 private:
     explicit CursorsLayer(DataModel& model) : m_model(model) {}
     bool waterfallView() const;
-    void drawVertical(const engine::Color4F& colour);
+    void drawVertical(const engine::Color4F& colour, const std::array<CursorResult, 2>& results);
     void drawHorizontal(const engine::Color4F& colour);
 
     DataModel& m_model;

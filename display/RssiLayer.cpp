@@ -131,7 +131,6 @@ bool RssiLayer::init()
     m_traceNode = engine::DrawNode::create(engine::DrawNode::DEFAULT_LINE_WIDTH);
     addChild(m_traceNode);
     m_band24 = m_band5 = true;
-    m_lastDt = 0.0f;
     scheduleUpdate();
     return true;
 }
@@ -143,12 +142,12 @@ void RssiLayer::setBands(bool band24, bool band5)
     m_forceRedraw = true;
 }
 
-void RssiLayer::update(float dt)
+void RssiLayer::update(float /*dt*/)
 {
-    placeHeatSprites();
     bool changed = false;
     {
         ModelLock lock(m_model, kDataLock);
+        placeHeatSprites(m_model.deviceInfo.modelId == 2);
         for (int band : {kBand24, kBand5}) {
             if (!bandEnabled(band)) continue;
             const BandStore& store = m_model.bandStore(band);
@@ -158,14 +157,12 @@ void RssiLayer::update(float dt)
         }
     }
     if (changed) engine::Director::markDirty();
-    m_lastDt = dt;
 }
 
-void RssiLayer::placeHeatSprites()
+void RssiLayer::placeHeatSprites(bool coarseGrid)
 {
     placeHeatSprite(m_heatColorSprite, 255);
-    // The first-generation accessory's grid is too coarse for the smoothed shade.
-    const bool shade = m_model.deviceInfo.modelId != 2 && m_heatShadeSprite->isVisible();
+    const bool shade = !coarseGrid && m_heatShadeSprite->isVisible();
     placeHeatSprite(m_heatShadeSprite, shade ? 255 : 0);
 
     const bool wanted = (m_traceMask & kMaskHeatMap) != 0;

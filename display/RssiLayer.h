@@ -57,7 +57,8 @@ private:
     explicit RssiLayer(DataModel& model) : m_model(model) {}
 
     void buildProgram();
-    void placeHeatSprites();
+    // `coarseGrid`: the first-generation accessory, whose grid is too coarse for the smoothed shade.
+    void placeHeatSprites(bool coarseGrid);
     // Places one heat-map sprite and gives it `opacity` (0 while its texture is empty).
     void placeHeatSprite(engine::Sprite* sprite, std::uint8_t opacity);
     void processBand(int band);
@@ -69,7 +70,6 @@ private:
     bool bandEnabled(int band) const { return band == 0 ? m_band24 : m_band5; }
 
     DataModel& m_model;
-    float m_lastDt = 0.0f;
     bool m_band24 = true;
     bool m_band5 = true;
     engine::DrawNode* m_traceNode = nullptr;

@@ -1,4 +1,5 @@
 #include "display/ScalingPopoverLayer.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -127,7 +128,7 @@ int ScalingPopoverLayer::boxQuarter(int step, int current, int previous)
 void ScalingPopoverLayer::refreshTexts()
 {
     ModelLock lock(m_model, kDataLock);
-    if (m_model.common.spectrumModeActive == 0) {
+    if (loadShared(m_model.common.spectrumModeActive) == 0) {
         m_aLabel->setString("");
         const float t = m_model.timePerDivision();
         const bool haveTrace = !m_model.powerStore.live.history.empty() && !std::isnan(t);
@@ -135,10 +136,10 @@ void ScalingPopoverLayer::refreshTexts()
         return;
     }
     m_tLabel->setString("");
-    const bool band5 = m_model.spectrum.band == 1;
+    const bool band5 = loadShared(m_model.spectrum.band) == 1;
     const float multiplier = m_model.deviceInfo.modeBytes[band5 ? 2 : 1];
     const float interval = band5 ? m_model.deviceInfo.refreshInterval5 : m_model.deviceInfo.refreshInterval24;
-    const float f = static_cast<float>(DataModel::waterfallTimeFactor(m_model.spectrum.waterfallTimeScale));
+    const float f = static_cast<float>(DataModel::waterfallTimeFactor(loadShared(m_model.spectrum.waterfallTimeScale)));
     m_aLabel->setString("A: " + formatSI(500.0f / f * multiplier * interval, 2) + "s");
 }
 

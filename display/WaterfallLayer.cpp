@@ -1,4 +1,5 @@
 #include "display/WaterfallLayer.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,13 +68,12 @@ void WaterfallLayer::setBands(bool band24, bool band5)
     m_band24 = band24;
     m_band5 = band5;
     ModelLock lock(m_model, kDataLock);
-    m_model.bandStore(kBand24).waterfallRow = true; // redraw for the band now shown
-    m_model.bandStore(kBand5).waterfallRow = true;
+    m_model.bandStore(kBand24).waterfallRedraw = true; // redraw for the band now shown
+    m_model.bandStore(kBand5).waterfallRedraw = true;
 }
 
-void WaterfallLayer::update(float dt)
+void WaterfallLayer::update(float /*dt*/)
 {
-    m_lastDt = dt;
     placeImage();
     ModelLock lock(m_model, kDataLock);
     for (int band : {kBand24, kBand5}) {
@@ -100,7 +100,7 @@ void WaterfallLayer::placeImage()
         m_imageSprite->setVisible(false);
         return;
     }
-    const auto f = static_cast<float>(DataModel::waterfallTimeFactor(m_model.spectrum.waterfallTimeScale));
+    const auto f = static_cast<float>(DataModel::waterfallTimeFactor(loadShared(m_model.spectrum.waterfallTimeScale)));
     const auto h = static_cast<float>(m_texture->getPixelsHigh());
     m_imageSprite->setVisible(true);
     m_imageSprite->setAnchorPoint(Vec2(maxS * 0.5f, 1.0f - maxT));
@@ -112,8 +112,8 @@ void WaterfallLayer::placeImage()
 void WaterfallLayer::rebuildImage(int band)
 {
     BandStore& store = m_model.bandStore(band);
-    if (!store.waterfallRow) return;
-    store.waterfallRow = false;
+    if (!store.waterfallRedraw) return;
+    store.waterfallRedraw = false;
     const SpectrumSettings& s = m_model.spectrum;
     const std::vector<Rgb> table = buildWaterfallColorTable(DataModel::colorMapIndex(s.waterfallColorMap));
     const ThresholdScale scale = ThresholdScale::of(s.waterfallLowThreshold, s.waterfallHighThreshold);
@@ -151,7 +151,7 @@ std::size_t WaterfallLayer::updateCursorPeaks(int band, std::size_t used)
     const SpectrumSettings& s = m_model.spectrum;
     const CursorSettings& c = m_model.cursors;
     const engine::Size layer = getContentSize();
-    const auto f = static_cast<float>(DataModel::waterfallTimeFactor(s.waterfallTimeScale));
+    const auto f = static_cast<float>(DataModel::waterfallTimeFactor(loadShared(s.waterfallTimeScale)));
     const int entries = static_cast<int>(store.history.size());
     const int rows = std::min(entries, kWaterfallRows);
     const int n = store.usableBinCount();

@@ -49,7 +49,6 @@ private:
     bool bandEnabled(int band) const { return band == 0 ? m_band24 : m_band5; }
 
     DataModel& m_model;
-    float m_lastDt = 0.0f;
     bool m_band24 = true;
     bool m_band5 = true;
     std::vector<engine::Sprite*> m_peakMarkers;

@@ -1,4 +1,5 @@
 #include "display/WaterfallThresholdAndTouchLayer.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,13 +101,13 @@ bool WaterfallThresholdAndTouchLayer::init()
     m_mouseListener = engine::EventListenerMouse::create();
     m_mouseListener->onMouseScroll = [this](engine::EventMouse* e) { onWheel(e->getScrollY(), e->getLocation()); };
     getEventDispatcher()->addEventListenerWithSceneGraphPriority(m_mouseListener, this);
-    scheduleUpdate();
     return true;
 }
 
 void WaterfallThresholdAndTouchLayer::onEnter()
 {
     engine::Layer::onEnter();
+    scheduleUpdate(); // onExit stops it: a layer that is shown again updates again
 }
 
 void WaterfallThresholdAndTouchLayer::onExit()
@@ -126,6 +127,8 @@ void WaterfallThresholdAndTouchLayer::setBands(bool band24, bool band5)
 
 void WaterfallThresholdAndTouchLayer::amplitudeWindow(float& bottom, float& top) const
 {
+    // The window and the accessory's attenuation table change with identification (parser).
+    ModelLock lock(m_model, kDataLock);
     const BandStore& store = m_model.bandStore(m_band24 ? kBand24 : kBand5);
     const float offset = m_model.attenuationOffset();
     bottom = store.amplitudeBottom + offset;
@@ -183,7 +186,6 @@ void WaterfallThresholdAndTouchLayer::placeHandle(Sprite* handle, float y)
 
 void WaterfallThresholdAndTouchLayer::update(float dt)
 {
-    m_lastDt = dt;
     const SpectrumSettings& s = m_model.spectrum;
     float bottom = 0, top = 0;
     amplitudeWindow(bottom, top);
@@ -286,7 +288,7 @@ bool WaterfallThresholdAndTouchLayer::onTouchBegan(engine::Touch* touch)
         }
     } else if (m_activeTouches.size() == 2) {
         m_touchState = TouchState::Pinch;
-        m_pinchX = m_pinchY = 0.0f;
+        m_pinchY = 0.0f;
     }
     if (m_touchState != TouchState::None) m_model.waterfallTouchInProgress.store(true);
     return true;
@@ -295,8 +297,8 @@ bool WaterfallThresholdAndTouchLayer::onTouchBegan(engine::Touch* touch)
 void WaterfallThresholdAndTouchLayer::markRedraw()
 {
     ModelLock lock(m_model, kDataLock);
-    m_model.band24.waterfallRow = true;
-    m_model.band5.waterfallRow = true;
+    m_model.band24.waterfallRedraw = true;
+    m_model.band5.waterfallRedraw = true;
 }
 
 void WaterfallThresholdAndTouchLayer::onTouchMoved(engine::Touch* touch)
@@ -320,7 +322,6 @@ void WaterfallThresholdAndTouchLayer::onTouchMoved(engine::Touch* touch)
     }
     if (m_activeTouches.size() != 2 || m_touchState != TouchState::Pinch) return;
     const Vec2 delta = touch->getDelta();
-    m_pinchX += std::fabs(delta.x);
     m_pinchY += std::fabs(delta.y);
     if (m_pinchY < kPinchStep) return;
     engine::Touch* a = m_activeTouches[0];
@@ -334,12 +335,12 @@ void WaterfallThresholdAndTouchLayer::onTouchMoved(engine::Touch* touch)
 void WaterfallThresholdAndTouchLayer::stepTimeScale(bool up)
 {
     std::int32_t& index = m_model.spectrum.waterfallTimeScale;
-    const std::int32_t old = index;
+    const std::int32_t old = loadShared(index);
     // A stored value outside 0..2 reads as factor 1 (index 0): steps start from there.
     const std::int32_t current = (old >= 0 && old <= 2) ? old : 0;
     const std::int32_t next = up ? std::min(current + 1, 2) : std::max(current - 1, 0);
     if (next == old) return;
-    index = next;
+    storeShared(index, next);
     if (ScalingPopoverLayer* popover = ScalingPopoverLayer::getActive()) {
         popover->announce(0, 0, 3, next, current);
     }

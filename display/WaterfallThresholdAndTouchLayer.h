@@ -73,7 +73,6 @@ private:
     void releaseTouches();
 
     DataModel& m_model;
-    float m_lastDt = 0.0f;
     bool m_band24 = true;
     bool m_band5 = true;
     float m_fontSize = 16.0f;
@@ -82,7 +81,6 @@ private:
     float m_labelBoxHeight = 0.0f;
     std::vector<engine::Touch*> m_activeTouches;
     TouchState m_touchState = TouchState::None;
-    float m_pinchX = 0.0f;
     float m_pinchY = 0.0f;
     engine::Sprite* m_lowHandle = nullptr;
     engine::Sprite* m_highHandle = nullptr;

@@ -31,6 +31,19 @@ public:
 
     // Not owned; may be null (the alert then just closes). Set before show().
     void setDelegate(AlertViewDelegate* delegate) { m_delegate = delegate; }
+    // Also keeps `owner` (the delegate's object) alive as long as this alert: a re-layout that
+    // rebuilds the alert's children must not free the object its buttons will call.
+    void setDelegate(AlertViewDelegate* delegate, engine::Ref* owner)
+    {
+        if (owner) owner->retain();
+        if (m_delegateOwner) m_delegateOwner->release();
+        m_delegateOwner = owner;
+        m_delegate = delegate;
+    }
+    ~AlertViewLayer() override
+    {
+        if (m_delegateOwner) m_delegateOwner->release();
+    }
     AlertViewDelegate* getDelegate() const { return m_delegate; }
 
     // Lays the alert out for the current visible size and display size class and adds it to the
@@ -60,6 +73,7 @@ private:
     std::string m_extraAction;
     std::vector<std::string> m_buttonTitles;
     AlertViewDelegate* m_delegate = nullptr;
+    engine::Ref* m_delegateOwner = nullptr;
     std::vector<engine::ui::Button*> m_buttons;
     engine::Rect m_box;
     bool m_closing = false;

@@ -5,10 +5,32 @@
 #include <string>
 
 #include "model/DataModel.h"
+#include "model/SharedField.h"
 #include "model/ListCodec.h"
 #include "platform/UserDefault.h"
 
 namespace nolvo {
+
+void copySettings(CommonSettings& to, const CommonSettings& from)
+{
+    assignWithShared(to, from, &CommonSettings::spectrumModeActive);
+}
+
+void copySettings(SpectrumSettings& to, const SpectrumSettings& from)
+{
+    assignWithShared(to, from, &SpectrumSettings::displayMode, &SpectrumSettings::band, &SpectrumSettings::ssidOverlay,
+                     &SpectrumSettings::waterfallTimeScale, &SpectrumSettings::ssidScanInterval);
+}
+
+void copySettings(PowerSettings& to, const PowerSettings& from)
+{
+    assignWithShared(to, from, &PowerSettings::timeScaleIndex, &PowerSettings::amplitudeScaleIndex);
+}
+
+void copySettings(DemoSettings& to, const DemoSettings& from)
+{
+    assignWithShared(to, from, &DemoSettings::hardware, &DemoSettings::scene, &DemoSettings::accessPoints);
+}
 
 namespace {
 
@@ -36,6 +58,24 @@ void loadRecord(const std::string& key, Record& record)
     if (blob.getSize() >= sizeof record) {
         std::memcpy(&record, blob.getBytes(), sizeof record);
     }
+}
+
+// loadRecord for a record with shared fields: read into a copy, then copied over.
+template <typename Record>
+void loadSharedRecord(const std::string& key, Record& record)
+{
+    Record loaded;
+    copySettings(loaded, record);
+    loadRecord(key, loaded);
+    copySettings(record, loaded);
+}
+
+template <typename Record>
+void storeSharedRecord(const std::string& key, const Record& record)
+{
+    Record copy;
+    copySettings(copy, record);
+    storeRecord(key, copy);
 }
 
 CursorSettings defaultCursors()
@@ -123,13 +163,18 @@ void DataModel::resetSettings()
     graticuleMask = kGraticuleAll;
     alertsMask = kAlertsAll;
     cursors = defaultCursors();
-    common = defaultCommon();
-    spectrum = defaultSpectrum();
-    power = defaultPower();
+    copySettings(common, defaultCommon());
+    copySettings(spectrum, defaultSpectrum());
+    copySettings(power, defaultPower());
     powerChannel = defaultChannel(false);
     referenceChannel = defaultChannel(true);
     referenceHistory.clear();
-    demo = DemoSettings{2, 1, 1};
+    copySettings(demo, DemoSettings{2, 1, 1});
+}
+
+DemoSettings DataModel::demoSettings() const
+{
+    return DemoSettings{loadShared(demo.hardware), loadShared(demo.scene), loadShared(demo.accessPoints)};
 }
 
 void DataModel::saveConfiguration(int slot)
@@ -143,13 +188,13 @@ void DataModel::saveConfiguration(int slot)
     store->setIntegerForKey((prefix + "graticule").c_str(), graticuleMask);
     store->setIntegerForKey((prefix + "alerts").c_str(), alertsMask);
     storeRecord(prefix + "cursors", cursors);
-    storeRecord(prefix + "common_settings", common);
-    storeRecord(prefix + "spectrum_settings", spectrum);
-    storeRecord(prefix + "power_setting", power);
+    storeSharedRecord(prefix + "common_settings", common);
+    storeSharedRecord(prefix + "spectrum_settings", spectrum);
+    storeSharedRecord(prefix + "power_setting", power);
     storeRecord(prefix + "power_channel0", powerChannel);
     storeRecord(prefix + "reference_channel0", referenceChannel);
     saveReference(prefix);
-    storeRecord(prefix + "demo", demo);
+    storeSharedRecord(prefix + "demo", demo);
     store->flush();
 }
 
@@ -180,43 +225,46 @@ void DataModel::loadConfiguration(int slot)
     graticuleMask = store->getIntegerForKey((prefix + "graticule").c_str(), graticuleMask);
     alertsMask = store->getIntegerForKey((prefix + "alerts").c_str(), alertsMask);
     loadRecord(prefix + "cursors", cursors);
-    loadRecord(prefix + "common_settings", common);
+    loadSharedRecord(prefix + "common_settings", common);
     loadSpectrumSettings(prefix, version);
-    loadRecord(prefix + "power_setting", power);
+    loadSharedRecord(prefix + "power_setting", power);
     loadRecord(prefix + "power_channel0", powerChannel);
     loadRecord(prefix + "reference_channel0", referenceChannel);
     loadReference(prefix);
-    loadRecord(prefix + "demo", demo);
+    loadSharedRecord(prefix + "demo", demo);
 }
 
 void DataModel::loadSpectrumSettings(const std::string& prefix, int version)
 {
     const engine::Data blob = engine::UserDefault::getInstance()->getDataForKey((prefix + "spectrum_settings").c_str());
+    SpectrumSettings loaded;
+    copySettings(loaded, spectrum);
     if (version == kCurrentVersion) {
-        if (blob.getSize() >= sizeof spectrum) {
-            std::memcpy(&spectrum, blob.getBytes(), sizeof spectrum);
+        if (blob.getSize() >= sizeof loaded) {
+            std::memcpy(&loaded, blob.getBytes(), sizeof loaded);
         }
     } else if (blob.getSize() >= kSpectrumSettingsV0Size) {
         // The older layout lacks the 5 GHz channel guide at 72: what is now at 76..87 sat at 72..83.
         // Trace 3, the hold, decay and average values and the 5 GHz guide keep their current values.
         const std::uint8_t* old = blob.getBytes();
-        copyField(spectrum, old, 0, 0, 1);    // display mode
-        copyField(spectrum, old, 4, 4, 4);    // band
-        copyField(spectrum, old, 8, 8, 1);    // overlay
-        copyField(spectrum, old, 9, 9, 2);    // trace selections 1 and 2
-        copyField(spectrum, old, 24, 24, 20); // colour maps, time scale, thresholds
-        copyField(spectrum, old, 44, 44, 23); // trace colours, peak options
-        copyField(spectrum, old, 68, 68, 4);  // 2.4 GHz channel guide
-        copyField(spectrum, old, 76, 72, 1);  // channel-guide option
-        copyField(spectrum, old, 80, 76, 4);  // scan interval
-        copyField(spectrum, old, 84, 80, 4);  // table sort criteria and directions
+        copyField(loaded, old, 0, 0, 1);    // display mode
+        copyField(loaded, old, 4, 4, 4);    // band
+        copyField(loaded, old, 8, 8, 1);    // overlay
+        copyField(loaded, old, 9, 9, 2);    // trace selections 1 and 2
+        copyField(loaded, old, 24, 24, 20); // colour maps, time scale, thresholds
+        copyField(loaded, old, 44, 44, 23); // trace colours, peak options
+        copyField(loaded, old, 68, 68, 4);  // 2.4 GHz channel guide
+        copyField(loaded, old, 76, 72, 1);  // channel-guide option
+        copyField(loaded, old, 80, 76, 4);  // scan interval
+        copyField(loaded, old, 84, 80, 4);  // table sort criteria and directions
     }
     // Scans closer than 20 s apart starve the spectrum; 0 (no periodic scan) stays. A NaN or
     // negative interval from a damaged store is treated the same way.
-    const float interval = spectrum.ssidScanInterval;
+    const float interval = loaded.ssidScanInterval;
     if (interval != 0.0f && !(interval >= kMinimumScanInterval)) {
-        spectrum.ssidScanInterval = kMinimumScanInterval;
+        loaded.ssidScanInterval = kMinimumScanInterval;
     }
+    copySettings(spectrum, loaded);
 }
 
 void DataModel::saveReference(const std::string& prefix) const

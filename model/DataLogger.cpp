@@ -44,6 +44,11 @@ DataLogContext DataLogger::context(bool powerMode, int band) const
 bool DataLogger::advanceState()
 {
     int state = m_model.dataLogState.load();
+    if (state == kLogStartRequested || state == kLogStopRequested) {
+        // Rows still queued belong to the file that was open before.
+        std::lock_guard<std::mutex> guard(m_pendingMutex);
+        writeQueued();
+    }
     if (state == kLogStartRequested) {
         const bool opened = m_file.startDataLog();
         // A later request written by the menu in the meantime wins over our 1 -> 2.
@@ -103,7 +108,7 @@ void DataLogger::logSpectrum(int band, const float* values, int count)
     std::string row = m_file.timeCell(m_firstPacket, 0);
     row += dataLogRow(values, count, dataLogFrequencyCount(ctx.modelCode, ctx.band));
     m_firstPacket = false;
-    writePacket(header, row);
+    queuePacket(header, std::move(row));
 }
 
 void DataLogger::logPower(const float* samples, int count)
@@ -124,31 +129,49 @@ void DataLogger::logPower(const float* samples, int count)
         rows += dataLogValues(samples + i, 1);
     }
     m_firstPacket = false;
-    writePacket(header, rows);
+    queuePacket(header, std::move(rows));
 }
 
-void DataLogger::writePacket(const std::string& header, const std::string& rows)
+void DataLogger::queuePacket(std::string header, std::string rows)
 {
-    const std::string path = m_file.path();
-    if (m_file.write(header) && m_file.write(rows)) {
-        return;
+    std::lock_guard<std::mutex> guard(m_pendingMutex);
+    m_pending.push_back(std::move(header) + rows);
+}
+
+void DataLogger::writePending()
+{
+    std::lock_guard<std::mutex> guard(m_pendingMutex);
+    writeQueued();
+}
+
+void DataLogger::writeQueued()
+{
+    for (const std::string& packet : m_pending) {
+        const std::string path = m_file.path();
+        if (m_file.write(packet)) {
+            continue;
+        }
+        if (!path.empty() && !m_file.isOpen()) {
+            report("Data log closed: could not write " + fileNameOf(path) + " (disk full?)");
+        }
     }
-    if (!path.empty() && !m_file.isOpen()) {
-        report("Data log closed: could not write " + fileNameOf(path) + " (disk full?)");
-    }
+    m_pending.clear();
 }
 
 void DataLogger::report(const std::string& text)
 {
-    if (m_failureReported) {
+    if (m_failureReported.exchange(true)) {
         return;
     }
-    m_failureReported = true;
     m_model.logLine(kLogLevel, text);
 }
 
 void DataLogger::closeLog()
 {
+    {
+        std::lock_guard<std::mutex> guard(m_pendingMutex);
+        writeQueued();
+    }
     m_file.stopDataLog();
     m_model.dataLogState = kLogOff;
 }

@@ -17,13 +17,20 @@
 // through DataModel::logLine; so is a start that could not create a file. Nothing else stops: the
 // control word stays at 2 and rows are dropped until the user stops and starts again.
 //
-// Threads: one packet-processing thread calls the log* members (the link thread, or the worker in
-// demo playback), with dataLock held because the power scale is read from the model. The flag
-// setters may be called from any thread.
+// Writing: the log* members only format (under dataLock, where the model is read) and queue the
+// packet's text; writePending() writes the queue to the file, in order, and must be called after
+// dataLock is released, so that a slow disk never stalls the threads polling dataLock (the render
+// thread above all). Starting, stopping and closing a file write what is queued first.
+//
+// Threads: one packet-processing thread calls the log* members and writePending (the link thread,
+// or the worker in demo playback). closeLog may come from another thread. The flag setters may be
+// called from any thread.
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "model/DataLogFile.h"
 #include "model/DataLogFormat.h"
@@ -50,7 +57,10 @@ public:
     void settingsAcknowledged() { m_headerNeeded[2] = true; }
     bool headerNeeded(int which) const { return which >= 0 && which < 3 && m_headerNeeded[which].load(); }
 
-    // The accessory went away: closes the file and sets the control word to 0.
+    // Writes the queued packets to the file (no model lock held).
+    void writePending();
+
+    // The accessory went away: writes what is queued, closes the file and sets the control word to 0.
     void closeLog();
 
     // What the header lines of a packet describe, from the model's current settings.
@@ -65,14 +75,17 @@ private:
     bool advanceState();
     // The header text this packet needs ("" when none); updates and clears the flags.
     std::string headerFor(const DataLogContext& context);
-    void writePacket(const std::string& header, const std::string& rows);
+    void queuePacket(std::string header, std::string rows);
+    void writeQueued(); // m_pendingMutex held
     void report(const std::string& text);
 
     DataModel& m_model;
     DataLogFile& m_file;
     std::atomic<bool> m_headerNeeded[3] = {false, false, false};
+    std::mutex m_pendingMutex; // the queue, and the file while it is written from the queue
+    std::vector<std::string> m_pending; // header and rows of each packet not written yet
     bool m_firstPacket = false;
-    bool m_failureReported = false;
+    std::atomic<bool> m_failureReported{false};
     // What the last written header described, to notice when it would change.
     std::string m_lastScaleLine;
     bool m_lastPowerMode = false;

@@ -1,4 +1,5 @@
 #include "model/DataModel.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,7 +35,7 @@ void DataModel::setAccessoryInfo(const AccessoryInfo& info)
 
 int DataModel::bandIndex() const
 {
-    return spectrum.band == kBand5 ? kBand5 : kBand24;
+    return loadShared(spectrum.band) == kBand5 ? kBand5 : kBand24;
 }
 
 int DataModel::colorMapIndex(std::int32_t stored)
@@ -70,7 +71,7 @@ int DataModel::clampedTimeScaleIndex() const
     if (table.empty()) {
         return -1;
     }
-    return std::clamp<std::int32_t>(power.timeScaleIndex, 0, static_cast<std::int32_t>(table.size()) - 1);
+    return std::clamp<std::int32_t>(loadShared(power.timeScaleIndex), 0, static_cast<std::int32_t>(table.size()) - 1);
 }
 
 float DataModel::timePerDivision() const

@@ -3,8 +3,11 @@
 // the identified accessory's information, the measurement stores and the run-time flags polled by
 // the main scene.
 //
-// Threads: the settings records are plain memory (menus write single fields without a lock); the
-// measurement stores are guarded by dataLock, the access-point list by accessPointLock and whole
+// Threads: the settings records are plain memory (menus write single fields without a lock),
+// except the fields that another thread reads or writes while the program runs (the mode, band,
+// display mode, overlay, scan interval, waterfall time scale, power scale indexes and the demo
+// settings): those are read and written through loadShared/storeShared (model/SharedField.h),
+// also when a whole record is loaded or reset. The measurement stores are guarded by dataLock, the access-point list by accessPointLock and whole
 // configuration operations by all three locks (see ModelLock). Flags read across threads are
 // atomics. loadConfiguration, saveConfiguration, resetSettings, pushSweep and clearHistories take
 // no lock themselves: their callers hold the locks documented on each.
@@ -28,6 +31,13 @@ enum RunState : int { kRunning = 0, kStopped = 1, kSingleArmed = 2, kSingleDone 
 
 // Data-log control word.
 enum DataLogState : int { kLogOff = 0, kLogStartRequested = 1, kLogging = 2, kLogStopRequested = 3 };
+
+// Whole-record copies of the settings records that hold shared fields (see above): every byte is
+// copied, the shared fields through loadShared/storeShared.
+void copySettings(CommonSettings& to, const CommonSettings& from);
+void copySettings(SpectrumSettings& to, const SpectrumSettings& from);
+void copySettings(PowerSettings& to, const PowerSettings& from);
+void copySettings(DemoSettings& to, const DemoSettings& from);
 
 class DataModel {
 public:
@@ -78,6 +88,8 @@ public:
     float timePerDivision() const;
     // External attenuation plus the internal attenuator entry, while an accessory is connected.
     float attenuationOffset() const;
+    // The demo settings, each byte read as a shared field (the worker plays what the menu chose).
+    DemoSettings demoSettings() const;
     // A power-capable accessory is connected (attenuation settings and pinch zoom apply only
     // then). Reads the device information: dataLock held, or from the parser's thread.
     bool powerHardwarePresent() const { return accessoryConnected.load() && deviceInfo.hasPower; }
@@ -115,7 +127,7 @@ public:
     std::atomic<int> dataLogState{kLogOff};
     std::atomic<bool> accessoryConnected{false};
     std::atomic<bool> inBackground{false};
-    std::atomic<bool> modeChanged{false};
+    std::atomic<bool> modeChanged{false}; // the parser switched the mode; the menu bar shows it
     std::atomic<bool> menuRefresh{false};
     std::atomic<bool> acquiringSSID{false};
     std::atomic<bool> accessPointScanRunning{false};

@@ -40,7 +40,7 @@ void DataModel::pushSweep(int band, const float* values, int count)
     store.grid.cells = store.gridCounts.counts();
     store.grid.isNew = true;
     store.grid.accumulated = false;
-    store.waterfallRow = true;
+    store.waterfallRedraw = true;
     afterSweepStored(band);
 }
 
@@ -76,7 +76,7 @@ void DataModel::clearHistories()
         store->grid.height = 0;
         store->grid.isNew = true;
         store->grid.accumulated = false;
-        store->waterfallRow = true;
+        store->waterfallRedraw = true;
     }
     afterHistoriesCleared();
 }

@@ -72,7 +72,7 @@ struct BandStore {
     HeatGrid grid;
     HeatGridCounts gridCounts;
     std::int32_t gridRows = 256;
-    bool waterfallRow = true;          // set with every new sweep, consumed by the waterfall
+    bool waterfallRedraw = true;       // the waterfall redraws: set with every new sweep and by view changes
     float amplitudeBottom = -90.0f;    // dBm
     float amplitudeTop = -10.0f;       // dBm
     std::uint8_t waterfallRowsPerDivision = 1;

@@ -44,7 +44,7 @@ struct CursorSettings {                 // key "cursors", 44 bytes
     std::uint8_t verticalOption2;       // 5
     std::uint8_t horizontalOption1;     // 6
     std::uint8_t horizontalOption2;     // 7
-    std::uint8_t option8;               // 8
+    std::uint8_t activeCursor;          // 8: the cursor that moves (0 first, 1 second)
     std::uint8_t option9;               // 9
     std::uint8_t option10;              // 10
     std::uint8_t option11;              // 11

@@ -11,6 +11,7 @@
 #include "engine/text/Label.h"
 #include "engine/ui/Button.h"
 #include "menus/AlertViewLayer.h"
+#include "menus/MenuController.h"
 #include "model/DataModel.h"
 #include "tables/ProposalPopover.h"
 
@@ -258,7 +259,8 @@ bool AccessPointTableLayer::isInsideTable(const Vec2& scenePoint) const
 bool AccessPointTableLayer::handleKey(EventKeyboard::KeyCode key, bool ctrl)
 {
     using K = EventKeyboard::KeyCode;
-    if (!m_tableView) return false;
+    // A menu opened over the table has the keys first: Esc closes the menu, not the table.
+    if (!m_tableView || MenuController::getInstance()->getOpenMenu()) return false;
     const float row = m_metrics.rowHeight;
     const float page = std::max(row, m_tableView->getViewSize().height - row);
     switch (key) {

@@ -91,9 +91,7 @@ void SSIDUtilizationTableLayer::rowTouched(const TableRow& row)
         AlertViewLayer::create(selectionAlertTitle(*request), selectionAlertMessage(*request), "", selectionAlertButtons(*request));
     if (!alert) return;
     auto* responder = SelectionAlertResponder::create(m_model, *request);
-    alert->addChild(responder);
-    responder->setVisible(false);
-    alert->setDelegate(responder);
+    alert->setDelegate(responder, responder);
     alert->show();
 }
 

@@ -1,4 +1,5 @@
 #include "accessory/protocols/AccessoryProtocolNolvo25.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cstring>
@@ -161,7 +162,7 @@ int AccessoryProtocolNolvo25::buildSettings(std::uint8_t* buffer, int capacity, 
     buffer[2] = 2;
     buffer[3] = 'S';
     buffer[4] = m_calibration->sequence;
-    buffer[5] = settings->spectrum.band == 1 ? 1 : 0;
+    buffer[5] = loadShared(settings->spectrum.band) == 1 ? 1 : 0;
     return kSettingsLength;
 }
 

@@ -1,4 +1,5 @@
 #include "accessory/protocols/PowerCommandFields.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,7 +36,7 @@ std::uint16_t toLevelCode(double value, bool roundDown)
 PowerCommandFields PowerCommandFields::compute(const DataModel& model, const PowerCalibration& calibration)
 {
     PowerCommandFields fields;
-    fields.powerMode = model.common.spectrumModeActive == 0;
+    fields.powerMode = loadShared(model.common.spectrumModeActive) == 0;
     if (!fields.powerMode || calibration.timePerDivision == nullptr || calibration.timePerDivisionCount <= 0) {
         fields.powerMode = false;
         return fields;
@@ -43,11 +44,11 @@ PowerCommandFields PowerCommandFields::compute(const DataModel& model, const Pow
     const PowerSettings& power = model.power;
     const AccessoryInfo& info = model.deviceInfo;
 
-    fields.timeIndex = std::clamp<int>(power.timeScaleIndex, 0, calibration.timePerDivisionCount - 1);
+    fields.timeIndex = std::clamp<int>(loadShared(power.timeScaleIndex), 0, calibration.timePerDivisionCount - 1);
     const double timePerDivision = calibration.timePerDivision[fields.timeIndex];
     if (!info.timePerDivision.empty()) {
         const int rollIndex =
-            std::clamp<int>(power.timeScaleIndex, 0, static_cast<int>(info.timePerDivision.size()) - 1);
+            std::clamp<int>(loadShared(power.timeScaleIndex), 0, static_cast<int>(info.timePerDivision.size()) - 1);
         fields.roll = rollIndex < info.rollThreshold;
     }
     const double samplesPerSecond = calibration.samplesPerTrace / (10.0 * timePerDivision);

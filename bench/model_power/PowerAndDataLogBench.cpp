@@ -99,6 +99,7 @@ void BM_DataLogSpectrumSweep(benchmark::State& state)
     const std::vector<float> sweep = pulsedTrace(512);
     for (auto _ : state) {
         log.logger().logSpectrum(nolvo::kBand5, sweep.data(), 512);
+        log.logger().writePending();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(log.bytesWritten()));
     state.SetItemsProcessed(state.iterations());
@@ -112,6 +113,7 @@ void BM_DataLogPowerFrame(benchmark::State& state)
     const std::vector<float> frame = pulsedTrace(1000);
     for (auto _ : state) {
         log.logger().logPower(frame.data(), 1000);
+        log.logger().writePending();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(log.bytesWritten()));
     state.SetItemsProcessed(state.iterations() * 1000);

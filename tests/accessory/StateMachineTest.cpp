@@ -126,6 +126,14 @@ TEST(StateMachine, StopAndRestart)
     rig.passes(1);
     EXPECT_EQ(rig.queuedWithCode(2), 1);
     rig.feed(testing::settingsAck());
+    rig.passes(3);
+    // Still paused: the new settings are in, but nothing starts; the accessory is stopped again.
+    EXPECT_EQ(rig.delegate.linkState(), D::kAwaitStopAck);
+    EXPECT_EQ(rig.queuedWithCode(5), 0);
+    EXPECT_EQ(rig.queued().back(), kStop);
+    rig.feed(testing::stopAck());
+    rig.link.clearQueue();
+    rig.model.runState = kRunning; // resumed
     rig.passes(2);
     EXPECT_EQ(rig.delegate.linkState(), D::kStreaming);
     EXPECT_EQ(rig.sweeps(kBand24), 0u);
@@ -226,6 +234,7 @@ TEST(StateMachine, IdentificationBringsSettingsIntoTheModelsRange)
     gen2.feed(gen2.simulator->identificationFrame());
     EXPECT_EQ(gen2.model.power.timeScaleIndex, 14);
     EXPECT_EQ(gen2.model.power.amplitudeScaleIndex, 0);
+    EXPECT_EQ(gen2.model.common.spectrumModeActive, 1); // the second generation has both modes
     EXPECT_FALSE(gen2.model.modeChanged.load());
 }
 
@@ -303,6 +312,61 @@ TEST(StateMachine, DisconnectResetsAndReconnectIdentifiesAgain)
     // The stale partial frame is gone: a fresh identification is understood at once.
     rig.feed(rig.simulator->identificationFrame());
     EXPECT_TRUE(rig.delegate.identified());
+}
+
+} // namespace
+} // namespace nolvo
+
+namespace nolvo {
+namespace {
+
+// The one access-point scan timing rule, for live accessories and recordings alike.
+TEST(ScanTiming, SwitchesIntoAndOutOfScans)
+{
+    struct Case {
+        const char* name;
+        int state;
+        bool recorded;
+        bool scanning;
+        std::uint64_t firstFrameMs; // first access-point frame of the running scan, 0 none
+        std::uint64_t nowMs;
+        int expectedState;
+        bool expectedScanning;
+    };
+    // The last switch to sweeping is at 1,000 ms; the scan interval is 20 s.
+    const Case cases[] = {
+        {"interval not over", D::kStreaming, false, false, 0, 20'999, D::kStreaming, false},
+        {"interval over", D::kStreaming, false, false, 0, 21'000, D::kStop, true},
+        {"scan done, interval over", D::kStreamingScanDone, false, false, 0, 21'000, D::kStop, true},
+        {"live start state is not streaming", D::kStartStreaming, false, false, 0, 30'000, D::kStartStreaming, false},
+        {"a recording streams from the start state", D::kStartStreaming, true, false, 0, 30'000, D::kStop, true},
+        {"scan without frames goes on", D::kStreaming, false, true, 0, 30'000, D::kStreaming, true},
+        {"scan 249 ms after its first frame", D::kStreaming, false, true, 25'000, 25'249, D::kStreaming, true},
+        {"scan 250 ms after its first frame", D::kStreaming, false, true, 25'000, 25'250, D::kStop, false},
+        {"recorded scan ends the same way", D::kStartStreaming, true, true, 25'000, 25'250, D::kStop, false},
+        // The parser noted the first frame after this pass read the clock.
+        {"first frame later than now", D::kStreaming, false, true, 25'010, 25'000, D::kStreaming, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DataModel model;
+        model.common.spectrumModeActive = 1;
+        model.spectrum.ssidOverlay = 1;
+        model.spectrum.displayMode = 0;
+        model.spectrum.ssidScanInterval = 20.0f;
+        LinkContext context(model);
+        PacketParser parser(context);
+        LinkStateMachine machine(context, parser);
+        context.identified = true;
+        context.state = c.state;
+        context.scanningAccessPoints = c.scanning;
+        context.lastSpectrumSwitchMs = 1'000;
+        context.firstAccessPointFrameMs = c.firstFrameMs;
+        machine.accessPointScanTiming(c.nowMs, c.recorded);
+        EXPECT_EQ(context.state.load(), c.expectedState);
+        EXPECT_EQ(context.scanningAccessPoints.load(), c.expectedScanning);
+        EXPECT_EQ(context.restartPending.load(), c.expectedState == D::kStop);
+    }
 }
 
 } // namespace

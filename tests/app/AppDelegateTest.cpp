@@ -14,6 +14,7 @@
 #include "app/AppDelegate.h"
 #include "app/MainScene.h"
 #include "engine/app/Director.h"
+#include "engine/app/GLView.h"
 #include "engine/renderer/PngFile.h"
 #include "menus/ScreenLog.h"
 #include "model/DataModel.h"
@@ -47,10 +48,20 @@ TEST_F(AppDelegateTest, StartsInOrderWithSlotZeroLoadedAndTheLinkLast)
         EXPECT_EQ(model->spectrum.displayMode, 1) << "slot 0 must be loaded before the scene runs";
         EXPECT_EQ(model->spectrum.waterfallTimeScale, 2);
         EXPECT_EQ(app.link(), nullptr) << "the link starts last";
+        // The window came before the scene (which took its size) and the log (a child of the scene).
+        GLView* view = Director::getInstance()->getOpenGLView();
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->getFrameSize().width, 960.0f);
+        EXPECT_EQ(view->getFrameSize().height, 640.0f);
+        ASSERT_NE(app.scene(), nullptr);
+        EXPECT_EQ(app.scene()->getContentSize().width, 960.0f);
+        EXPECT_EQ(app.scene()->getContentSize().height, 640.0f);
+        ASSERT_NE(app.screenLog(), nullptr);
+        EXPECT_EQ(app.screenLog()->getParent(), app.scene());
+        EXPECT_EQ(app.screenLog()->getContentSize().width, 960.0f);
     });
     ASSERT_TRUE(app.applicationDidFinishLaunching());
     EXPECT_TRUE(checked);
-    EXPECT_EQ(app.startupSteps(), (std::vector<std::string>{"model", "view", "scene", "log", "run"}));
     EXPECT_EQ(model->displaySizeClass.load(), 3);
     EXPECT_EQ(FileUtils::getInstance()->getSearchPaths(), (std::vector<std::string>{"res/desktop/sd", "res", ""}));
     ASSERT_NE(app.screenLog(), nullptr);

@@ -16,7 +16,7 @@ protected:
         model.cursors.shown = 1;
         model.cursors.verticalSelected = 1;
         model.cursors.horizontalSelected = 0;
-        model.cursors.option8 = 0;
+        model.cursors.activeCursor = 0;
         model.cursors.verticalX[0] = 100.0f; // 2400 + 100 x 0.25 = 2425 MHz
         model.cursors.verticalX[1] = 200.0f; // 2450 MHz
         model.spectrum.traceSelection[0] = 1; // raw
@@ -45,7 +45,7 @@ TEST_F(CursorReadoutsTest, FrequencyPairAndOneAmplitudePairPerSelectedTrace)
 
 TEST_F(CursorReadoutsTest, SecondCursorActiveWattsAndAttenuation)
 {
-    model.cursors.option8 = 1;
+    model.cursors.activeCursor = 1;
     model.common.powerUnits = 1;
     model.common.externalAttenuation = 10.0f;
     model.accessoryConnected.store(true);

@@ -79,7 +79,7 @@ TEST_F(CursorsTest, CoincidentCursorsGrabTheActiveOne)
 {
     model.cursors.verticalX[0] = 150;
     model.cursors.verticalX[1] = 150;
-    model.cursors.option8 = 1; // cursor 2 active
+    model.cursors.activeCursor = 1; // cursor 2 active
     engine::Touch* t = touchAt(253, 200); // layer x 153
     ASSERT_TRUE(layer->onTouchBegan(t));
     EXPECT_TRUE(layer->verticalGrab());
@@ -94,7 +94,7 @@ TEST_F(CursorsTest, NearerCursorBecomesActiveAndFarTouchesAreNotClaimed)
 {
     model.cursors.verticalX[0] = 100;
     model.cursors.verticalX[1] = 108;
-    model.cursors.option8 = 0;
+    model.cursors.activeCursor = 0;
     EXPECT_TRUE(layer->onTouchBegan(touchAt(207, 150))); // layer x 107: nearer to cursor 2
     EXPECT_EQ(CursorsLayer::activeCursor(model), 1);
     const float r = CursorsLayer::grabRadius();
@@ -109,7 +109,7 @@ TEST_F(CursorsTest, NearerCursorBecomesActiveAndFarTouchesAreNotClaimed)
 
 TEST_F(CursorsTest, ActiveCursorIsSolidTheOtherDashed)
 {
-    model.cursors.option8 = 0;
+    model.cursors.activeCursor = 0;
     model.spectrum.traceSelection[0] = 0;
     model.spectrum.traceSelection[1] = 0;
     model.spectrum.traceSelection[2] = 0;

@@ -49,7 +49,7 @@ protected:
         store.history.push(values.data(), static_cast<int>(values.size()));
         store.binCount = static_cast<int>(values.size());
         store.newSweep = true;
-        store.waterfallRow = true;
+        store.waterfallRedraw = true;
     }
 
     // Rows of column x (window pixels) whose colour is near `colour`.

@@ -18,7 +18,7 @@ protected:
         model.cursors.shown = 1;
         model.cursors.verticalSelected = 1;
         model.cursors.horizontalSelected = 0;
-        model.cursors.option8 = 0; // cursor 0 active
+        model.cursors.activeCursor = 0; // cursor 0 active
         model.cursors.verticalX[0] = 300.0f;
         model.cursors.verticalX[1] = 500.0f;
         model.powerStore.timePerDivision = {0.001f}; // 10 ms across 1000 points: 10 µs per point

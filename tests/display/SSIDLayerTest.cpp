@@ -51,10 +51,10 @@ protected:
     }
 
     // Appends access points with levels already settled (no smoothing in flight).
-    void add(const std::vector<ApSpec>& specs)
+    void add(const std::vector<ApSpec>& shapes)
     {
         AccessPointBatch batch;
-        for (const ApSpec& s : specs) {
+        for (const ApSpec& s : shapes) {
             auto ap = std::make_unique<AccessPoint>();
             ap->band = s.band;
             ap->modes = s.modes;
@@ -69,10 +69,10 @@ protected:
         }
         const std::size_t first = model.accessPoints.size();
         model.accessPoints.merge(batch, 1000, {});
-        for (std::size_t i = 0; i < specs.size(); ++i) {
+        for (std::size_t i = 0; i < shapes.size(); ++i) {
             AccessPoint& ap = model.accessPoints[first + i];
-            ap.displayFrom = ap.displayLevel = ap.displayTo = specs[i].level;
-            const Color4B& c = specs[i].colour;
+            ap.displayFrom = ap.displayLevel = ap.displayTo = shapes[i].level;
+            const Color4B& c = shapes[i].colour;
             ap.color[0] = c.r;
             ap.color[1] = c.g;
             ap.color[2] = c.b;
@@ -202,7 +202,7 @@ TEST_F(SSIDLayerTest, RiseAndFallFollowTheFrameClock)
 
 TEST_F(SSIDLayerTest, TwoThousandAccessPointsInOneFrameAndPoolsFollowTheList)
 {
-    std::vector<ApSpec> specs;
+    std::vector<ApSpec> shapes;
     std::size_t drawable = 0;
     std::size_t named = 0;
     for (int i = 0; i < 2048; ++i) {
@@ -213,9 +213,9 @@ TEST_F(SSIDLayerTest, TwoThousandAccessPointsInOneFrameAndPoolsFollowTheList)
         const bool drawn = s.channel >= 1 && s.channel <= 14;
         drawable += drawn;
         named += drawn && !s.ssid.empty();
-        specs.push_back(s);
+        shapes.push_back(s);
     }
-    add(specs);
+    add(shapes);
     ASSERT_EQ(model.accessPoints.size(), 2048u);
     frame(1.0f / 60);
     EXPECT_EQ(layer->shapeCount(), drawable);

@@ -60,7 +60,7 @@ protected:
 
 TEST_F(WaterfallTouchTest, DraggingHighBelowLowPullsLowAlong)
 {
-    model.band24.waterfallRow = false;
+    model.band24.waterfallRedraw = false;
     engine::Touch* t = touchAt(500, 220);
     ASSERT_TRUE(layer->onTouchBegan(t));
     EXPECT_EQ(layer->touchState(), Layer::TouchState::DragHigh);
@@ -69,8 +69,8 @@ TEST_F(WaterfallTouchTest, DraggingHighBelowLowPullsLowAlong)
     layer->onTouchMoved(t);
     EXPECT_FLOAT_EQ(model.spectrum.waterfallHighThreshold, -90.0f);
     EXPECT_FLOAT_EQ(model.spectrum.waterfallLowThreshold, -90.0f);
-    EXPECT_TRUE(model.band24.waterfallRow);
-    EXPECT_TRUE(model.band5.waterfallRow);
+    EXPECT_TRUE(model.band24.waterfallRedraw);
+    EXPECT_TRUE(model.band5.waterfallRedraw);
     layer->update(0.1f);
     EXPECT_EQ(layer->labelFade(), 1.0f);
     EXPECT_TRUE(layer->highLabel()->isVisible());
@@ -143,7 +143,7 @@ TEST_F(WaterfallTouchTest, PinchStepsTheTimeScaleWithinItsLimits)
     EXPECT_EQ(popover->previousVerticalStep(), 0);
 
     model.spectrum.waterfallTimeScale = 2;
-    moveTo(a, 300, 0);
+    moveTo(a, 300, -20); // spreading by 110 points: a whole step
     layer->onTouchMoved(a);
     EXPECT_EQ(model.spectrum.waterfallTimeScale, 2); // already fully spread
 

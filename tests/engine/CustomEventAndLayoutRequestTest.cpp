@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/AutoreleasePool.h"
 #include "engine/app/Director.h"
 #include "engine/input/EventDispatcher.h"
 #include "engine/input/EventListener.h"
@@ -129,6 +130,7 @@ TEST(LayoutRequest, RunsOnceChildrenFirstAndReachesNodesAddedLater)
     EXPECT_TRUE(outer->layoutIfNeeded());
     EXPECT_EQ(log, (std::vector<std::string>{"leaf"}));
     outer->release();
+    AutoreleasePool::getInstance()->clear(); // no director drains the pool here
 }
 
 } // namespace

@@ -132,7 +132,7 @@ TEST(ClearHistories, ResetsBothBandsSoTheNextSweepStartsAfresh)
     m.band24.derived.binCount = 256;
     m.band24.derived.peaks[kTraceRaw][0] = Peak{3, -10.0f};
     m.band24.derived.changed = true;
-    m.band24.waterfallRow = false;
+    m.band24.waterfallRedraw = false;
     m.clearHistories();
     for (const BandStore* store : {&m.band24, &m.band5}) {
         EXPECT_TRUE(store->history.empty());
@@ -145,7 +145,7 @@ TEST(ClearHistories, ResetsBothBandsSoTheNextSweepStartsAfresh)
         EXPECT_EQ(store->grid.width, 0);
         EXPECT_EQ(store->grid.height, 0);
         EXPECT_TRUE(store->grid.isNew);
-        EXPECT_TRUE(store->waterfallRow);
+        EXPECT_TRUE(store->waterfallRedraw);
     }
     const auto sweep = constantSweep(kBins24, -30.0f);
     m.pushSweep(kBand24, sweep.data(), kBins24);

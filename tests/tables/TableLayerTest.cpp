@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "menus/MenuController.h"
+
 #include <SDL2/SDL.h>
 
 #include <atomic>
@@ -143,6 +145,23 @@ TEST_F(TableLayerTest, EmptyTableShowsBothSectionsAndTheKeysOpenAndCloseIt)
     key(SDLK_u);
     frames(1);
     EXPECT_EQ(utilTable(), nullptr);
+}
+
+TEST_F(TableLayerTest, EscapeClosesAMenuOpenedOverTheTableFirst)
+{
+    key(SDLK_t);
+    frames(1);
+    ASSERT_NE(apTable(), nullptr);
+    key(SDLK_F1);
+    frames(2);
+    ASSERT_NE(MenuController::getInstance()->getOpenMenu(), nullptr) << "F1 opened no menu";
+    key(SDLK_ESCAPE);
+    frames(60); // the menu fades out before it is gone
+    EXPECT_EQ(MenuController::getInstance()->getOpenMenuId(), kNoMenu);
+    EXPECT_NE(apTable(), nullptr) << "the table stays open under the closed menu";
+    key(SDLK_ESCAPE);
+    frames(1);
+    EXPECT_EQ(apTable(), nullptr);
 }
 
 TEST_F(TableLayerTest, CellsShowTheAccessPointsAndHeadersSort)

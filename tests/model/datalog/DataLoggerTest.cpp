@@ -85,7 +85,17 @@ protected:
 
     void start() { m_model.dataLogState = kLogStartRequested; }
     void stop() { m_model.dataLogState = kLogStopRequested; }
-    void spectrum(int count, int band = kBand24) { m_logger.logSpectrum(band, m_sweep.data(), count); }
+    // One packet, written as the packet thread does once it has released dataLock.
+    void spectrum(int count, int band = kBand24)
+    {
+        m_logger.logSpectrum(band, m_sweep.data(), count);
+        m_logger.writePending();
+    }
+    void logPower(const float* samples, int count)
+    {
+        m_logger.logPower(samples, count);
+        m_logger.writePending();
+    }
     std::string fileText(const std::string& name = "Nolvo_20240315_093005.csv") const
     {
         return readFile(m_dir.file("data/" + name));
@@ -161,9 +171,9 @@ TEST_F(DataLoggerTest, PowerRowsAreStepApart)
     const float first[] = {-30.0f, -31.5f};
     const float second[] = {-10.0f, -11.0f, -12.0f};
     start();
-    m_logger.logPower(first, 2);
+    logPower(first, 2);
     m_clocks.advance(500);
-    m_logger.logPower(second, 3);
+    logPower(second, 3);
     const auto rows = lines(fileText());
     ASSERT_EQ(rows.size(), 7u);
     EXPECT_EQ(rows[0], "Power");
@@ -184,12 +194,12 @@ TEST_F(DataLoggerTest, ScaleChangeWritesTheScaleLineAlone)
 {
     const float sample[] = {-20.0f};
     start();
-    m_logger.logPower(sample, 1);
+    logPower(sample, 1);
     m_model.powerStore.amplitudeBottom = -60.0f; // 7.5 dB per division now
-    m_logger.logPower(sample, 1);
-    m_logger.logPower(sample, 1); // unchanged: no header
+    logPower(sample, 1);
+    logPower(sample, 1); // unchanged: no header
     m_model.power.timeScaleIndex = 1;
-    m_logger.logPower(sample, 1);
+    logPower(sample, 1);
     const auto rows = lines(fileText());
     ASSERT_EQ(rows.size(), 8u);
     EXPECT_EQ(rows[3], "time:,1 ,s/div, Power:,7.50 ,dBm/div,");
@@ -204,7 +214,7 @@ TEST_F(DataLoggerTest, BandOrModeChangeWritesTheHeaderBlock)
     start();
     spectrum(100);
     spectrum(512, kBand5);       // band change: mode line and frequency line, no scale line
-    m_logger.logPower(sample, 1); // mode change: scale line too, since it changed as well
+    logPower(sample, 1); // mode change: scale line too, since it changed as well
     const auto rows = lines(fileText());
     ASSERT_EQ(rows.size(), 10u);
     EXPECT_EQ(rows[4], "Spectrum");

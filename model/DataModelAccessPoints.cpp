@@ -1,3 +1,5 @@
+// The DataModel's access-point list: merging scans, sorting, ageing, the utilization pass, and
+// what a stored sweep or a history clear means for them.
 #include "model/DataModel.h"
 
 #include "model/ModelLock.h"
