@@ -1,5 +1,8 @@
 #include "menus/SpectrumCursors.h"
 
+#include <string>
+#include <vector>
+
 #include "model/DataModel.h"
 
 namespace nolvo {
@@ -35,6 +38,22 @@ void SpectrumCursors::buildRows()
     addSegmented(
         "MOVE: ", {"INDEPENDENT", "TRACKING"}, [] { return cursors().optionFlag == 1 ? 1 : 0; },
         [](int i) { cursors().optionFlag = static_cast<std::uint8_t>(i); });
+    if (DataModel::getInstance()->common.spectrumModeActive != 0) return;
+
+    // Power mode: the unit of the cursor time readouts, and the span PHASE counts as 360° and
+    // RATIO as 100 % (each usable while its unit is chosen).
+    addSegmented(
+        "UNIT: ", {"BASE", "PHASE", "RATIO"}, [] { return cursors().option9 <= kUnitRatio ? cursors().option9 : -1; },
+        [](int i) { cursors().option9 = static_cast<std::uint8_t>(i); });
+    const std::vector<std::string> spans{"5 DIV", "CURSOR", "GRID"};
+    addSegmented(
+        "360° WITHIN: ", spans, [] { return cursors().option10 <= kWithinGrid ? cursors().option10 : -1; },
+        [](int i) { cursors().option10 = static_cast<std::uint8_t>(i); },
+        [](int) { return cursors().option9 == kUnitPhase; });
+    addSegmented(
+        "100% WITHIN: ", spans, [] { return cursors().option11 <= kWithinGrid ? cursors().option11 : -1; },
+        [](int i) { cursors().option11 = static_cast<std::uint8_t>(i); },
+        [](int) { return cursors().option9 == kUnitRatio; });
 }
 
 } // namespace nolvo
