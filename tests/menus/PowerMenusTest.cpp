@@ -364,7 +364,8 @@ TEST_F(PowerMenusTest, PowerCursorRowsWriteTheirOptions)
         bool phaseSpan;
         bool ratioSpan;
     };
-    for (const Case& c : {Case{0, kUnitBase, true, false, false}, Case{0, kUnitPhase, true, true, false},
+    // 255, the stored default, reads as BASE as the readouts take it.
+    for (const Case& c : {Case{0, 255, true, false, false}, Case{0, kUnitPhase, true, true, false},
                           Case{0, kUnitRatio, true, false, true}, Case{1, kUnitPhase, false, false, false}}) {
         resetModel();
         DataModel& m = *DataModel::getInstance();
@@ -376,7 +377,8 @@ TEST_F(PowerMenusTest, PowerCursorRowsWriteTheirOptions)
         auto* unit = row<SegmentedRow>(menu, "UNIT: ");
         EXPECT_EQ(unit != nullptr, c.hasRows) << int(c.spectrum);
         if (!unit) continue;
-        EXPECT_EQ(unit->selectedIndex(), c.unit);
+        EXPECT_EQ(unit->selectedIndex(), c.unit == 255 ? 0 : c.unit);
+        EXPECT_EQ(row<SegmentedRow>(menu, "360° WITHIN: ")->selectedIndex(), 0) << "5 DIV at first";
         EXPECT_EQ(row<SegmentedRow>(menu, "360° WITHIN: ")->isSegmentEnabled(0), c.phaseSpan) << int(c.unit);
         EXPECT_EQ(row<SegmentedRow>(menu, "100% WITHIN: ")->isSegmentEnabled(0), c.ratioSpan) << int(c.unit);
     }
