@@ -460,7 +460,12 @@ void ValueButtonRow::refresh()
 {
     if (!m_button) return;
     setTitleIfChanged(m_button, title());
-    setEnabledIfChanged(m_button, !m_enabledSource || m_enabledSource());
+    const bool enabled = !m_enabledSource || m_enabledSource();
+    setEnabledIfChanged(m_button, enabled);
+    if (enabled && !(m_button->getTitleColor() == m_enabledTitle)) {
+        m_button->setTitleColor(m_enabledTitle);
+        Director::markDirty();
+    }
 }
 
 void ValueButtonRow::layout(float width)

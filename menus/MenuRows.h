@@ -219,6 +219,8 @@ public:
     void refresh() override;
     void layout(float width) override;
     void setEnabledSource(Enabled enabled) { m_enabledSource = std::move(enabled); }
+    // Title colour while the button is enabled (white unless set).
+    void setEnabledTitleColour(const engine::Color3B& colour) { m_enabledTitle = colour; }
 
     int focusCount() const override { return m_button ? 1 : 0; }
     bool isFocusUsable(int) const override { return !m_enabledSource || m_enabledSource(); }
@@ -240,6 +242,7 @@ private:
     Title m_title;
     Chosen m_chosen;
     Enabled m_enabledSource;
+    engine::Color3B m_enabledTitle{255, 255, 255};
 };
 
 class MultiChoiceRow : public MenuRow {

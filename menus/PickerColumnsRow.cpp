@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "engine/app/Director.h"
+#include "engine/input/EventDispatcher.h"
+#include "engine/input/EventListener.h"
 #include "engine/text/Label.h"
 #include "engine/ui/Button.h"
 #include "menus/MenuController.h"
@@ -42,6 +45,19 @@ PickerColumnsRow* PickerColumnsRow::create(MenuLayer* menu, const std::string& c
         row->addChild(button, 1);
         row->m_buttons[static_cast<std::size_t>(c)] = button;
     }
+    auto* mouse = EventListenerMouse::create();
+    mouse->onMouseScroll = [row](EventMouse* e) {
+        const Vec2 local = row->convertToNodeSpace(e->getLocation());
+        for (int c = 0; c < kColumns; ++c) {
+            const ui::Button* b = row->button(c);
+            if (!b || !b->isVisible() || !b->getBoundingBox().containsPoint(local)) continue;
+            const float notch = e->getScrollY();
+            if (notch != 0.0f) row->stepColumn(c, notch > 0 ? 1 : -1);
+            e->stopPropagation();
+            return;
+        }
+    };
+    Director::getInstance()->getEventDispatcher()->addEventListenerWithSceneGraphPriority(mouse, row);
     return row;
 }
 
@@ -129,6 +145,15 @@ void PickerColumnsRow::openColumn(int column)
     wheel->placeNear(Rect(columnBox.origin.x, anchor.origin.y, columnBox.size.width, anchor.size.height),
                      std::max(90.0f, menuWidth / 3));
     MenuController::getInstance()->showPicker(wheel);
+}
+
+void PickerColumnsRow::stepColumn(int column, int steps)
+{
+    if (column < 0 || column >= kColumns || steps == 0) return;
+    const auto col = static_cast<Column>(column);
+    const int last = static_cast<int>(power_menu::columnOptions(col, units()).size()) - 1;
+    const int now = power_menu::columnValue(entry(), col);
+    choose(column, std::clamp(now + steps, 0, std::max(0, last)));
 }
 
 void PickerColumnsRow::choose(int column, int row)

@@ -2,7 +2,7 @@
 // A menu row for a value picked in columns: a caption, then one button per column (sign, whole
 // part 0..99, hundredths 0..99 and, where there is a choice of units, the unit) showing the
 // stored value; pressing a column's button opens a picker wheel of that column and a choice
-// stores the value at once. A single unit (dBm) is shown but is not a choice. The trigger delay,
+// stores the value at once; the mouse wheel over a button steps its column. A single unit (dBm) is shown but is not a choice. The trigger delay,
 // holdoff and level use it. Render thread only.
 
 #include <array>
@@ -41,6 +41,9 @@ public:
     void openColumn(int column);
     // The wheel of `column` chose `row`: the column changes and the value is stored.
     void choose(int column, int row);
+    // One mouse-wheel notch over a column's button (positive: away from the user) moves that
+    // column to its next row up, stopping at the column's ends.
+    void stepColumn(int column, int steps);
     // The text each column's button shows.
     std::string columnTitle(int column) const;
     // All columns as one text, e.g. "-1.50ms" (the unit glued to the number).

@@ -21,6 +21,10 @@ bool powerHardware()
 void PowerMenu::buildRows()
 {
     addAttenuationRows([] { return powerHardware(); });
+    // Usable attenuation buttons keep the normal look with a grey title.
+    for (const char* caption : {"INT. ATTEN: ", "EXT. ATTEN: "}) {
+        if (auto* row = dynamic_cast<ValueButtonRow*>(findRow(caption))) row->setEnabledTitleColour(engine::Color3B(127, 127, 127));
+    }
     // REF is shown selected while the reference is on screen; GRAB and CLR are actions.
     addSegmented(
         "", {"REF", "GRAB", "CLR"}, [] { return model().referenceChannel.shown ? 0 : -1; },

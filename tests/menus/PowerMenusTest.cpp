@@ -214,6 +214,43 @@ TEST_F(PowerMenusTest, TriggerButtonsShowTheStoredValues)
     EXPECT_EQ(DataModel::getInstance()->power.digitalInputB, 1);
 }
 
+// The mouse wheel over a column's button steps that column and stops at its ends.
+TEST_F(PowerMenusTest, WheelOverAColumnStepsIt)
+{
+    struct Case {
+        const char* what;
+        void (*prepare)(DataModel&);
+        const char* caption;
+        int column;
+        float notches;
+        float PowerSettings::*field;
+        float expected;
+    };
+    const Case cases[] = {
+        {"delay whole up from 0.00s", nullptr, "DELAY: ", kWhole, 1.0f, &PowerSettings::triggerDelay, 1.0f},
+        {"delay unit down from ms", [](DataModel& d) { d.power.triggerDelay = 0.0015f; }, "DELAY: ", kUnit, -1.0f,
+         &PowerSettings::triggerDelay, 1.5e-6f},
+        {"level hundredths up", nullptr, "LEVEL: ", kHundredths, 1.0f, &PowerSettings::triggerLevel, -30.57f},
+        {"holdoff whole stops at 99", [](DataModel& d) { d.power.triggerHoldoff = 99.5f; }, "HOLDOFF: ", kWhole, 1.0f,
+         &PowerSettings::triggerHoldoff, 99.5f},
+        {"sign stops at +", nullptr, "DELAY: ", kSign, -1.0f, &PowerSettings::triggerDelay, 0.0f},
+    };
+    for (const Case& c : cases) {
+        resetModel();
+        DataModel& m = *DataModel::getInstance();
+        if (c.prepare) c.prepare(m);
+        MenuLayer* menu = open(kTriggerMenu);
+        ASSERT_NE(menu, nullptr);
+        frames(15);
+        PickerColumnsRow* r = columns(menu, c.caption);
+        ASSERT_NE(r, nullptr) << c.what;
+        const engine::Vec2 at = centreOf(r->button(c.column));
+        wheel(at.x, at.y, c.notches);
+        frames(1);
+        EXPECT_NEAR(m.power.*(c.field), c.expected, std::fabs(c.expected) * 1e-5f + 1e-9f) << c.what;
+    }
+}
+
 TEST_F(PowerMenusTest, AttenuationNeedsPowerHardware)
 {
     for (bool present : {false, true}) {
@@ -226,6 +263,8 @@ TEST_F(PowerMenusTest, AttenuationNeedsPowerHardware)
             auto* r = row<ValueButtonRow>(menu, caption);
             ASSERT_NE(r, nullptr) << caption;
             EXPECT_EQ(r->button()->isEnabled(), present) << caption << " hardware " << present;
+            const engine::Color3B title = r->button()->getTitleColor();
+            EXPECT_EQ(int(title.r), present ? 127 : 80) << caption << " title, hardware " << present;
             r->openPicker();
             EXPECT_EQ(controller->getPicker() != nullptr, present) << caption << " hardware " << present;
             if (controller->getPicker()) controller->closePicker();
