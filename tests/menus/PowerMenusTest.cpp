@@ -251,6 +251,46 @@ TEST_F(PowerMenusTest, WheelOverAColumnStepsIt)
     }
 }
 
+TEST_F(PowerMenusTest, KeyboardAloneSetsTheDelayAndSkipsUnusedRows)
+{
+    using Key = engine::EventKeyboard::KeyCode;
+    DataModel& d = *DataModel::getInstance();
+    MenuLayer* menu = open(kTriggerMenu);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));  // AUTO / NORMAL
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));  // DELAY, on the sign
+    EXPECT_EQ(menu->rows()[static_cast<std::size_t>(menu->focusedRow())]->captionText(), "DELAY: ");
+    EXPECT_TRUE(controller->handleKey(Key::KEY_RIGHT_ARROW)); // whole part
+    EXPECT_EQ(menu->focusedItem(), kWhole);
+    EXPECT_TRUE(controller->handleKey(Key::KEY_ENTER));
+    ASSERT_NE(controller->getPicker(), nullptr) << "Enter opens the column's wheel";
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));
+    EXPECT_TRUE(controller->handleKey(Key::KEY_ENTER));
+    frames(2);
+    EXPECT_EQ(controller->getPicker(), nullptr);
+    EXPECT_EQ(d.power.triggerDelay, 2.0f);
+    EXPECT_EQ(link.calls, std::vector<std::string>{"restart"});
+
+    // On the level row the dBm unit cannot take the focus.
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW)); // HOLDOFF
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW)); // TYPE
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW)); // LEVEL
+    EXPECT_EQ(menu->rows()[static_cast<std::size_t>(menu->focusedRow())]->captionText(), "LEVEL: ");
+    for (int i = 0; i < 4; ++i) controller->handleKey(Key::KEY_RIGHT_ARROW);
+    EXPECT_EQ(menu->focusedItem(), kHundredths);
+
+    // A DIGITAL trigger: down from TYPE goes past the level, edge and GROUND to the combination.
+    controller->handleKey(Key::KEY_UP_ARROW); // TYPE
+    EXPECT_EQ(menu->rows()[static_cast<std::size_t>(menu->focusedRow())]->captionText(), "TYPE: ");
+    EXPECT_TRUE(controller->handleKey(Key::KEY_RIGHT_ARROW));
+    EXPECT_TRUE(controller->handleKey(Key::KEY_ENTER));
+    frames(1);
+    EXPECT_EQ(d.power.triggerType, 0);
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));
+    EXPECT_EQ(menu->rows()[static_cast<std::size_t>(menu->focusedRow())]->name(), "A/A&B/A | B/A -> B");
+}
+
 TEST_F(PowerMenusTest, AttenuationNeedsPowerHardware)
 {
     for (bool present : {false, true}) {
