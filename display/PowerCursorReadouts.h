@@ -7,18 +7,12 @@
 // the difference between the two. Levels include the attenuation offset.
 // Pure; the caller holds dataLock (cursor results, power window, time table).
 
-#include <cstdint>
-
 #include "display/CursorReadouts.h"
 
 namespace nolvo {
 
-// The power cursor options of the cursor settings: option9 is the time unit (BASE seconds, PHASE
-// degrees, RATIO percent); option10 the span PHASE counts as 360°, option11 the span RATIO counts
-// as 100 % (five divisions, the distance between the cursors, or the whole grid). A span of zero
-// reads "--".
-enum PowerCursorUnit : std::uint8_t { kUnitBase = 0, kUnitPhase = 1, kUnitRatio = 2 };
-enum PowerCursorSpan : std::uint8_t { kWithinFiveDivisions = 0, kWithinCursors = 1, kWithinGrid = 2 };
+// The time readouts follow the power cursor options of the cursor settings (PowerCursorUnit,
+// PowerCursorSpan); a span of zero reads "--".
 
 CursorReadouts makePowerCursorReadouts(const DataModel& model, const engine::Size& plot);
 

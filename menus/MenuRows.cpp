@@ -30,6 +30,10 @@ Label* makeCaption(const std::string& text, float size)
     return label;
 }
 
+} // namespace
+
+namespace row_kit {
+
 // A widget's bounding box in world coordinates.
 Rect worldRect(const Node* node)
 {
@@ -76,6 +80,12 @@ void setEnabledIfChanged(ui::Button* button, bool enabled)
     button->setTitleColor(enabled ? kWhite : kDisabledGrey);
     Director::markDirty();
 }
+
+} // namespace row_kit
+
+using namespace row_kit;
+
+namespace {
 
 // Keeps a row and its menu alive while a button's action runs: an action may close the menu
 // (SCREENSHOT, MANAGE FILES), which releases both before the row reports the change.
@@ -329,6 +339,9 @@ void SegmentedRow::refresh()
         using segment_style::State;
         const State state = !isSegmentEnabled(i) ? State::Disabled : (i == m_shownSelected ? State::Selected : State::Unselected);
         applyLook(i, state);
+        if (m_titleSource && m_segments[static_cast<std::size_t>(i)]) {
+            setTitleIfChanged(m_segments[static_cast<std::size_t>(i)], m_titleSource(i));
+        }
     }
 }
 
@@ -447,7 +460,12 @@ void ValueButtonRow::refresh()
 {
     if (!m_button) return;
     setTitleIfChanged(m_button, title());
-    setEnabledIfChanged(m_button, !m_enabledSource || m_enabledSource());
+    const bool enabled = !m_enabledSource || m_enabledSource();
+    setEnabledIfChanged(m_button, enabled);
+    if (enabled && !(m_button->getTitleColor() == m_enabledTitle)) {
+        m_button->setTitleColor(m_enabledTitle);
+        Director::markDirty();
+    }
 }
 
 void ValueButtonRow::layout(float width)

@@ -98,6 +98,7 @@ public:
     using Selected = std::function<int()>;
     using Pressed = std::function<void(int)>;
     using Enabled = std::function<bool(int)>;
+    using TitleText = std::function<std::string(int)>;
 
     static SegmentedRow* create(MenuLayer* menu, const std::string& caption, const std::vector<std::string>& titles,
                                 Selected selected, Pressed pressed, Enabled enabled);
@@ -117,6 +118,8 @@ public:
     engine::ui::Button* segment(int index) const;
     int selectedIndex() const { return m_shownSelected; }
     bool isSegmentEnabled(int index) const;
+    // Segment titles that follow the settings (or the menu's own state), re-read on refresh.
+    void setTitleSource(TitleText titles) { m_titleSource = std::move(titles); }
 
 private:
     void applyLook(int index, segment_style::State state);
@@ -128,6 +131,7 @@ private:
     Pressed m_pressed;
     Enabled m_enabled;
     int m_shownSelected = -1;
+    TitleText m_titleSource;
 };
 
 class ButtonRow : public MenuRow {
@@ -215,6 +219,8 @@ public:
     void refresh() override;
     void layout(float width) override;
     void setEnabledSource(Enabled enabled) { m_enabledSource = std::move(enabled); }
+    // Title colour while the button is enabled (white unless set).
+    void setEnabledTitleColour(const engine::Color3B& colour) { m_enabledTitle = colour; }
 
     int focusCount() const override { return m_button ? 1 : 0; }
     bool isFocusUsable(int) const override { return !m_enabledSource || m_enabledSource(); }
@@ -236,6 +242,7 @@ private:
     Title m_title;
     Chosen m_chosen;
     Enabled m_enabledSource;
+    engine::Color3B m_enabledTitle{255, 255, 255};
 };
 
 class MultiChoiceRow : public MenuRow {
@@ -270,5 +277,18 @@ private:
 
 // A menu-style button (bold title, button images, nine-slice) `width` x `height`.
 engine::ui::Button* makeMenuButton(const std::string& title, float fontSize);
+
+// Helpers shared by the rows.
+namespace row_kit {
+// A widget's bounding box in world coordinates.
+engine::Rect worldRect(const engine::Node* node);
+// Where a picker opens: over the menu horizontally, centred on the row's control vertically.
+engine::Rect pickerAnchor(const MenuLayer* menu, const engine::Node* control);
+// Sizes a nine-slice button and keeps its title inside it.
+void sizeButton(engine::ui::Button* button, float width, float height);
+void setTitleIfChanged(engine::ui::Button* button, const std::string& text);
+// Enabled buttons have a white title, disabled ones dark grey.
+void setEnabledIfChanged(engine::ui::Button* button, bool enabled);
+} // namespace row_kit
 
 } // namespace nolvo

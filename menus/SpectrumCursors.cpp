@@ -1,5 +1,8 @@
 #include "menus/SpectrumCursors.h"
 
+#include <string>
+#include <vector>
+
 #include "model/DataModel.h"
 
 namespace nolvo {
@@ -10,6 +13,9 @@ CursorSettings& cursors()
 {
     return DataModel::getInstance()->cursors;
 }
+
+int unitRow(std::uint8_t unit) { return unit == kUnitPhase || unit == kUnitRatio ? unit : kUnitBase; }
+int spanRow(std::uint8_t span) { return span == kWithinCursors || span == kWithinGrid ? span : kWithinFiveDivisions; }
 
 } // namespace
 
@@ -35,6 +41,23 @@ void SpectrumCursors::buildRows()
     addSegmented(
         "MOVE: ", {"INDEPENDENT", "TRACKING"}, [] { return cursors().optionFlag == 1 ? 1 : 0; },
         [](int i) { cursors().optionFlag = static_cast<std::uint8_t>(i); });
+    if (DataModel::getInstance()->common.spectrumModeActive != 0) return;
+
+    // Power mode: the unit of the cursor time readouts, and the span PHASE counts as 360° and
+    // RATIO as 100 % (each usable while its unit is chosen). A stored byte outside the choices
+    // reads as the readouts read it: BASE, 5 DIV.
+    addSegmented(
+        "UNIT: ", {"BASE", "PHASE", "RATIO"}, [] { return unitRow(cursors().option9); },
+        [](int i) { cursors().option9 = static_cast<std::uint8_t>(i); });
+    const std::vector<std::string> spans{"5 DIV", "CURSOR", "GRID"};
+    addSegmented(
+        "360° WITHIN: ", spans, [] { return spanRow(cursors().option10); },
+        [](int i) { cursors().option10 = static_cast<std::uint8_t>(i); },
+        [](int) { return cursors().option9 == kUnitPhase; });
+    addSegmented(
+        "100% WITHIN: ", spans, [] { return spanRow(cursors().option11); },
+        [](int i) { cursors().option11 = static_cast<std::uint8_t>(i); },
+        [](int) { return cursors().option9 == kUnitRatio; });
 }
 
 } // namespace nolvo

@@ -54,6 +54,11 @@ struct CursorSettings {                 // key "cursors", 44 bytes
     float secondX[2];                   // 36, 40: second pair of x positions
 };
 
+// Power-mode cursor options: option9 is the unit of the time readouts, option10 the span the
+// PHASE unit counts as 360°, option11 the span the RATIO unit counts as 100 %.
+enum PowerCursorUnit : std::uint8_t { kUnitBase = 0, kUnitPhase = 1, kUnitRatio = 2 };
+enum PowerCursorSpan : std::uint8_t { kWithinFiveDivisions = 0, kWithinCursors = 1, kWithinGrid = 2 };
+
 struct CommonSettings {                 // key "common_settings", 16 bytes
     float externalAttenuation;          // 0: dB
     std::int32_t internalAttenuationIndex; // 4: 0..7 for 0..28 dB in 4 dB steps
