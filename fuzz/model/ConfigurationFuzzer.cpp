@@ -69,7 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 store->setBoolForKey(key.c_str(), in.byte() & 1);
                 break;
             default: {
-                const std::size_t length = std::min<std::size_t>(in.byte() | (in.byte() << 8), in.size - in.pos);
+                // Both length bytes are read before the rest is measured (argument order is unspecified).
+                const std::size_t low = in.byte();
+                const std::size_t wanted = low | (static_cast<std::size_t>(in.byte()) << 8);
+                const std::size_t length = std::min(wanted, in.size - in.pos);
                 store->setDataForKey(key.c_str(), engine::Data(in.data + in.pos, length));
                 in.pos += length;
                 break;
