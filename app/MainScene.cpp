@@ -472,7 +472,8 @@ void MainScene::setTable(Table which, Node* layer, TableHooks hooks)
     slot.hooks = std::move(hooks);
     if (layer) {
         layer->retain();
-        if (!layer->getParent()) addChild(layer, kLabelZOrder);
+        if (layer->getParent()) layer->setLocalZOrder(kTableZOrder);
+        else addChild(layer, kTableZOrder);
     }
 }
 

@@ -35,6 +35,8 @@ public:
     static constexpr int kWatermarkZOrder = 65;
     static constexpr int kIndicatorZOrder = 59;
     static constexpr int kPopoverZOrder = 100;
+    // Tables cover the plot, its labels and the watermark; the menus open above them.
+    static constexpr int kTableZOrder = 70;
     static constexpr std::uint8_t kWatermarkOpacity = 65;
 
     // What the scene needs of an access-point table that the spectrum menu opened.

@@ -291,6 +291,10 @@ TEST_F(MainSceneTest, PowerModeClosesOpenTables)
     bool closed = false;
     scene->setTable(MainScene::Table::Utilization, Layer::create(), {nullptr, nullptr, [&] { closed = true; }});
     ASSERT_NE(scene->getTable(MainScene::Table::Utilization), nullptr);
+    // An open table covers the watermark; an opened menu covers the table.
+    ASSERT_NE(scene->watermark(), nullptr);
+    EXPECT_GT(scene->getTable(MainScene::Table::Utilization)->getLocalZOrder(), scene->watermark()->getLocalZOrder());
+    EXPECT_LT(scene->getTable(MainScene::Table::Utilization)->getLocalZOrder(), MenuController::kOverlayZOrder);
     model->common.spectrumModeActive = 0;
     frames(1);
     EXPECT_TRUE(closed);
