@@ -194,16 +194,21 @@ void MainScene::createStatusLabels(float b)
     const float amplitudeWidth = std::max(textWidth("@dBm: -XXX.XX0dBm", size), textWidth("ΔdBm: -XXX.XXdBm", size));
     for (int c = 1; c < 4; ++c) m_cursorColumnWidth[c] = amplitudeWidth;
 
-    const Size visible = Director::getInstance()->getVisibleSize();
-    const Vec2 origin = Director::getInstance()->getVisibleOrigin();
+    computeGeometry();
     m_watermark = ui::ImageView::create("demo.png");
     if (m_watermark) {
         m_watermark->retain();
         m_watermark->setTouchEnabled(false);
-        m_watermark->setPosition(Vec2(origin.x + visible.width / 2, origin.y + visible.height / 2 + b / 2));
         m_watermark->setOpacity(64);
         addChild(m_watermark, kWatermarkZOrder);
+        placeWatermark();
     }
+}
+
+void MainScene::placeWatermark()
+{
+    // Centred on the plot, whatever the window's size.
+    if (m_watermark) m_watermark->setPosition(Vec2(m_geometry.plot.getMidX(), m_geometry.plot.getMidY()));
 }
 
 void MainScene::installKeyboard()
@@ -331,7 +336,7 @@ void MainScene::updateStatusTexts()
         amplitude = StatusTexts::amplitudeScale(m_model);
         frequency = StatusTexts::frequencyOrTimeScale(m_model);
         trigger = StatusTexts::trigger(m_model, m_triggerLabel ? m_triggerLabel->getString() : std::string());
-        readouts = m_model.common.spectrumModeActive != 0 ? makeCursorReadouts(m_model, m_geometry.inner.size)
+        readouts = loadShared(m_model.common.spectrumModeActive) != 0 ? makeCursorReadouts(m_model, m_geometry.inner.size)
                                                           : makePowerCursorReadouts(m_model, m_geometry.inner.size);
     }
     // The trigger belongs to the power trace; spectrum mode has nothing to trigger on.
@@ -483,7 +488,7 @@ MainScene::TableFactory& tableFactory()
 
 void MainScene::openTable(Table which)
 {
-    if (getTable(which) || m_model.common.spectrumModeActive == 0) return;
+    if (getTable(which) || loadShared(m_model.common.spectrumModeActive) == 0) return;
     if (tableFactory()) { // a replacement table (tests, tools)
         TableHooks hooks;
         Node* made = tableFactory()(which, m_geometry.plot, hooks);
@@ -598,11 +603,8 @@ void MainScene::handleResize(const Size& newSize)
         }
     }
     const float b = MenuController::getInstance()->getBarHeight();
-    const Size visible = Director::getInstance()->getVisibleSize();
-    const Vec2 origin = Director::getInstance()->getVisibleOrigin();
-    // The watermark stays centred on the plot, as placed at start-up.
-    if (m_watermark) m_watermark->setPosition(Vec2(origin.x + visible.width / 2, origin.y + visible.height / 2 + b / 2));
     computeGeometry();
+    placeWatermark();
 
     // Cursor positions follow the plot: x with the width, y with the height above the strip.
     // A zero-sized previous window (nothing laid out yet) gives no ratio to scale by.

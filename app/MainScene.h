@@ -98,6 +98,7 @@ private:
     bool init() override;
 
     void computeGeometry();
+    void placeWatermark();
     void createStatusLabels(float barHeight);
     void updateMenuBar();
     void checkBandSupport();

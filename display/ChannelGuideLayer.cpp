@@ -1,4 +1,5 @@
 #include "display/ChannelGuideLayer.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -133,7 +134,7 @@ void ChannelGuideLayer::refresh()
     const int plan24 = storedPlan(0);
     const int plan5 = storedPlan(1);
     const bool on = guideOn();
-    const int band = m_model.spectrum.band;
+    const int band = loadShared(m_model.spectrum.band);
     const engine::Size size = getContentSize();
     const bool plansChanged = plan24 != m_cachedPlan24 || plan5 != m_cachedPlan5;
     if (!m_forceRebuild && !plansChanged && on == m_cachedGuideOn && m_selectedChannel == m_cachedSelection &&

@@ -1,4 +1,5 @@
 #include "display/PowerCursorReadouts.h"
+#include "model/SharedField.h"
 
 #include <cmath>
 
@@ -68,7 +69,7 @@ CursorReadouts makePowerCursorReadouts(const DataModel& model, const engine::Siz
 {
     CursorReadouts out;
     const CursorSettings& c = model.cursors;
-    if (c.shown == 0 || model.common.spectrumModeActive != 0 || plot.width <= 0.0f || plot.height <= 0.0f) return out;
+    if (c.shown == 0 || loadShared(model.common.spectrumModeActive) != 0 || plot.width <= 0.0f || plot.height <= 0.0f) return out;
     const int active = CursorsLayer::activeCursor(model);
     const int other = 1 - active;
     const int units = model.common.powerUnits;

@@ -1,4 +1,5 @@
 #include "menus/MenuBar.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 
@@ -62,7 +63,8 @@ MenuBar* MenuBar::create(float height)
 
 bool MenuBar::initWithHeight(float height)
 {
-    if (!LayerColor::initWithColor(kBarColour, kItemCount * kItemWidth, height)) return false;
+    m_itemWidth = std::min(kItemWidth, Director::getInstance()->getVisibleSize().width / kItemCount);
+    if (!LayerColor::initWithColor(kBarColour, kItemCount * m_itemWidth, height)) return false;
     m_height = height;
     DataModel& model = *DataModel::getInstance();
     m_connected = model.accessoryConnected.load();
@@ -82,7 +84,7 @@ float MenuBar::hiddenX() const
 {
     const Vec2 origin = Director::getInstance()->getVisibleOrigin();
     const Size visible = Director::getInstance()->getVisibleSize();
-    return origin.x + visible.width - kItemWidth;
+    return origin.x + visible.width - m_itemWidth;
 }
 
 void MenuBar::onExit()
@@ -198,12 +200,12 @@ void MenuBar::rebuild()
     m_titles.fill(nullptr);
     m_shownIcons.fill("");
     m_indicator = nullptr;
-    m_spectrumMode = DataModel::getInstance()->common.spectrumModeActive != 0;
+    m_spectrumMode = loadShared(DataModel::getInstance()->common.spectrumModeActive) != 0;
     ++m_builds;
 
     for (int i = 0; i < kItemCount; ++i) {
         const Item item = static_cast<Item>(i);
-        const float centreX = (static_cast<float>(i) + 0.5f) * kItemWidth;
+        const float centreX = (static_cast<float>(i) + 0.5f) * m_itemWidth;
         const std::string title = titleOf(item);
         const float iconY = title.empty() ? m_height / 2 : m_height - 4.0f - kIconSize / 2;
         if (item == Item::Connection) {
@@ -228,6 +230,12 @@ void MenuBar::rebuild()
             if (label) {
                 label->setAnchorPoint(Vec2(0.5f, 0.0f));
                 label->setPosition(Vec2(centreX, 2.0f));
+                // A title wider than its column (a narrow window) is drawn smaller, never over
+                // its neighbours.
+                label->enableWrap(false);
+                label->setDimensions(m_itemWidth - 2.0f, 0.0f);
+                label->setHorizontalAlignment(TextHAlignment::CENTER);
+                label->setOverflow(Label::Overflow::SHRINK);
                 addChild(label, 1);
                 m_titles[static_cast<std::size_t>(i)] = label;
             }
@@ -277,7 +285,7 @@ void MenuBar::setAccessoryConnected(bool connected)
 void MenuBar::refreshItems()
 {
     ++m_refreshes;
-    if ((DataModel::getInstance()->common.spectrumModeActive != 0) != m_spectrumMode) {
+    if ((loadShared(DataModel::getInstance()->common.spectrumModeActive) != 0) != m_spectrumMode) {
         rebuild();
         return;
     }
@@ -310,7 +318,7 @@ int MenuBar::menuIdFor(Item item) const
 Rect MenuBar::anchorOf(Item item) const
 {
     const ui::Button* b = button(item);
-    if (!b) return Rect(convertToWorldSpace(Vec2(0, 0)), Size(kItemWidth, m_height));
+    if (!b) return Rect(convertToWorldSpace(Vec2(0, 0)), Size(m_itemWidth, m_height));
     const Rect box = b->getBoundingBox(); // in the bar's space
     const Vec2 corner = convertToWorldSpace(box.origin);
     const Vec2 far = convertToWorldSpace(Vec2(box.origin.x + box.size.width, box.origin.y + box.size.height));
@@ -455,7 +463,7 @@ bool MenuBar::switchMode()
         hasSpectrum = model.deviceInfo.has24Spectrum || model.deviceInfo.has5Spectrum;
         hasPower = model.deviceInfo.hasPower;
     }
-    const bool toSpectrum = model.common.spectrumModeActive == 0;
+    const bool toSpectrum = loadShared(model.common.spectrumModeActive) == 0;
     if (toSpectrum && connected && !hasSpectrum) {
         AlertViewLayer::showSimple("Spectrum Mode is unavailable with this hardware.", "", "OK");
         return false;
@@ -466,7 +474,7 @@ bool MenuBar::switchMode()
     }
     MenuController* controller = MenuController::getInstance();
     controller->closeMenu(false);
-    model.common.spectrumModeActive = toSpectrum ? 1 : 0;
+    storeShared<std::uint8_t>(model.common.spectrumModeActive, toSpectrum ? 1 : 0);
     model.menuRefresh.store(true);
     // The main scene rebuilds its layers on the mode change; the accessory needs the new mode's
     // settings and start commands.

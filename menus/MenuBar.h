@@ -54,8 +54,10 @@ public:
     static constexpr int kItemCount = static_cast<int>(Item::Count);
     static constexpr float kLongPressSeconds = 1.0f;
     static constexpr float kFlyTime = 0.2f;
-    // Width of one button column, points.
+    // Width of one button column, points, where the window has room for it; a narrower window
+    // shares its width among the columns (itemWidth()).
     static constexpr float kItemWidth = 58.0f;
+    float itemWidth() const { return m_itemWidth; }
 
     static MenuBar* create(float height);
 
@@ -120,6 +122,8 @@ private:
     void cancelLongPress(Item item);
 
     float m_height = 0.0f;
+
+    float m_itemWidth = kItemWidth;
     bool m_connected = false;
     bool m_spectrumMode = true;
     bool m_settingsToggle = false;

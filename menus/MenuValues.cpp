@@ -1,4 +1,5 @@
 #include "menus/MenuValues.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -246,7 +247,7 @@ int percentOfPersist(float seconds)
 
 PeakTarget peakTarget(SpectrumSettings& spectrum, int slider)
 {
-    if (spectrum.displayMode == 1) {
+    if (loadShared(spectrum.displayMode) == 1) {
         if (slider == 0) return {"PEAKS \n(HORZ):", &spectrum.peaksHorizontal};
         if (slider == 1) return {"PEAKS \n(VERT):", &spectrum.peaksVertical};
         return {"PEAKS \n(NONE):", nullptr};

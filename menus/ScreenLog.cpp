@@ -56,13 +56,7 @@ void ScreenLog::onExit()
     // log does (other threads can still log into it): drop them now, rebuild them on re-entry.
     {
         std::lock_guard<std::mutex> guard(m_mutex);
-        for (auto& message : m_messages) {
-            if (!message->label) continue;
-            message->label->removeFromParent();
-            message->label->release();
-            message->label = nullptr;
-            message->dirty = true;
-        }
+        dropLabels();
     }
     Layer::onExit();
 }
@@ -109,15 +103,42 @@ float ScreenLog::lineHeight() const
     return Director::getInstance()->getVisibleSize().height / 50.0f - 1.0f + 3.0f;
 }
 
+void ScreenLog::dropLabels()
+{
+    for (auto& message : m_messages) {
+        if (!message->label) continue;
+        message->label->removeFromParent();
+        message->label->release();
+        message->label = nullptr;
+        message->dirty = true;
+    }
+}
+
 void ScreenLog::update(float /*dt*/)
 {
-    const float fontSize = Director::getInstance()->getVisibleSize().height / 50.0f - 1.0f;
-    const float step = lineHeight();
+    const Size visible = Director::getInstance()->getVisibleSize();
+    const float fontSize = visible.height / 50.0f - 1.0f;
+    const float lineWidth = std::max(1.0f, visible.width - 2.0f * kLeftMargin);
+    const float barHeight = MenuController::getInstance()->getBarHeight();
     const float now = static_cast<float>(clock::steadyMs());
     const float timeout = m_timeoutMs.load();
     std::vector<Label*> expired;
     {
         std::lock_guard<std::mutex> guard(m_mutex);
+        bool moved = false;
+        // A new window size gives every line the new font size and width: the old labels go, so
+        // no line of the previous size stays behind.
+        if (fontSize != m_layout.fontSize || lineWidth != m_layout.lineWidth) {
+            dropLabels();
+            setContentSize(visible);
+            m_layout.fontSize = fontSize;
+            m_layout.lineWidth = lineWidth;
+            moved = true;
+        }
+        if (barHeight != m_layout.barHeight) {
+            m_layout.barHeight = barHeight;
+            moved = true;
+        }
         const bool fontExists = FileUtils::getInstance()->isFileExist(m_fontFile);
         for (auto& message : m_messages) {
             if (!message->dirty) continue;
@@ -125,18 +146,17 @@ void ScreenLog::update(float /*dt*/)
             if (!label) label = Label::createWithSystemFont(message->text, m_fontFile, fontSize);
             message->dirty = false;
             if (!label) continue;
-            // Every line already shown moves up one line to make room at the bottom.
-            for (auto& other : m_messages) {
-                if (other->label) other->label->setPositionY(other->label->getPositionY() + step);
-            }
             label->retain();
             label->setAnchorPoint(Vec2(0, 0));
-            // Lines start just above the menu bar strip, so they never cover its labels.
-            label->setPosition(Vec2(kLeftMargin, MenuController::getInstance()->getBarHeight() + kBottomMargin));
+            // One line each, cut at the window's right edge.
+            label->enableWrap(false);
+            label->setDimensions(lineWidth, 2.0f * fontSize); // tall enough for any glyph
+            label->setOverflow(Label::Overflow::CLAMP);
+            label->setVerticalAlignment(TextVAlignment::BOTTOM);
             label->setTextColor(Color4B(120, 255, 160, 255));
             addChild(label);
             message->label = label;
-            Director::markDirty();
+            moved = true;
         }
         // From the newest line back: drop what is too old or has too many newer lines below it.
         int newer = 0;
@@ -146,15 +166,26 @@ void ScreenLog::update(float /*dt*/)
             if (tooOld || newer > kMaxNewerLines) {
                 if ((*it)->label) expired.push_back((*it)->label);
                 it = m_messages.erase(it);
+                moved = true;
                 continue;
             }
             ++newer;
+        }
+        // The newest line sits just above the menu bar strip (never covering its labels), each
+        // older one a line higher.
+        if (moved) {
+            float y = barHeight + kBottomMargin;
+            for (auto it = m_messages.rbegin(); it != m_messages.rend(); ++it) {
+                if (!(*it)->label) continue;
+                (*it)->label->setPosition(Vec2(kLeftMargin, y));
+                y += lineHeight();
+            }
+            Director::markDirty();
         }
     }
     for (Label* label : expired) {
         label->removeFromParent();
         label->release();
-        Director::markDirty();
     }
 }
 

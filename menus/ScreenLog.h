@@ -73,12 +73,20 @@ private:
     ScreenLog() = default;
     bool init() override;
     float lineHeight() const;
+    // Removes and releases every label; the lines get new ones on the next update (m_mutex held).
+    void dropLabels();
 
     std::mutex m_mutex; // guards m_messages and m_fontFile
     std::vector<std::shared_ptr<screenLogMessage>> m_messages; // oldest first
     std::string m_fontFile = "fonts/roboto/Roboto-Regular.ttf";
     std::atomic<std::int32_t> m_levelMask{~0};
     std::atomic<float> m_timeoutMs{15000.0f};
+    // What the labels were laid out for (render thread only); a change lays them out again.
+    struct Layout {
+        float fontSize = 0.0f;
+        float lineWidth = 0.0f;
+        float barHeight = -1.0f;
+    } m_layout;
 };
 
 } // namespace nolvo

@@ -1,4 +1,5 @@
 #include "menus/SpectrumMenu.h"
+#include "model/SharedField.h"
 
 #include "menus/MenuActions.h"
 #include "menus/MenuValues.h"
@@ -41,43 +42,43 @@ void toggleTable(TableControl::Table which)
 void SpectrumMenu::buildRows()
 {
     addSegmented(
-        "FREQUENCY: ", {"2.4 GHz", "5 GHz"}, [] { return model().spectrum.band; },
+        "FREQUENCY: ", {"2.4 GHz", "5 GHz"}, [] { return loadShared(model().spectrum.band); },
         [](int i) {
             DataModel& m = model();
-            const bool changed = m.spectrum.band != i || m.common.spectrumModeActive != 1;
-            m.common.spectrumModeActive = 1;
-            m.spectrum.band = i;
+            const bool changed = loadShared(m.spectrum.band) != i || loadShared(m.common.spectrumModeActive) != 1;
+            storeShared<std::uint8_t>(m.common.spectrumModeActive, 1);
+            storeShared(m.spectrum.band, i);
             // The dual-band accessory sweeps the band its settings command names.
             if (changed) ma::requestRestart(true);
         });
     addSegmented(
-        "MODE: ", {"REAL WAVE", "WATERFALL"}, [] { return static_cast<int>(model().spectrum.displayMode); },
+        "MODE: ", {"REAL WAVE", "WATERFALL"}, [] { return static_cast<int>(loadShared(model().spectrum.displayMode)); },
         [](int i) {
             DataModel& m = model();
-            const bool modeChanged = m.common.spectrumModeActive != 1;
-            m.common.spectrumModeActive = 1;
-            m.spectrum.displayMode = static_cast<std::uint8_t>(i);
+            const bool modeChanged = loadShared(m.common.spectrumModeActive) != 1;
+            storeShared<std::uint8_t>(m.common.spectrumModeActive, 1);
+            storeShared(m.spectrum.displayMode, static_cast<std::uint8_t>(i));
             if (modeChanged) ma::requestRestart(true);
         });
     addSegmented(
-        "SSID: ", {"OFF", "ON", "TABLE"}, [] { return static_cast<int>(model().spectrum.ssidOverlay); },
+        "SSID: ", {"OFF", "ON", "TABLE"}, [] { return static_cast<int>(loadShared(model().spectrum.ssidOverlay)); },
         [](int i) {
             DataModel& m = model();
             if (i == 0) {
-                m.spectrum.ssidOverlay = 0;
+                storeShared<std::uint8_t>(m.spectrum.ssidOverlay, 0);
             } else if (ma::accessPointsUnavailable(m)) {
                 ma::showAccessPointsUnavailable(false);
             } else if (i == 1) {
-                m.spectrum.ssidOverlay = 1;
+                storeShared<std::uint8_t>(m.spectrum.ssidOverlay, 1);
             } else {
                 toggleTable(TableControl::kAccessPoints);
             }
         },
         [](int i) { return i != 2 || tableAvailable(TableControl::kAccessPoints); });
     addSlider(
-        "REFRESH:  ", [] { return mv::percentOfRefresh(model().spectrum.ssidScanInterval); },
-        [] { return mv::refreshLabel(model().spectrum.ssidScanInterval); },
-        [](int p) { model().spectrum.ssidScanInterval = mv::refreshFromPercent(p); });
+        "REFRESH:  ", [] { return mv::percentOfRefresh(loadShared(model().spectrum.ssidScanInterval)); },
+        [] { return mv::refreshLabel(loadShared(model().spectrum.ssidScanInterval)); },
+        [](int p) { storeShared(model().spectrum.ssidScanInterval, mv::refreshFromPercent(p)); });
     addButton(
         "ACCESS POINT UTILIZATION", [] { toggleTable(TableControl::kUtilization); },
         [] { return tableAvailable(TableControl::kUtilization); });

@@ -349,6 +349,16 @@ TEST_F(MainSceneTest, ResizeRescalesCursorsAndRebuilds)
     frames(1);
     EXPECT_GT(scene->rebuildCount(), rebuilds);
     EXPECT_FLOAT_EQ(scene->plotGeometry().plot.size.width, 1440.0f);
+    // The watermark is centred on the new plot, and on a narrow one too.
+    ASSERT_NE(scene->watermark(), nullptr);
+    for (const Size size : {Size(1440, 640 + (640 - b)), Size(480, 320)}) {
+        view->setFrameSize(size.width, size.height);
+        frames(1);
+        EXPECT_FLOAT_EQ(scene->watermark()->getPositionX(), size.width / 2);
+        EXPECT_FLOAT_EQ(scene->watermark()->getPositionY(), b + (size.height - b) / 2);
+    }
+    view->setFrameSize(1440, 640 + (640 - b));
+    frames(1);
     // The same size again changes nothing.
     frames(2);
     EXPECT_FLOAT_EQ(model->cursors.verticalX[0], 150.0f);

@@ -7,6 +7,7 @@
 #include "engine/text/Label.h"
 #include "engine/ui/Button.h"
 #include "menus/AlertViewLayer.h"
+#include "model/SharedField.h"
 
 namespace nolvo::test {
 namespace {
@@ -285,6 +286,40 @@ TEST_F(MenuControllerTest, FlyInAndOutSlidesTheBarSideways)
     clickNode(bar->button(Item::FlyInOut));
     frames(20);
     EXPECT_FLOAT_EQ(bar->getPositionX(), shown);
+}
+
+// A window narrower than the nine full columns: the bar shares its width among them, every button
+// stays in the window and no title runs into its neighbour.
+TEST_F(MenuControllerTest, NarrowWindowKeepsEveryButtonInside)
+{
+    view->setFrameSize(480, 320);
+    controller->attach(scene);
+    bar = controller->getBar();
+    ASSERT_NE(bar, nullptr);
+    frames(2);
+    EXPECT_FLOAT_EQ(bar->itemWidth(), 480.0f / MenuBar::kItemCount);
+    EXPECT_LE(bar->getPositionX() + bar->getContentSize().width, 480.0f);
+    for (int i = 0; i < MenuBar::kItemCount; ++i) {
+        SCOPED_TRACE(i);
+        ui::Button* button = bar->button(static_cast<Item>(i));
+        if (!button) continue;
+        const Vec2 centre = centreOf(button);
+        EXPECT_GE(centre.x, 0.0f);
+        EXPECT_LE(centre.x, 480.0f);
+    }
+    for (Node* child : bar->getChildren()) {
+        if (auto* label = dynamic_cast<Label*>(child)) {
+            SCOPED_TRACE(label->getString());
+            label->visit(Director::getInstance()->getRenderer(), Mat4::IDENTITY, 0); // lays the text out
+            EXPECT_LE(label->getContentSize().width, bar->itemWidth());
+            EXPECT_LT(label->getContentSize().height, 1.5f * label->getTTFConfig().fontSize) << "one line";
+        }
+    }
+    // The switch button at the right end still answers a click.
+    const int before = loadShared(DataModel::getInstance()->common.spectrumModeActive);
+    clickNode(bar->button(Item::ModeSwitch));
+    frames(2);
+    EXPECT_NE(loadShared(DataModel::getInstance()->common.spectrumModeActive), before);
 }
 
 TEST_F(MenuControllerTest, IdleFramesWithAMenuOpenRenderNothing)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -128,6 +129,38 @@ TEST_F(ScreenLogTest, ModelAndOtherThreadsLogThroughTheSink)
     frames(1);
     EXPECT_EQ(log->messageCount(), 80u);
     EXPECT_EQ(log->labelCount(), 80u);
+}
+
+// Narrow, then wide again: one label per line at the window's font size, none wider than the
+// window, the newest just above the bar and the others stacked a line apart without gaps.
+TEST_F(ScreenLogTest, AfterAResizeEachLineIsShownOnceFittedToTheWindow)
+{
+    const std::string longLine = "0) HomeNet-5G CH: 36 BW:40 SB:0 Alt: 0 Sec 4 Enc: 3 a/n/ac/ 1082523c and more";
+    for (int i = 0; i < 5; ++i) log->log(1, "%d %s", i, longLine.c_str());
+    frames(1);
+    for (const Size size : {Size(480, 320), Size(960, 640)}) {
+        SCOPED_TRACE(size.width);
+        view->setFrameSize(size.width, size.height);
+        frames(2);
+        const std::vector<Label*> shown = labels();
+        ASSERT_EQ(shown.size(), 5u);
+        std::vector<float> ys;
+        for (Label* label : shown) {
+            EXPECT_FLOAT_EQ(label->getTTFConfig().fontSize, size.height / 50.0f - 1.0f);
+            EXPECT_LE(label->getPositionX() + label->getContentSize().width, size.width);
+            ys.push_back(label->getPositionY());
+        }
+        std::sort(ys.begin(), ys.end());
+        EXPECT_EQ(std::adjacent_find(ys.begin(), ys.end()), ys.end()) << "two lines at one height";
+        const float step = ys[1] - ys[0];
+        EXPECT_GT(step, 0.0f);
+        for (std::size_t i = 1; i < ys.size(); ++i) EXPECT_FLOAT_EQ(ys[i] - ys[i - 1], step);
+        // The newest line is the lowest.
+        Label* lowest = *std::min_element(shown.begin(), shown.end(), [](Label* a, Label* b) {
+            return a->getPositionY() < b->getPositionY();
+        });
+        EXPECT_EQ(lowest->getString().substr(0, 2), "4 ");
+    }
 }
 
 } // namespace
