@@ -10,6 +10,8 @@
 #include "menus/PickerColumns.h"
 #include "menus/PickerColumnsRow.h"
 #include "menus/PowerMeasureMenu.h"
+#include "menus/PowerMenu.h"
+#include "menus/SpectrumCursors.h"
 #include "menus/TriggerMenu.h"
 #include "model/ModelLock.h"
 
@@ -56,6 +58,34 @@ protected:
         }
     }
 };
+
+// In power mode the bar's buttons open the power menus (and the cursor menu with its power rows).
+TEST_F(PowerMenusTest, PowerModeBarButtonsOpenThePowerMenus)
+{
+    DataModel::getInstance()->common.spectrumModeActive = 0;
+    bar->refreshItems();
+    frames(1);
+    using Item = MenuBar::Item;
+    const struct {
+        Item item;
+        int id;
+        bool (*isExpected)(MenuLayer*);
+    } cases[] = {
+        {Item::Mode, kPowerMenu, [](MenuLayer* m) { return dynamic_cast<PowerMenu*>(m) != nullptr; }},
+        {Item::Measure, kPowerMeasureMenu, [](MenuLayer* m) { return dynamic_cast<PowerMeasureMenu*>(m) != nullptr; }},
+        {Item::ColorsTrigger, kTriggerMenu, [](MenuLayer* m) { return dynamic_cast<TriggerMenu*>(m) != nullptr; }},
+        {Item::Cursors, kCursorsMenu, [](MenuLayer* m) { return m && m->findRow("UNIT: ") != nullptr; }},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(bar->menuIdFor(c.item), c.id);
+        MenuLayer* menu = openByClick(c.item);
+        ASSERT_NE(menu, nullptr) << c.id;
+        EXPECT_EQ(controller->getOpenMenuId(), c.id);
+        EXPECT_TRUE(c.isExpected(menu)) << c.id;
+        controller->closeMenu(false);
+        settle();
+    }
+}
 
 TEST_F(PowerMenusTest, TriggerRowsWriteTheirFieldsAndReconfigure)
 {
