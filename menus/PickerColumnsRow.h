@@ -1,11 +1,9 @@
 #pragma once
-// A menu row for a value picked in columns: a caption, then one button per column (sign, whole
-// part 0..99, hundredths 0..99 and, where there is a choice of units, the unit) showing the
-// stored value; pressing a column's button opens a picker wheel of that column and a choice
-// stores the value at once; the mouse wheel over a button steps its column. A single unit (dBm) is shown but is not a choice. The trigger delay,
-// holdoff and level use it. Render thread only.
+// A menu row for a value picked in columns: a caption and a button showing the value (e.g.
+// "0.00s", "-30.56dBm"); pressing it opens a PickerColumns of sign, whole part 0..99, hundredths
+// 0..99 and, where there is a choice of units, the unit. Every settled change of a column stores
+// the value at once. The trigger delay, holdoff and level use it. Render thread only.
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,7 +19,6 @@ namespace nolvo {
 
 class PickerColumnsRow : public MenuRow {
 public:
-    static constexpr int kColumns = 4;
     using Entry = std::function<PickerEntry()>;                // the columns of the stored value
     using Store = std::function<void(const PickerEntry&)>;     // the user changed a column
     using Units = std::function<std::vector<std::string>()>;   // names of the unit column
@@ -32,35 +29,35 @@ public:
     void refresh() override;
     void layout(float width) override;
 
-    int focusCount() const override { return kColumns; }
-    bool isFocusUsable(int item) const override;
+    int focusCount() const override { return m_button ? 1 : 0; }
+    bool isFocusUsable(int) const override { return isEnabled(); }
     engine::Rect focusFrame(int item) const override;
-    void activate(int item) override { openColumn(item); }
+    void activate(int) override { openPicker(); }
 
-    // Opens the wheel of column 0..3 (what pressing its button does).
-    void openColumn(int column);
-    // The wheel of `column` chose `row`: the column changes and the value is stored.
-    void choose(int column, int row);
-    // One mouse-wheel notch over a column's button (positive: away from the user) moves that
-    // column to its next row up, stopping at the column's ends.
-    void stepColumn(int column, int steps);
-    // The text each column's button shows.
-    std::string columnTitle(int column) const;
-    // All columns as one text, e.g. "-1.50ms" (the unit glued to the number).
+    // Opens the column picker (what pressing the button does).
+    void openPicker();
+    // The picker's columns: sign, whole, hundredths, and the unit when there is a choice.
+    std::vector<power_menu::Column> columns() const;
+    // The picker shows `rows` (one per column of columns()): the value they stand for is stored.
+    void pick(const std::vector<int>& rows);
+    // Column `column` moved to `row`, the others as stored.
+    void choose(power_menu::Column column, int row);
+    // The button's text, e.g. "-1.50ms" (the unit glued to the number).
     std::string valueText() const;
     bool isEnabled() const { return !m_enabled || m_enabled(); }
-    engine::ui::Button* button(int column) const;
+    engine::ui::Button* button() const { return m_button; }
 
 private:
-    bool unitIsChoice() const;
+    bool unitIsChoice() const { return units().size() > 1; }
     std::vector<std::string> units() const { return m_units ? m_units() : std::vector<std::string>{}; }
     PickerEntry entry() const { return m_entry ? m_entry() : PickerEntry{}; }
+    void store(const PickerEntry& after);
 
     Units m_units;
     Entry m_entry;
     Store m_store;
     Enabled m_enabled;
-    std::array<engine::ui::Button*, kColumns> m_buttons{};
+    engine::ui::Button* m_button = nullptr;
 };
 
 } // namespace nolvo

@@ -76,6 +76,7 @@ void PickerLayer::onEnter()
         if (!m_dragging && std::fabs(at.y - m_touchStart.y) < kTapSlop && std::fabs(at.x - m_touchStart.x) < kTapSlop) {
             return;
         }
+        if (!m_dragging) dragBegan(convertToNodeSpace(m_touchStart));
         m_dragging = true;
         dragBy(at.y - m_lastY);
         m_lastY = at.y;
@@ -105,7 +106,7 @@ void PickerLayer::onEnter()
         const Vec2 local = convertToNodeSpace(e->getLocation());
         const Size& size = getContentSize();
         if (local.x < 0 || local.y < 0 || local.x > size.width || local.y > size.height) return;
-        wheel(e->getScrollY());
+        wheelAt(local, e->getScrollY());
         e->stopPropagation();
     };
     dispatcher->addEventListenerWithSceneGraphPriority(m_mouse, this);

@@ -37,6 +37,8 @@ public:
     virtual bool handleKey(engine::EventKeyboard::KeyCode key) = 0;
     // Mouse wheel steps over the picker (positive: away from the user).
     virtual void wheel(float steps) = 0;
+    // The same at a point of the picker (pickers with several parts step the one under it).
+    virtual void wheelAt(const engine::Vec2& local, float steps) { (void)local; wheel(steps); }
     // The picker's frame in world coordinates.
     engine::Rect frameInWorld() const;
     // Places the picker `width` wide, centred on `anchor` (world) and kept inside the visible area.
@@ -52,6 +54,8 @@ protected:
     bool initPicker(const MenuMetrics& metrics);
     virtual void relayout() = 0;
     virtual void tapAt(const engine::Vec2& local) = 0;
+    // A drag starts at `local` (where the touch began).
+    virtual void dragBegan(const engine::Vec2& local) { (void)local; }
     virtual void dragBy(float dy) { (void)dy; }
     virtual void dragEnded() {}
 

@@ -7,8 +7,11 @@
 #include "MenuRowCases.h"
 #include "MenuTestFixture.h"
 #include "engine/ui/Button.h"
+#include "menus/PickerColumns.h"
 #include "menus/PickerColumnsRow.h"
 #include "menus/PowerMeasureMenu.h"
+#include "menus/PowerMenu.h"
+#include "menus/SpectrumCursors.h"
 #include "menus/TriggerMenu.h"
 #include "model/ModelLock.h"
 
@@ -17,10 +20,10 @@ namespace {
 
 using power_menu::Column;
 
-constexpr int kSign = static_cast<int>(Column::Sign);
-constexpr int kWhole = static_cast<int>(Column::Whole);
-constexpr int kHundredths = static_cast<int>(Column::Hundredths);
-constexpr int kUnit = static_cast<int>(Column::Unit);
+constexpr Column kSign = Column::Sign;
+constexpr Column kWhole = Column::Whole;
+constexpr Column kHundredths = Column::Hundredths;
+constexpr Column kUnit = Column::Unit;
 
 PickerColumnsRow* columns(MenuLayer* menu, const std::string& caption) { return row<PickerColumnsRow>(menu, caption); }
 
@@ -55,6 +58,34 @@ protected:
         }
     }
 };
+
+// In power mode the bar's buttons open the power menus (and the cursor menu with its power rows).
+TEST_F(PowerMenusTest, PowerModeBarButtonsOpenThePowerMenus)
+{
+    DataModel::getInstance()->common.spectrumModeActive = 0;
+    bar->refreshItems();
+    frames(1);
+    using Item = MenuBar::Item;
+    const struct {
+        Item item;
+        int id;
+        bool (*isExpected)(MenuLayer*);
+    } cases[] = {
+        {Item::Mode, kPowerMenu, [](MenuLayer* m) { return dynamic_cast<PowerMenu*>(m) != nullptr; }},
+        {Item::Measure, kPowerMeasureMenu, [](MenuLayer* m) { return dynamic_cast<PowerMeasureMenu*>(m) != nullptr; }},
+        {Item::ColorsTrigger, kTriggerMenu, [](MenuLayer* m) { return dynamic_cast<TriggerMenu*>(m) != nullptr; }},
+        {Item::Cursors, kCursorsMenu, [](MenuLayer* m) { return m && m->findRow("UNIT: ") != nullptr; }},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(bar->menuIdFor(c.item), c.id);
+        MenuLayer* menu = openByClick(c.item);
+        ASSERT_NE(menu, nullptr) << c.id;
+        EXPECT_EQ(controller->getOpenMenuId(), c.id);
+        EXPECT_TRUE(c.isExpected(menu)) << c.id;
+        controller->closeMenu(false);
+        settle();
+    }
+}
 
 TEST_F(PowerMenusTest, TriggerRowsWriteTheirFieldsAndReconfigure)
 {
@@ -147,6 +178,8 @@ TEST_F(PowerMenusTest, TriggerRowsThatMustNotWrite)
          }},
         {"input button on the stored input", digital, [](MenuLayer* m) { row<SegmentedRow>(m, "</A: D1/>")->press(1); }},
         {"the dBm unit is no choice", nullptr, [](MenuLayer* m) { columns(m, "LEVEL: ")->choose(kUnit, 2); }},
+        {"a picker row list that changes nothing", nullptr,
+         [](MenuLayer* m) { columns(m, "LEVEL: ")->pick({1, 30, 56}); }},
         {"0 W level refused", [](DataModel& d) { d.common.powerUnits = 1; },
          [](MenuLayer* m) {
              // -30.56 dBm is 0.88 µW: taking the hundredths to 00 leaves 0.00 µW.
@@ -178,14 +211,15 @@ TEST_F(PowerMenusTest, TriggerButtonsShowTheStoredValues)
         void (*prepare)(DataModel&);
         const char* caption;
         std::string shown;
+        int wheels;
     };
     const Case cases[] = {
-        {"delay at first", nullptr, "DELAY: ", "0.00s"},
-        {"holdoff at first", nullptr, "HOLDOFF: ", "0.00s"},
-        {"negative delay", [](DataModel& d) { d.power.triggerDelay = -0.0025f; }, "DELAY: ", "-2.50ms"},
-        {"level in dBm", nullptr, "LEVEL: ", "-30.56dBm"},
+        {"delay at first", nullptr, "DELAY: ", "0.00s", 4},
+        {"holdoff at first", nullptr, "HOLDOFF: ", "0.00s", 4},
+        {"negative delay", [](DataModel& d) { d.power.triggerDelay = -0.0025f; }, "DELAY: ", "-2.50ms", 4},
+        {"level in dBm", nullptr, "LEVEL: ", "-30.56dBm", 3},
         {"level in watts", [](DataModel& d) { d.common.powerUnits = 1; d.power.triggerLevel = -30.0f; }, "LEVEL: ",
-         "1.00µW"},
+         "1.00µW", 4},
     };
     for (const Case& c : cases) {
         resetModel();
@@ -196,9 +230,22 @@ TEST_F(PowerMenusTest, TriggerButtonsShowTheStoredValues)
         PickerColumnsRow* r = columns(menu, c.caption);
         ASSERT_NE(r, nullptr) << c.what;
         EXPECT_EQ(r->valueText(), c.shown) << c.what;
-        std::string onButtons;
-        for (int col = 0; col < PickerColumnsRow::kColumns; ++col) onButtons += r->button(col)->getTitleText() + "|";
-        EXPECT_EQ(onButtons.find('?'), std::string::npos) << c.what << ": " << onButtons;
+        EXPECT_EQ(r->button()->getTitleText(), c.shown) << c.what;
+        // The picker opens on the stored value, one wheel per column.
+        r->openPicker();
+        auto* picker = dynamic_cast<PickerColumns*>(controller->getPicker());
+        ASSERT_NE(picker, nullptr) << c.what;
+        EXPECT_EQ(picker->columnCount(), c.wheels) << c.what;
+        std::string middle;
+        for (int col = 0; col < picker->columnCount(); ++col) {
+            const std::vector<std::string> texts = picker->visibleTexts(col);
+            const std::size_t at = static_cast<std::size_t>(std::min(picker->rowOf(col), PickerWheel::kVisibleRows / 2));
+            middle += at < texts.size() ? texts[at] : std::string("?");
+            middle += "|";
+        }
+        const std::string sign = c.shown[0] == '-' ? "-" : "+";
+        EXPECT_EQ(middle.substr(0, 2), sign + "|") << c.what << ": " << middle;
+        controller->closePicker();
     }
     // The input buttons follow the arrows before anything is stored.
     resetModel();
@@ -214,8 +261,9 @@ TEST_F(PowerMenusTest, TriggerButtonsShowTheStoredValues)
     EXPECT_EQ(DataModel::getInstance()->power.digitalInputB, 1);
 }
 
-// The mouse wheel over a column's button steps that column and stops at its ends.
-TEST_F(PowerMenusTest, WheelOverAColumnStepsIt)
+// The mouse wheel over a column of the open picker turns that column (away from the user: the
+// row above) and stops at its ends; the value is stored while the picker stays open.
+TEST_F(PowerMenusTest, WheelOverAPickerColumnTurnsIt)
 {
     struct Case {
         const char* what;
@@ -227,13 +275,13 @@ TEST_F(PowerMenusTest, WheelOverAColumnStepsIt)
         float expected;
     };
     const Case cases[] = {
-        {"delay whole up from 0.00s", nullptr, "DELAY: ", kWhole, 1.0f, &PowerSettings::triggerDelay, 1.0f},
-        {"delay unit down from ms", [](DataModel& d) { d.power.triggerDelay = 0.0015f; }, "DELAY: ", kUnit, -1.0f,
+        {"delay whole down from 0.00s", nullptr, "DELAY: ", 1, -1.0f, &PowerSettings::triggerDelay, 1.0f},
+        {"delay unit up from ms", [](DataModel& d) { d.power.triggerDelay = 0.0015f; }, "DELAY: ", 3, 1.0f,
          &PowerSettings::triggerDelay, 1.5e-6f},
-        {"level hundredths up", nullptr, "LEVEL: ", kHundredths, 1.0f, &PowerSettings::triggerLevel, -30.57f},
-        {"holdoff whole stops at 99", [](DataModel& d) { d.power.triggerHoldoff = 99.5f; }, "HOLDOFF: ", kWhole, 1.0f,
+        {"level hundredths down", nullptr, "LEVEL: ", 2, -1.0f, &PowerSettings::triggerLevel, -30.57f},
+        {"holdoff whole stops at 99", [](DataModel& d) { d.power.triggerHoldoff = 99.5f; }, "HOLDOFF: ", 1, -1.0f,
          &PowerSettings::triggerHoldoff, 99.5f},
-        {"sign stops at +", nullptr, "DELAY: ", kSign, -1.0f, &PowerSettings::triggerDelay, 0.0f},
+        {"sign stops at +", nullptr, "DELAY: ", 0, 1.0f, &PowerSettings::triggerDelay, 0.0f},
     };
     for (const Case& c : cases) {
         resetModel();
@@ -244,11 +292,41 @@ TEST_F(PowerMenusTest, WheelOverAColumnStepsIt)
         frames(15);
         PickerColumnsRow* r = columns(menu, c.caption);
         ASSERT_NE(r, nullptr) << c.what;
-        const engine::Vec2 at = centreOf(r->button(c.column));
-        wheel(at.x, at.y, c.notches);
+        r->openPicker();
+        frames(1);
+        auto* picker = dynamic_cast<PickerColumns*>(controller->getPicker());
+        ASSERT_NE(picker, nullptr) << c.what;
+        const engine::Rect frame = picker->frameInWorld();
+        const float w = frame.size.width / static_cast<float>(picker->columnCount());
+        wheel(frame.origin.x + w * (static_cast<float>(c.column) + 0.5f), frame.origin.y + frame.size.height / 2, c.notches);
         frames(1);
         EXPECT_NEAR(m.power.*(c.field), c.expected, std::fabs(c.expected) * 1e-5f + 1e-9f) << c.what;
+        EXPECT_EQ(picker->focusedColumn(), c.column) << c.what;
+        EXPECT_EQ(controller->getPicker(), picker) << c.what << ": the picker stays open";
+        controller->closePicker();
     }
+}
+
+// Units and the value change together: the picker's columns are stored as a whole, so a unit
+// chosen while the number reads zero is kept for the next column.
+TEST_F(PowerMenusTest, PickerColumnsAreStoredTogether)
+{
+    DataModel& m = *DataModel::getInstance();
+    MenuLayer* menu = open(kTriggerMenu);
+    ASSERT_NE(menu, nullptr);
+    PickerColumnsRow* r = columns(menu, "DELAY: ");
+    ASSERT_NE(r, nullptr);
+    r->openPicker();
+    auto* picker = dynamic_cast<PickerColumns*>(controller->getPicker());
+    ASSERT_NE(picker, nullptr);
+    picker->moveColumn(3, -1); // s -> ms while the number is 0.00
+    EXPECT_EQ(m.power.triggerDelay, 0.0f);
+    picker->moveColumn(1, 3);  // 3 ms, not 3 s
+    EXPECT_NEAR(m.power.triggerDelay, 0.003f, 1e-8f);
+    picker->moveColumn(0, 1);  // -3 ms
+    EXPECT_NEAR(m.power.triggerDelay, -0.003f, 1e-8f);
+    menu->refreshNow();
+    EXPECT_EQ(r->button()->getTitleText(), "-3.00ms");
 }
 
 TEST_F(PowerMenusTest, KeyboardAloneSetsTheDelayAndSkipsUnusedRows)
@@ -258,30 +336,25 @@ TEST_F(PowerMenusTest, KeyboardAloneSetsTheDelayAndSkipsUnusedRows)
     MenuLayer* menu = open(kTriggerMenu);
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));  // AUTO / NORMAL
-    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));  // DELAY, on the sign
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));  // DELAY
     EXPECT_EQ(menu->rows()[static_cast<std::size_t>(menu->focusedRow())]->captionText(), "DELAY: ");
-    EXPECT_TRUE(controller->handleKey(Key::KEY_RIGHT_ARROW)); // whole part
-    EXPECT_EQ(menu->focusedItem(), kWhole);
     EXPECT_TRUE(controller->handleKey(Key::KEY_ENTER));
-    ASSERT_NE(controller->getPicker(), nullptr) << "Enter opens the column's wheel";
+    auto* picker = dynamic_cast<PickerColumns*>(controller->getPicker());
+    ASSERT_NE(picker, nullptr) << "Enter opens the column picker";
+    EXPECT_TRUE(controller->handleKey(Key::KEY_RIGHT_ARROW)); // whole part
+    EXPECT_EQ(picker->focusedColumn(), 1);
     EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));
     EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW));
+    EXPECT_EQ(d.power.triggerDelay, 2.0f);
     EXPECT_TRUE(controller->handleKey(Key::KEY_ENTER));
     frames(2);
-    EXPECT_EQ(controller->getPicker(), nullptr);
+    EXPECT_EQ(controller->getPicker(), nullptr) << "Enter closes the picker";
     EXPECT_EQ(d.power.triggerDelay, 2.0f);
-    EXPECT_EQ(link.calls, std::vector<std::string>{"restart"});
-
-    // On the level row the dBm unit cannot take the focus.
-    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW)); // HOLDOFF
-    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW)); // TYPE
-    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW)); // LEVEL
-    EXPECT_EQ(menu->rows()[static_cast<std::size_t>(menu->focusedRow())]->captionText(), "LEVEL: ");
-    for (int i = 0; i < 4; ++i) controller->handleKey(Key::KEY_RIGHT_ARROW);
-    EXPECT_EQ(menu->focusedItem(), kHundredths);
+    EXPECT_EQ(link.calls, (std::vector<std::string>{"restart", "restart"})) << "one request per stored change";
 
     // A DIGITAL trigger: down from TYPE goes past the level, edge and GROUND to the combination.
-    controller->handleKey(Key::KEY_UP_ARROW); // TYPE
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW)); // HOLDOFF
+    EXPECT_TRUE(controller->handleKey(Key::KEY_DOWN_ARROW)); // TYPE
     EXPECT_EQ(menu->rows()[static_cast<std::size_t>(menu->focusedRow())]->captionText(), "TYPE: ");
     EXPECT_TRUE(controller->handleKey(Key::KEY_RIGHT_ARROW));
     EXPECT_TRUE(controller->handleKey(Key::KEY_ENTER));
