@@ -15,6 +15,7 @@
 #include "menus/AlertViewLayer.h"
 #include "menus/DataLogMail.h"
 #include "menus/MenuController.h"
+#include "menus/SettingsMenu.h"
 #include "model/DataLogFile.h"
 
 namespace nolvo {
@@ -291,6 +292,9 @@ void DataLogPickerViewMenu::buildRows()
             }
         },
         [this](int) { return !m_files.empty() && !m_confirmation; });
+    // Back to the settings menu it was opened from (Esc closes both).
+    addButton("BACK", [] { MenuController::getInstance()->replaceOpenMenu(SettingsMenu::create()); },
+              [this] { return !m_confirmation; });
 }
 
 void DataLogPickerViewMenu::onEnter()

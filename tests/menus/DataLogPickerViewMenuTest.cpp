@@ -101,6 +101,22 @@ TEST_F(DataLogMenuTest, ListsExactlyTheTwoLogs)
     EXPECT_EQ(menu->fileNameAt(-1), "[Unknown]");
 }
 
+TEST_F(DataLogMenuTest, BackReturnsToTheSettingsMenu)
+{
+    writeLog(kA);
+    DataLogPickerViewMenu* menu = openFileManager();
+    ASSERT_NE(menu, nullptr);
+    auto* back = dynamic_cast<ButtonRow*>(menu->findRow("BACK"));
+    ASSERT_NE(back, nullptr);
+    back->press();
+    frames(2);
+    EXPECT_EQ(controller->getOpenMenuId(), kSettingsMenu);
+    MenuLayer* open = controller->getOpenMenu();
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(dynamic_cast<DataLogPickerViewMenu*>(open), nullptr);
+    EXPECT_NE(open->findRow("MANAGE FILES"), nullptr);
+}
+
 TEST_F(DataLogMenuTest, DeletesTheFileNamedWhenDeleteWasPressed)
 {
     writeLog(kA);
