@@ -108,6 +108,7 @@ void SSIDCellView::applyLayout(const CellLayout& layout)
     float x = layout.leftMargin;
     for (std::size_t i = 0; i < m_labels.size() && i < layout.widths.size(); ++i) {
         const float w = layout.widths[i];
+        float textWidth = w;
         m_labels[i]->setPosition(Vec2(x + w / 2, mid));
         const ColumnKind kind = layout.columns[i].kind;
         if (kind == ColumnKind::Security && m_lock) {
@@ -117,8 +118,14 @@ void SSIDCellView::applyLayout(const CellLayout& layout)
             const float iconWidth = icon.width * scale;
             m_lock->setScale(scale);
             m_lock->setPosition(Vec2(x + w - iconWidth / 2 - 2, mid));
-            m_labels[i]->setPosition(Vec2(x + (w - iconWidth - 2) / 2, mid));
+            textWidth = w - iconWidth - 2;
+            m_labels[i]->setPosition(Vec2(x + textWidth / 2, mid));
         }
+        // A text wider than its column is drawn smaller on one line, never over its neighbours.
+        m_labels[i]->enableWrap(false);
+        m_labels[i]->setDimensions(std::max(1.0f, textWidth - 4.0f), 0.0f);
+        m_labels[i]->setHorizontalAlignment(TextHAlignment::CENTER);
+        m_labels[i]->setOverflow(Label::Overflow::SHRINK);
         if (kind == ColumnKind::Rssi && m_bar) {
             // The bar fills the column behind its text.
             m_bar->setContentSize(Size(std::max(0.0f, w - 8.0f), layout.rowHeight * 0.6f));
@@ -264,6 +271,14 @@ std::string SSIDCellView::columnText(ColumnKind kind) const
 std::string SSIDCellView::bannerText() const { return m_banner ? m_banner->getString() : std::string(); }
 
 bool SSIDCellView::isBannerShown() const { return m_banner && m_banner->isVisible(); }
+
+Rect SSIDCellView::textBox(ColumnKind kind) const
+{
+    const Label* label = labelFor(kind);
+    return label ? label->getBoundingBox() : Rect();
+}
+
+Rect SSIDCellView::lockBox() const { return m_lock ? m_lock->getBoundingBox() : Rect(); }
 
 bool SSIDCellView::isLockShown() const { return m_lock && m_lock->isVisible() && m_lock->getOpacity() == 255; }
 

@@ -57,6 +57,9 @@ public:
     std::string bannerText() const;
     bool isBannerShown() const;
     bool isLockShown() const;
+    // Where a column's text and the lock icon are drawn (cell coordinates; empty when absent).
+    engine::Rect textBox(ColumnKind kind) const;
+    engine::Rect lockBox() const;
     float barPercent() const { return m_barPercent; }
     engine::Color3B barColour() const;
     bool isEditShaded() const { return m_editShade; }

@@ -205,6 +205,33 @@ TEST_F(TableLayerTest, CellsShowTheAccessPointsAndHeadersSort)
     EXPECT_EQ(static_cast<ssize_t>(table->rows().size()), 4);
 }
 
+// The widest texts a row can hold stay inside their columns: the security text left of its lock,
+// a 32-character SSID inside its column, no text over its neighbour.
+TEST_F(TableLayerTest, WideTextsStayInsideTheirColumns)
+{
+    AccessPoint wide = namedAp(1, 13, -40);
+    wide.setSsid(std::string(32, 'W'));
+    add({wide});
+    scene->openTable(MainScene::Table::AccessPoints);
+    frames(2);
+    SSIDTableLayer* table = apTable();
+    ASSERT_NE(table, nullptr);
+    SSIDCellView* cell = table->cellViewAt(1);
+    ASSERT_NE(cell, nullptr);
+    ASSERT_TRUE(cell->isLockShown());
+    EXPECT_EQ(cell->columnText(ColumnKind::Security), "WPA2");
+    cell->visit(Director::getInstance()->getRenderer(), Mat4::IDENTITY, 0); // lays the texts out
+    EXPECT_GE(cell->textBox(ColumnKind::Security).getMinX(), 0.0f);
+    EXPECT_LE(cell->textBox(ColumnKind::Security).getMaxX(), cell->lockBox().getMinX());
+    const ColumnKind order[] = {ColumnKind::Security, ColumnKind::Mode,    ColumnKind::Ssid,      ColumnKind::Rssi,
+                                ColumnKind::HardwareAddress, ColumnKind::Channel, ColumnKind::Frequency, ColumnKind::Count};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        SCOPED_TRACE(i);
+        const Rect left = i == 1 ? cell->lockBox() : cell->textBox(order[i - 1]);
+        EXPECT_LE(left.getMaxX(), cell->textBox(order[i]).getMinX());
+    }
+}
+
 TEST_F(TableLayerTest, WheelAndKeysScrollAndReloadKeepsThePlace)
 {
     std::vector<AccessPoint> many;
