@@ -126,6 +126,18 @@ ui::Button* makeMenuButton(const std::string& title, float fontSize)
     return button;
 }
 
+ui::Button* addOpeningButton(MenuRow* row, const std::string& title, float fontSize, std::function<void()> open)
+{
+    ui::Button* button = makeMenuButton(title, fontSize);
+    if (!button) return nullptr;
+    button->setAnchorPoint(Vec2(0, 0.5f));
+    button->addTouchEventListener([open = std::move(open)](Ref*, ui::Widget::TouchEventType type) {
+        if (type == ui::Widget::TouchEventType::ENDED) open();
+    });
+    row->addChild(button, 1);
+    return button;
+}
+
 // ---------------------------------------------------------------------------------------------
 // MenuRow
 
@@ -435,14 +447,7 @@ ValueButtonRow* ValueButtonRow::create(MenuLayer* menu, const std::string& capti
     row->m_current = std::move(current);
     row->m_title = std::move(title);
     row->m_chosen = std::move(chosen);
-    row->m_button = makeMenuButton(row->title(), row->fontSize());
-    if (row->m_button) {
-        row->m_button->setAnchorPoint(Vec2(0, 0.5f));
-        row->m_button->addTouchEventListener([row](Ref*, ui::Widget::TouchEventType type) {
-            if (type == ui::Widget::TouchEventType::ENDED) row->openPicker();
-        });
-        row->addChild(row->m_button, 1);
-    }
+    row->m_button = addOpeningButton(row, row->title(), row->fontSize(), [row] { row->openPicker(); });
     return row;
 }
 
@@ -515,14 +520,7 @@ MultiChoiceRow* MultiChoiceRow::create(MenuLayer* menu, const std::string& capti
     row->m_mask = std::move(mask);
     row->m_setMask = std::move(setMask);
     row->m_title = std::move(title);
-    row->m_button = makeMenuButton(row->title(), row->fontSize());
-    if (row->m_button) {
-        row->m_button->setAnchorPoint(Vec2(0, 0.5f));
-        row->m_button->addTouchEventListener([row](Ref*, ui::Widget::TouchEventType type) {
-            if (type == ui::Widget::TouchEventType::ENDED) row->openPicker();
-        });
-        row->addChild(row->m_button, 1);
-    }
+    row->m_button = addOpeningButton(row, row->title(), row->fontSize(), [row] { row->openPicker(); });
     return row;
 }
 

@@ -277,6 +277,10 @@ private:
 
 // A menu-style button (bold title, button images, nine-slice) `width` x `height`.
 engine::ui::Button* makeMenuButton(const std::string& title, float fontSize);
+// A menu-style button added to `row` whose release calls `open` (the rows whose button opens a
+// picker). Null when the button could not be made.
+engine::ui::Button* addOpeningButton(MenuRow* row, const std::string& title, float fontSize,
+                                     std::function<void()> open);
 
 // Helpers shared by the rows.
 namespace row_kit {

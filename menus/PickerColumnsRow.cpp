@@ -24,14 +24,7 @@ PickerColumnsRow* PickerColumnsRow::create(MenuLayer* menu, const std::string& c
     row->m_entry = std::move(entry);
     row->m_store = std::move(store);
     row->m_enabled = std::move(enabled);
-    row->m_button = makeMenuButton(row->valueText(), row->fontSize());
-    if (row->m_button) {
-        row->m_button->setAnchorPoint(Vec2(0, 0.5f));
-        row->m_button->addTouchEventListener([row](Ref*, ui::Widget::TouchEventType type) {
-            if (type == ui::Widget::TouchEventType::ENDED) row->openPicker();
-        });
-        row->addChild(row->m_button, 1);
-    }
+    row->m_button = addOpeningButton(row, row->valueText(), row->fontSize(), [row] { row->openPicker(); });
     return row;
 }
 
