@@ -15,6 +15,7 @@
 #include "model/SharedField.h"
 #include "platform/FileUtils.h"
 #include "support/TempDir.h"
+#include "support/Eventually.h"
 
 namespace nolvo {
 namespace {
@@ -24,18 +25,7 @@ using sim::AccessorySimulator;
 using sim::SimulatedModel;
 using sim::SimulatedUsbBackend;
 
-// Generous: under the sanitizers on a busy machine the demo takes seconds to get going.
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 60s)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return condition();
-}
+using test::eventually;
 
 // Counts the lines about the accessory (the demo's access points are logged too).
 struct CountingSink : LogSink {

@@ -9,6 +9,7 @@
 
 #include "accessory/LinkHealth.h"
 #include "fakes/AccessoryRig.h"
+#include "support/Eventually.h"
 
 namespace nolvo {
 namespace {
@@ -16,17 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::Bytes;
 
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return condition();
-}
+using test::eventually;
 
 // A dual-band access-point frame whose `records` records all fail their checksum.
 Bytes accessPointsWithBadChecksums(int records)

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "fakes/AccessoryRig.h"
+#include "support/Eventually.h"
 
 namespace nolvo {
 namespace {
@@ -18,18 +19,7 @@ using sim::AccessorySimulator;
 using sim::SimulatedModel;
 using sim::SimulatedUsbBackend;
 
-// Polls `condition` until it holds or `limit` passes; true when it held.
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
-    return condition();
-}
+using test::eventually;
 
 unsigned char* copyOf(std::initializer_list<unsigned char> bytes)
 {

@@ -14,6 +14,7 @@
 #include "accessory/protocols/AccessoryProtocolNolvo25.h"
 #include "accessory/sim/SimulatedAccessPoints.h"
 #include "fakes/AccessoryRig.h"
+#include "support/Eventually.h"
 
 namespace nolvo {
 namespace {
@@ -224,17 +225,7 @@ TEST(SimulatedScan, ScanCommandStartsPeriodicReportsUntilStopped)
     EXPECT_EQ(simulator.scansSent(), scans);
 }
 
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 15s)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return condition();
-}
+using test::eventually;
 
 // Link thread, worker and the simulated second generation, which sweeps while it scans: the
 // access points reach the list and the utilization pass grades them from the swept energy.

@@ -25,6 +25,7 @@
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
 #include "platform/FileUtils.h"
+#include "support/Eventually.h"
 
 namespace nolvo {
 namespace {
@@ -62,17 +63,7 @@ struct StopThreadsFirst {
     }
 };
 
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return condition();
-}
+using test::eventually;
 
 Sweeps historyOf(DataModel& model, int band)
 {
