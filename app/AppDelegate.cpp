@@ -78,8 +78,7 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_screenLog->setTimeoutMs(kScreenLogTimeoutMs);
         m_screenLog->setContentSize(director->getVisibleSize());
         m_screenLog->setPosition(director->getVisibleOrigin());
-        // Above the plot and the strip, below alerts.
-        m_scene->addChild(m_screenLog, 1000);
+        m_scene->addChild(m_screenLog, kScreenLogZOrder);
         model->setLogSink(m_screenLog);
     }
 

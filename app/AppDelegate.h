@@ -27,6 +27,9 @@ public:
     // The on-screen log's limits: the shown levels and the lifetime of a line.
     static constexpr int kScreenLogMask = 31;
     static constexpr float kScreenLogTimeoutMs = 15000.0f;
+    // The on-screen log lies over the plot, its labels and the watermark, and under the open
+    // tables, menus and alerts, whose text it would otherwise scribble over.
+    static constexpr int kScreenLogZOrder = 68;
 
     AppDelegate();
     // Stops the link and the worker if shutdown() has not run.

@@ -30,7 +30,7 @@ class LinkRecorder;
 class FieldControls : public engine::Node {
 public:
     static constexpr float kStripHeight = 26.0f;
-    static constexpr int kZOrder = 900; // above the plot and its labels, below the on-screen log
+    static constexpr int kZOrder = 900; // above the plot, its labels and the on-screen log
 
     static FieldControls* create(AccessoryCommunication& link, AccessoryCommunicationDelegate& delegate,
                                  LinkRecorder& recorder, DataModel& model, std::string programVersion);

@@ -16,6 +16,7 @@
 #include "engine/app/Director.h"
 #include "engine/app/GLView.h"
 #include "engine/renderer/PngFile.h"
+#include "menus/MenuController.h"
 #include "menus/ScreenLog.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
@@ -58,6 +59,10 @@ TEST_F(AppDelegateTest, StartsInOrderWithSlotZeroLoadedAndTheLinkLast)
         EXPECT_EQ(app.scene()->getContentSize().height, 640.0f);
         ASSERT_NE(app.screenLog(), nullptr);
         EXPECT_EQ(app.screenLog()->getParent(), app.scene());
+        // Over the plot and the watermark, under the tables and the menus.
+        EXPECT_GT(app.screenLog()->getLocalZOrder(), MainScene::kWatermarkZOrder);
+        EXPECT_LT(app.screenLog()->getLocalZOrder(), MainScene::kTableZOrder);
+        EXPECT_LT(app.screenLog()->getLocalZOrder(), MenuController::kOverlayZOrder);
         EXPECT_EQ(app.screenLog()->getContentSize().width, 960.0f);
     });
     ASSERT_TRUE(app.applicationDidFinishLaunching());
