@@ -1,8 +1,18 @@
 #include "display/HeatMapImage.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace nolvo {
+
+namespace {
+constexpr std::size_t kPixels = static_cast<std::size_t>(HeatMapImage::kWidth) * HeatMapImage::kHeight;
+
+std::size_t at(int x, int y)
+{
+    return (static_cast<std::size_t>(y) * HeatMapImage::kWidth + static_cast<std::size_t>(x)) * 4;
+}
+} // namespace
 
 std::uint8_t heatShadeAlpha(std::uint32_t count)
 {
@@ -35,21 +45,42 @@ int heatColorIndex(std::uint32_t count, int n)
     return std::min(n - 1, step * static_cast<int>(count - 1));
 }
 
-void buildHeatMapPixels(HeatGrid& grid, const std::vector<Rgb>& table, std::uint8_t* colour, std::uint8_t* shade)
+HeatMapImage::HeatMapImage() : m_colour(kPixels * 4, 0), m_rawShade(kPixels * 4, 0), m_shade(kPixels * 4, 0) {}
+
+bool HeatMapImage::fits(const HeatGrid& grid)
 {
-    const std::size_t cellsCount = static_cast<std::size_t>(grid.width) * static_cast<std::size_t>(grid.height);
-    if (grid.width <= 0 || grid.height <= 0 || grid.cells.size() < cellsCount || table.empty()) return;
-    for (std::size_t c = 0; c < cellsCount; ++c) shade[c * 4 + 3] = heatShadeAlpha(grid.cells[c]);
-    if (grid.accumulated) {
-        grid.accumulated = false;
-    } else {
-        accumulateHeatGrid(grid.cells, grid.width, grid.height);
+    return grid.width > 0 && grid.height > 0 && grid.width <= kWidth && grid.height <= kHeight &&
+           grid.cells.size() >= static_cast<std::size_t>(grid.width) * static_cast<std::size_t>(grid.height);
+}
+
+HeatMapImage::Region HeatMapImage::clear()
+{
+    std::fill(m_colour.begin(), m_colour.end(), 0);
+    std::fill(m_rawShade.begin(), m_rawShade.end(), 0);
+    std::fill(m_shade.begin(), m_shade.end(), 0);
+    m_counts.clear();
+    m_width = m_height = 0;
+    m_colorMap = -1;
+    return {0, kWidth, kHeight};
+}
+
+void HeatMapImage::shadeColumn(const HeatGrid& grid, int x)
+{
+    for (int y = 0; y < grid.height; ++y) {
+        const std::uint16_t count = grid.cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(grid.width) +
+                                               static_cast<std::size_t>(x)];
+        m_rawShade[at(x, y) + 3] = heatShadeAlpha(count);
     }
+}
+
+void HeatMapImage::colourColumn(const HeatGrid& grid, const std::vector<Rgb>& table, int x)
+{
     const int n = static_cast<int>(table.size());
-    for (std::size_t c = 0; c < cellsCount; ++c) {
-        std::uint8_t* cp = colour + c * 4;
-        std::uint8_t* sp = shade + c * 4;
-        const std::uint32_t count = grid.cells[c];
+    for (int y = 0; y < grid.height; ++y) {
+        std::uint8_t* cp = &m_colour[at(x, y)];
+        std::uint8_t* sp = &m_rawShade[at(x, y)];
+        const std::uint32_t count =
+            grid.cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(grid.width) + static_cast<std::size_t>(x)];
         if (count == 0) {
             cp[0] = cp[1] = cp[2] = cp[3] = 0;
             sp[0] = sp[1] = sp[2] = 0;
@@ -60,6 +91,79 @@ void buildHeatMapPixels(HeatGrid& grid, const std::vector<Rgb>& table, std::uint
         cp[1] = sp[1] = rgb.g;
         cp[2] = sp[2] = rgb.b;
         cp[3] = 0x55;
+    }
+}
+
+void HeatMapImage::blur(int x0, int x1, int rows)
+{
+    // Half the texel itself and an eighth of each of its four neighbours, the neighbours of an edge
+    // texel clamped to the edge as the texture's sampler clamps them. Blurring here once per new
+    // grid spares the rasteriser five filtered reads per screen pixel on every frame.
+    for (int y = 0; y < rows; ++y) {
+        const int up = std::min(y + 1, kHeight - 1);
+        const int down = std::max(y - 1, 0);
+        for (int x = x0; x < x1; ++x) {
+            const std::uint8_t* c = &m_rawShade[at(x, y)];
+            const std::uint8_t* l = &m_rawShade[at(std::max(x - 1, 0), y)];
+            const std::uint8_t* r = &m_rawShade[at(std::min(x + 1, kWidth - 1), y)];
+            const std::uint8_t* u = &m_rawShade[at(x, up)];
+            const std::uint8_t* d = &m_rawShade[at(x, down)];
+            std::uint8_t* out = &m_shade[at(x, y)];
+            for (int k = 0; k < 4; ++k) {
+                out[k] = static_cast<std::uint8_t>((4u * c[k] + l[k] + r[k] + u[k] + d[k] + 4u) / 8u);
+            }
+        }
+    }
+}
+
+HeatMapImage::Region HeatMapImage::update(HeatGrid& grid, const std::vector<Rgb>& table, int colorMap)
+{
+    if (!fits(grid) || table.empty()) return {};
+    const int w = grid.width;
+    const int h = grid.height;
+    const std::size_t cells = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    const bool whole = w != m_width || h != m_height || colorMap != m_colorMap || grid.accumulated != m_accumulated ||
+                       m_counts.size() != cells;
+    // Which columns hold other counts than last time (all of them for a new shape or colour map).
+    std::vector<bool> changed(static_cast<std::size_t>(w), whole);
+    if (!whole) {
+        for (std::size_t c = 0; c < cells; ++c) {
+            if (grid.cells[c] != m_counts[c]) changed[c % static_cast<std::size_t>(w)] = true;
+        }
+    }
+    const auto first = std::find(changed.begin(), changed.end(), true);
+    m_width = w;
+    m_height = h;
+    m_colorMap = colorMap;
+    m_accumulated = grid.accumulated;
+    m_counts.assign(grid.cells.begin(), grid.cells.begin() + static_cast<std::ptrdiff_t>(cells));
+
+    for (int x = 0; x < w; ++x) {
+        if (changed[static_cast<std::size_t>(x)]) shadeColumn(grid, x);
+    }
+    if (grid.accumulated) {
+        grid.accumulated = false;
+    } else {
+        accumulateHeatGrid(grid.cells, w, h);
+    }
+    if (first == changed.end()) return {};
+    for (int x = 0; x < w; ++x) {
+        if (changed[static_cast<std::size_t>(x)]) colourColumn(grid, table, x);
+    }
+    const int firstColumn = static_cast<int>(first - changed.begin());
+    const int lastColumn = w - 1 - static_cast<int>(std::find(changed.rbegin(), changed.rend(), true) - changed.rbegin());
+    const int x0 = std::max(0, firstColumn - 1);
+    const int x1 = std::min(w, lastColumn + 2);
+    blur(x0, x1, h);
+    return {x0, x1 - x0, h};
+}
+
+void HeatMapImage::pack(const std::uint8_t* image, const Region& region, std::vector<std::uint8_t>& out)
+{
+    const std::size_t rowBytes = static_cast<std::size_t>(region.width) * 4;
+    out.resize(rowBytes * static_cast<std::size_t>(region.height));
+    for (int y = 0; y < region.height; ++y) {
+        std::memcpy(&out[static_cast<std::size_t>(y) * rowBytes], image + at(region.x, y), rowBytes);
     }
 }
 

@@ -4,11 +4,21 @@
 //   LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 960x640x24" render_fixed_frame OUT.png
 // The sweeps come from the Wi-Fi demo scene with a fixed seed; the access points are settled (the
 // overlay shows their received strength), so nothing depends on the clock.
+// With --layers it then prints, for each layer of the scene drawn alone, the draw calls, the
+// fragments that reached the window (an occlusion query) and the time to render it, so the cost of
+// a full frame can be put to the layers that make it.
+#include <GL/glew.h>
+
+#include <cxxabi.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "accessory/sim/DemoScene.h"
@@ -17,6 +27,8 @@
 #include "engine/app/GLViewImpl.h"
 #include "engine/platform/FileUtils.h"
 #include "engine/renderer/CaptureScreen.h"
+#include "engine/renderer/Renderer.h"
+#include "engine/scene/Scene.h"
 #include "model/DataModel.h"
 
 namespace {
@@ -81,12 +93,56 @@ void fillModel(DataModel& model)
     }
 }
 
+// Renders the frame `times` times; returns the fragments of the last one and the mean ms per frame.
+std::pair<GLuint, double> renderCounted(engine::Director* director, int times)
+{
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    GLuint samples = 0;
+    const auto begin = std::chrono::steady_clock::now();
+    for (int i = 0; i < times; ++i) {
+        glBeginQuery(GL_SAMPLES_PASSED, query);
+        director->renderFrame();
+        glEndQuery(GL_SAMPLES_PASSED);
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
+    }
+    glFinish();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count() / times;
+    glDeleteQueries(1, &query);
+    return {samples, ms};
+}
+
+void printLayerCosts(engine::Director* director)
+{
+    constexpr int kTimes = 20;
+    engine::Scene* scene = director->getRunningScene();
+    std::vector<engine::Node*> children(scene->getChildren().begin(), scene->getChildren().end());
+    std::vector<bool> visible;
+    for (engine::Node* child : children) visible.push_back(child->isVisible());
+    const auto [allSamples, allMs] = renderCounted(director, kTimes);
+    std::printf("%-34s %10s %12s %10s\n", "layer (z order)", "draw calls", "fragments", "ms/frame");
+    std::printf("%-34s %10zu %12u %10.2f\n", "whole frame", director->getRenderer()->getDrawCallCount(), allSamples, allMs);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        if (!visible[i]) continue;
+        for (std::size_t j = 0; j < children.size(); ++j) children[j]->setVisible(j == i);
+        const auto [samples, ms] = renderCounted(director, kTimes);
+        int status = 0;
+        char* demangled = abi::__cxa_demangle(typeid(*children[i]).name(), nullptr, nullptr, &status);
+        std::string name = status == 0 && demangled ? demangled : typeid(*children[i]).name();
+        std::free(demangled);
+        name += " (" + std::to_string(children[i]->getLocalZOrder()) + ")";
+        std::printf("%-34s %10zu %12u %10.2f\n", name.c_str(), director->getRenderer()->getDrawCallCount(), samples, ms);
+    }
+    for (std::size_t j = 0; j < children.size(); ++j) children[j]->setVisible(visible[j]);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUT.png\n", argv[0]);
+    const bool layers = argc == 3 && std::strcmp(argv[2], "--layers") == 0;
+    if (argc != 2 && !layers) {
+        std::fprintf(stderr, "usage: %s OUT.png [--layers]\n", argv[0]);
         return 2;
     }
     engine::FileUtils::getInstance()->setSearchPaths({NOLVO_RES_DIR "/desktop/sd", NOLVO_RES_DIR, ""});
@@ -105,6 +161,7 @@ int main(int argc, char** argv)
     bool written = false;
     engine::utils::captureScreen([&written](bool ok, const std::string&) { written = ok; }, argv[1]);
     director->mainLoop();
+    if (layers) printLayerCosts(director);
     director->purge();
     if (!written) {
         std::fprintf(stderr, "render_fixed_frame: could not write %s\n", argv[1]);
