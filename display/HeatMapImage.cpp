@@ -27,12 +27,14 @@ void accumulateHeatGrid(std::vector<std::uint16_t>& cells, int width, int height
     if (width <= 0 || height <= 0 || cells.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
         return;
     }
-    for (int x = 0; x < width; ++x) {
-        std::uint32_t total = 0;
-        for (int row = height - 1; row >= 0; --row) {
-            std::uint16_t& cell = cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
-            total = std::min<std::uint32_t>(total + cell, 0xFFFFu);
-            cell = static_cast<std::uint16_t>(total);
+    // Row by row from the top, each column's running total beside it: the memory is walked in
+    // order.
+    std::vector<std::uint32_t> totals(static_cast<std::size_t>(width), 0);
+    for (int row = height - 1; row >= 0; --row) {
+        std::uint16_t* line = &cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(width)];
+        for (std::size_t x = 0; x < totals.size(); ++x) {
+            totals[x] = std::min<std::uint32_t>(totals[x] + line[x], 0xFFFFu);
+            line[x] = static_cast<std::uint16_t>(totals[x]);
         }
     }
 }
@@ -59,38 +61,61 @@ HeatMapImage::Region HeatMapImage::clear()
     std::fill(m_rawShade.begin(), m_rawShade.end(), 0);
     std::fill(m_shade.begin(), m_shade.end(), 0);
     m_counts.clear();
+    m_topHit.clear();
     m_width = m_height = 0;
     m_colorMap = -1;
     return {0, kWidth, kHeight};
 }
 
-void HeatMapImage::shadeColumn(const HeatGrid& grid, int x)
+void HeatMapImage::shadeColumns(const HeatGrid& grid, const std::vector<std::uint8_t>& changed, int x0, int x1)
 {
     for (int y = 0; y < grid.height; ++y) {
-        const std::uint16_t count = grid.cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(grid.width) +
-                                               static_cast<std::size_t>(x)];
-        m_rawShade[at(x, y) + 3] = heatShadeAlpha(count);
+        const std::uint16_t* line = &grid.cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(grid.width)];
+        std::uint8_t* out = &m_rawShade[at(0, y)];
+        for (int x = x0; x < x1; ++x) {
+            if (!changed[static_cast<std::size_t>(x)]) continue;
+            out[static_cast<std::size_t>(x) * 4 + 3] = heatShadeAlpha(line[x]);
+            if (line[x] != 0) m_topHit[static_cast<std::size_t>(x)] = y; // rows rise with y
+        }
     }
 }
 
-void HeatMapImage::colourColumn(const HeatGrid& grid, const std::vector<Rgb>& table, int x)
+int HeatMapImage::rowsInUse() const
 {
+    const int top = m_topHit.empty() ? -1 : *std::max_element(m_topHit.begin(), m_topHit.end());
+    if (top < 0) return 0;
+    // The hit's own row, the blurred shade one row above, and the row beyond that a filtered
+    // read of the top row's upper half blends with.
+    return std::min(m_height, top + 3);
+}
+
+void HeatMapImage::colourColumns(const HeatGrid& grid, const std::vector<Rgb>& table, const std::vector<std::uint8_t>& changed,
+                                 int x0, int x1)
+{
+    // The colour of each count up to saturation, looked up once per grid rather than per cell.
     const int n = static_cast<int>(table.size());
+    Rgb byCount[kHeatSaturation + 1];
+    for (int c = 1; c <= kHeatSaturation; ++c) byCount[c] = table[static_cast<std::size_t>(heatColorIndex(static_cast<std::uint32_t>(c), n))];
     for (int y = 0; y < grid.height; ++y) {
-        std::uint8_t* cp = &m_colour[at(x, y)];
-        std::uint8_t* sp = &m_rawShade[at(x, y)];
-        const std::uint32_t count =
-            grid.cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(grid.width) + static_cast<std::size_t>(x)];
-        if (count == 0) {
-            cp[0] = cp[1] = cp[2] = cp[3] = 0;
-            sp[0] = sp[1] = sp[2] = 0;
-            continue;
+        const std::uint16_t* line = &grid.cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(grid.width)];
+        std::uint8_t* colourRow = &m_colour[at(0, y)];
+        std::uint8_t* shadeRow = &m_rawShade[at(0, y)];
+        for (int x = x0; x < x1; ++x) {
+            if (!changed[static_cast<std::size_t>(x)]) continue;
+            std::uint8_t* cp = colourRow + static_cast<std::size_t>(x) * 4;
+            std::uint8_t* sp = shadeRow + static_cast<std::size_t>(x) * 4;
+            const std::uint32_t count = line[x];
+            if (count == 0) {
+                cp[0] = cp[1] = cp[2] = cp[3] = 0;
+                sp[0] = sp[1] = sp[2] = 0;
+                continue;
+            }
+            const Rgb rgb = byCount[std::min<std::uint32_t>(count, kHeatSaturation)];
+            cp[0] = sp[0] = rgb.r;
+            cp[1] = sp[1] = rgb.g;
+            cp[2] = sp[2] = rgb.b;
+            cp[3] = 0x55;
         }
-        const Rgb rgb = table[static_cast<std::size_t>(heatColorIndex(count, n))];
-        cp[0] = sp[0] = rgb.r;
-        cp[1] = sp[1] = rgb.g;
-        cp[2] = sp[2] = rgb.b;
-        cp[3] = 0x55;
     }
 }
 
@@ -125,33 +150,36 @@ HeatMapImage::Region HeatMapImage::update(HeatGrid& grid, const std::vector<Rgb>
     const bool whole = w != m_width || h != m_height || colorMap != m_colorMap || grid.accumulated != m_accumulated ||
                        m_counts.size() != cells;
     // Which columns hold other counts than last time (all of them for a new shape or colour map).
-    std::vector<bool> changed(static_cast<std::size_t>(w), whole);
+    m_changed.assign(static_cast<std::size_t>(w), whole ? 1 : 0);
     if (!whole) {
-        for (std::size_t c = 0; c < cells; ++c) {
-            if (grid.cells[c] != m_counts[c]) changed[c % static_cast<std::size_t>(w)] = true;
+        for (int y = 0; y < h; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+            const std::uint16_t* now = &grid.cells[row];
+            const std::uint16_t* before = &m_counts[row];
+            for (std::size_t x = 0; x < static_cast<std::size_t>(w); ++x) m_changed[x] |= now[x] != before[x] ? 1 : 0;
         }
     }
-    const auto first = std::find(changed.begin(), changed.end(), true);
     m_width = w;
     m_height = h;
     m_colorMap = colorMap;
     m_accumulated = grid.accumulated;
     m_counts.assign(grid.cells.begin(), grid.cells.begin() + static_cast<std::ptrdiff_t>(cells));
-
-    for (int x = 0; x < w; ++x) {
-        if (changed[static_cast<std::size_t>(x)]) shadeColumn(grid, x);
+    if (whole) m_topHit.assign(static_cast<std::size_t>(w), -1);
+    for (std::size_t x = 0; x < m_topHit.size(); ++x) {
+        if (m_changed[x]) m_topHit[x] = -1;
     }
+
+    const auto first = std::find(m_changed.begin(), m_changed.end(), 1);
+    const int firstColumn = static_cast<int>(first - m_changed.begin());
+    const int lastColumn = w - 1 - static_cast<int>(std::find(m_changed.rbegin(), m_changed.rend(), 1) - m_changed.rbegin());
+    if (first != m_changed.end()) shadeColumns(grid, m_changed, firstColumn, lastColumn + 1);
     if (grid.accumulated) {
         grid.accumulated = false;
     } else {
         accumulateHeatGrid(grid.cells, w, h);
     }
-    if (first == changed.end()) return {};
-    for (int x = 0; x < w; ++x) {
-        if (changed[static_cast<std::size_t>(x)]) colourColumn(grid, table, x);
-    }
-    const int firstColumn = static_cast<int>(first - changed.begin());
-    const int lastColumn = w - 1 - static_cast<int>(std::find(changed.rbegin(), changed.rend(), true) - changed.rbegin());
+    if (first == m_changed.end()) return {};
+    colourColumns(grid, table, m_changed, firstColumn, lastColumn + 1);
     const int x0 = std::max(0, firstColumn - 1);
     const int x1 = std::min(w, lastColumn + 2);
     blur(x0, x1, h);

@@ -60,13 +60,20 @@ public:
     // kWidth x kHeight RGBA pixels, row 0 first.
     const std::uint8_t* colour() const { return m_colour.data(); }
     const std::uint8_t* shade() const { return m_shade.data(); }
+    // Rows from row 0 up that can show anything: the grid's highest hit, the row its blurred shade
+    // reaches above it and the row a filtered read blends with; 0 for an empty grid. A quad drawn
+    // over these rows alone shows the same picture as one over the whole grid.
+    int rowsInUse() const;
+
     // The region of an image, tightly packed for an upload; `out` is reused between calls.
     static void pack(const std::uint8_t* image, const Region& region, std::vector<std::uint8_t>& out);
 
 private:
-    // Shade and colour pixels of column x (its raw shade before the blur).
-    void shadeColumn(const HeatGrid& grid, int x);
-    void colourColumn(const HeatGrid& grid, const std::vector<Rgb>& table, int x);
+    // The shade alpha (from the counts as they stand) and then the colours (from the accumulated
+    // counts) of the changed columns among [x0, x1); the shade before its blur.
+    void shadeColumns(const HeatGrid& grid, const std::vector<std::uint8_t>& changed, int x0, int x1);
+    void colourColumns(const HeatGrid& grid, const std::vector<Rgb>& table, const std::vector<std::uint8_t>& changed, int x0,
+                       int x1);
     // The blurred shade of columns [x0, x1), rows [0, rows).
     void blur(int x0, int x1, int rows);
 
@@ -75,6 +82,8 @@ private:
     std::vector<std::uint8_t> m_shade;
     // The previous grid's counts as they stood, its size, colour map and accumulated flag.
     std::vector<std::uint16_t> m_counts;
+    std::vector<std::uint8_t> m_changed; // per column of the grid being taken
+    std::vector<int> m_topHit;           // per column: its highest row with a hit, -1 for none
     int m_width = 0;
     int m_height = 0;
     int m_colorMap = -1;

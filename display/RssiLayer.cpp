@@ -179,26 +179,26 @@ void RssiLayer::placeHeatSprite(bool coarseGrid)
     if (!wanted && m_heatSprite->getParent()) m_heatSprite->removeFromParentAndCleanup(true);
 
     const Texture2D* texture = m_heatSprite->getTexture();
-    const float maxS = texture->getMaxS();
-    const float maxT = texture->getMaxT();
-    const auto w = static_cast<float>(texture->getPixelsWide());
-    const auto h = static_cast<float>(texture->getPixelsHigh());
-    const float spanS = (maxS - 1.0f / w) * m_heatSprite->getContentSize().width;
-    const float spanT = (maxT - 1.0f / h) * m_heatSprite->getContentSize().height;
-    // A grid of one column or one row has no span to stretch over the layer; an empty grid
-    // shows nothing.
-    if (maxS == 0.0f || maxT == 0.0f || !(spanS > 0.0f) || !(spanT > 0.0f)) {
+    const int columns = static_cast<int>(std::lround(texture->getMaxS() * static_cast<float>(texture->getPixelsWide())));
+    const int rows = static_cast<int>(std::lround(texture->getMaxT() * static_cast<float>(texture->getPixelsHigh())));
+    const int rowsShown = std::min(rows, m_heatImage.rowsInUse());
+    // A grid of one column or one row has no span to stretch over the layer; an empty grid, or
+    // one without a hit, shows nothing.
+    if (columns < 2 || rows < 2 || rowsShown <= 0) {
         m_heatSprite->setOpacity(0);
         m_heatSprite->setVisible(false);
         return;
     }
-    // The centres of the grid's first and last columns and rows fall on the layer's edges, row 0
-    // at the bottom.
+    // One texel per sprite point. The quad covers the grid's columns and only the rows that can
+    // show anything (the rows above the highest hit are transparent: drawing them costs the
+    // rasteriser and changes no pixel). The centres of the grid's first and last columns and rows
+    // fall on the layer's edges, row 0 at the bottom.
     const engine::Size size = getContentSize();
-    m_heatSprite->setAnchorPoint(Vec2(maxS * 0.5f, 1.0f - 0.5f / h));
+    m_heatSprite->setTextureRect(engine::Rect(0.0f, 0.0f, static_cast<float>(columns), static_cast<float>(rowsShown)));
+    m_heatSprite->setAnchorPoint(Vec2(0.5f, 1.0f - 0.5f / static_cast<float>(rowsShown)));
     m_heatSprite->setPosition(Vec2(size.width * 0.5f, 0.0f));
-    m_heatSprite->setScaleX(size.width / spanS);
-    m_heatSprite->setScaleY(-(size.height / spanT));
+    m_heatSprite->setScaleX(size.width / static_cast<float>(columns - 1));
+    m_heatSprite->setScaleY(-(size.height / static_cast<float>(rows - 1)));
     m_heatSprite->setOpacity(255);
     m_heatSprite->setVisible(true);
     m_shadeShown = !coarseGrid && m_heatState;

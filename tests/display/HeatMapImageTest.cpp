@@ -164,6 +164,45 @@ TEST(HeatMapImage, ChangedColumnsAloneAreRebuiltAndMatchAWholeRebuild)
     EXPECT_EQ(region.width, 256);
 }
 
+TEST(HeatMapImage, RowsInUseReachTwoRowsAboveTheHighestHit)
+{
+    // A 3-column, 10-row grid; each case puts hits at (column, row).
+    const struct {
+        std::vector<std::pair<int, int>> hits;
+        int rows;
+    } cases[] = {
+        {{}, 0},                 // nothing to show
+        {{{0, 0}}, 3},           // the hit's row, the shade's blur above, the row a filtered read blends with
+        {{{1, 5}, {2, 2}}, 8},   // the highest hit of any column counts
+        {{{2, 8}}, 10},          // never past the grid
+    };
+    for (const auto& c : cases) {
+        HeatGrid grid;
+        grid.width = 3;
+        grid.height = 10;
+        grid.cells.assign(30, 0);
+        for (auto [x, y] : c.hits) grid.cells[static_cast<std::size_t>(y * 3 + x)] = 1;
+        HeatMapImage image;
+        image.update(grid, buildColorMap(0, 10), 0);
+        EXPECT_EQ(image.rowsInUse(), c.rows) << c.hits.size() << " hits";
+    }
+    // The highest hit leaves with the next grid: the rows follow, though that column alone changed.
+    HeatGrid grid;
+    grid.width = 3;
+    grid.height = 10;
+    grid.cells.assign(30, 0);
+    grid.cells[1 * 3 + 0] = 1;
+    grid.cells[6 * 3 + 2] = 1;
+    HeatMapImage image;
+    HeatGrid copy = grid;
+    image.update(copy, buildColorMap(0, 10), 0);
+    EXPECT_EQ(image.rowsInUse(), 9);
+    grid.cells[6 * 3 + 2] = 0;
+    copy = grid;
+    image.update(copy, buildColorMap(0, 10), 0);
+    EXPECT_EQ(image.rowsInUse(), 4);
+}
+
 TEST(HeatMapImage, PackCopiesARegionRowByRow)
 {
     HeatGrid grid;
