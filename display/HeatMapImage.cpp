@@ -69,12 +69,14 @@ HeatMapImage::Region HeatMapImage::clear()
 
 void HeatMapImage::shadeColumns(const HeatGrid& grid, const std::vector<std::uint8_t>& changed, int x0, int x1)
 {
+    std::uint8_t alphaByCount[kHeatSaturation + 1];
+    for (int c = 0; c <= kHeatSaturation; ++c) alphaByCount[c] = heatShadeAlpha(static_cast<std::uint32_t>(c));
     for (int y = 0; y < grid.height; ++y) {
         const std::uint16_t* line = &grid.cells[static_cast<std::size_t>(y) * static_cast<std::size_t>(grid.width)];
         std::uint8_t* out = &m_rawShade[at(0, y)];
         for (int x = x0; x < x1; ++x) {
             if (!changed[static_cast<std::size_t>(x)]) continue;
-            out[static_cast<std::size_t>(x) * 4 + 3] = heatShadeAlpha(line[x]);
+            out[static_cast<std::size_t>(x) * 4 + 3] = alphaByCount[std::min<int>(line[x], kHeatSaturation)];
             if (line[x] != 0) m_topHit[static_cast<std::size_t>(x)] = y; // rows rise with y
         }
     }
@@ -123,20 +125,29 @@ void HeatMapImage::blur(int x0, int x1, int rows)
 {
     // Half the texel itself and an eighth of each of its four neighbours, the neighbours of an edge
     // texel clamped to the edge as the texture's sampler clamps them. Blurring here once per new
-    // grid spares the rasteriser five filtered reads per screen pixel on every frame.
+    // grid spares the rasteriser five filtered reads per screen pixel on every frame. Byte by byte
+    // along a row (the four channels blur alike), so the loop runs over contiguous memory.
+    constexpr std::ptrdiff_t kPixel = 4;
     for (int y = 0; y < rows; ++y) {
-        const int up = std::min(y + 1, kHeight - 1);
-        const int down = std::max(y - 1, 0);
-        for (int x = x0; x < x1; ++x) {
-            const std::uint8_t* c = &m_rawShade[at(x, y)];
-            const std::uint8_t* l = &m_rawShade[at(std::max(x - 1, 0), y)];
-            const std::uint8_t* r = &m_rawShade[at(std::min(x + 1, kWidth - 1), y)];
-            const std::uint8_t* u = &m_rawShade[at(x, up)];
-            const std::uint8_t* d = &m_rawShade[at(x, down)];
-            std::uint8_t* out = &m_shade[at(x, y)];
-            for (int k = 0; k < 4; ++k) {
-                out[k] = static_cast<std::uint8_t>((4u * c[k] + l[k] + r[k] + u[k] + d[k] + 4u) / 8u);
-            }
+        const std::uint8_t* c = &m_rawShade[at(0, y)];
+        const std::uint8_t* u = &m_rawShade[at(0, std::min(y + 1, kHeight - 1))];
+        const std::uint8_t* d = &m_rawShade[at(0, std::max(y - 1, 0))];
+        std::uint8_t* out = &m_shade[at(0, y)];
+        const auto blurAt = [&](std::ptrdiff_t i, std::ptrdiff_t left, std::ptrdiff_t right) {
+            out[i] = static_cast<std::uint8_t>((4u * c[i] + c[left] + c[right] + u[i] + d[i] + 4u) >> 3);
+        };
+        std::ptrdiff_t begin = x0 * kPixel;
+        std::ptrdiff_t end = x1 * kPixel;
+        if (x0 == 0) {
+            for (std::ptrdiff_t i = 0; i < kPixel; ++i) blurAt(i, i, i + kPixel);
+            begin = kPixel;
+        }
+        if (x1 == kWidth) {
+            for (std::ptrdiff_t i = end - kPixel; i < end; ++i) blurAt(i, i - kPixel, i);
+            end -= kPixel;
+        }
+        for (std::ptrdiff_t i = begin; i < end; ++i) {
+            out[i] = static_cast<std::uint8_t>((4u * c[i] + c[i - kPixel] + c[i + kPixel] + u[i] + d[i] + 4u) >> 3);
         }
     }
 }
