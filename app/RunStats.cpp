@@ -32,9 +32,10 @@ void install()
 void reportIfAsked()
 {
     if (!g_asked.exchange(false)) return;
-    std::printf("nolvo stats: frames %llu objects %zu\n",
-                static_cast<unsigned long long>(engine::Director::getInstance()->getTotalFrames()),
-                engine::Ref::getLiveCount());
+    const engine::Director* director = engine::Director::getInstance();
+    std::printf("nolvo stats: frames %llu objects %zu ticks %llu\n",
+                static_cast<unsigned long long>(director->getRenderedFrames()), engine::Ref::getLiveCount(),
+                static_cast<unsigned long long>(director->getTotalFrames()));
     std::fflush(stdout);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Figures for long runs: on SIGUSR1 the program writes one line to standard output at the next
-// frame, "nolvo stats: frames <drawn since start> objects <engine objects alive>", so that a
-// script can follow a running program without stopping it (bench/soak).
+// frame, "nolvo stats: frames <drawn since start> objects <engine objects alive> ticks <main-loop
+// passes since start>", so that a script can follow a running program without stopping it
+// (bench/soak, bench/cpu-per-view). Only frames that were rendered and presented count as drawn.
 
 namespace nolvo::runstats {
 

@@ -29,9 +29,10 @@ std::uint8_t overlayMode(std::uint8_t modes);
 // channels are recognised from the centre segments of a 40 MHz record instead).
 std::optional<AccessPointShape> accessPointShape(const AccessPoint& ap, float width);
 
-// One frame of the shown strength (displayLevel) moving towards the received one (rssi): a rise
-// takes 3 seconds at constant speed from where it started, a fall eases out. One step per frame,
-// none for a frame time of 0 or less, and never past the received strength.
+// One step of the shown strength (displayLevel) moving towards the received one (rssi) over
+// `frameSeconds`: a rise takes 3 seconds at constant speed from where it started, a fall eases out
+// and lands within 0.01 dB, so a settled level stops changing. No step for a time of 0 or less,
+// and never past the received strength.
 void smoothStrength(AccessPoint& ap, float frameSeconds);
 
 // Height of the outline: the shown strength clamped to [bottom, top] of the amplitude window,

@@ -26,9 +26,8 @@ using engine::Vec2;
 namespace {
 
 constexpr const char* kProgramName = "Waterfall";
+constexpr const char* kHeatMapProgramName = "HeatMap";
 constexpr const char* kPeakIcon = "PeakIcon.png";
-// The shade sprite's texture is bound at this sampler location of the "Waterfall" program.
-constexpr int kShadeSamplerLocation = 9;
 // Trace drawing order; the peak lists and colours are indexed by TraceKind.
 constexpr int kDrawOrder[] = {kTraceRaw, kTraceDecay, kTraceMaxHold, kTraceMinHold, kTraceAverage};
 
@@ -45,13 +44,16 @@ std::uint8_t maskBitOfKind(int kind) { return static_cast<std::uint8_t>(1u << (k
 
 } // namespace
 
-void ensureWaterfallProgram()
+namespace {
+
+// Builds program `name` from its shader files into the cache when the cache lacks it.
+void ensureProgram(const char* name, const char* vertexFile, const char* fragmentFile)
 {
     auto* cache = engine::GLProgramCache::getInstance();
-    if (cache->getGLProgram(kProgramName)) return;
+    if (cache->getGLProgram(name)) return;
     auto* files = engine::FileUtils::getInstance();
-    const std::string vertex = files->getStringFromFile("shaders/WaterfallShader.vsh");
-    const std::string fragment = files->getStringFromFile("shaders/WaterfallShader.fsh");
+    const std::string vertex = files->getStringFromFile(vertexFile);
+    const std::string fragment = files->getStringFromFile(fragmentFile);
     if (vertex.empty() || fragment.empty()) return;
     auto* program = new engine::GLProgram();
     if (program->initWithByteArrays(vertex.c_str(), fragment.c_str())) {
@@ -60,10 +62,23 @@ void ensureWaterfallProgram()
         program->bindAttribLocation(engine::GLProgram::ATTRIBUTE_NAME_TEX_COORD, 2);
         if (program->link()) {
             program->updateUniforms();
-            cache->addGLProgram(program, kProgramName);
+            cache->addGLProgram(program, name);
         }
     }
     program->release();
+}
+
+} // namespace
+
+void ensureWaterfallProgram()
+{
+    ensureProgram(kProgramName, "shaders/WaterfallShader.vsh", "shaders/WaterfallShader.fsh");
+}
+
+void ensureHeatMapProgram()
+{
+    // The waterfall's vertex shader passes position, colour and texture coordinate through.
+    ensureProgram(kHeatMapProgramName, "shaders/WaterfallShader.vsh", "shaders/HeatMapShader.fsh");
 }
 
 RssiLayer* RssiLayer::create() { return createWithModel(*DataModel::getInstance()); }
@@ -83,7 +98,7 @@ RssiLayer::~RssiLayer()
 {
     unscheduleUpdate();
     for (Sprite* marker : m_peakMarkers) marker->release();
-    for (engine::Ref* r : {static_cast<engine::Ref*>(m_heatColorSprite), static_cast<engine::Ref*>(m_heatShadeSprite),
+    for (engine::Ref* r : {static_cast<engine::Ref*>(m_heatSprite), static_cast<engine::Ref*>(m_heatState),
                            static_cast<engine::Ref*>(m_heatColorTexture), static_cast<engine::Ref*>(m_heatShadeTexture)}) {
         if (r) r->release();
     }
@@ -93,17 +108,17 @@ bool RssiLayer::init()
 {
     if (!ClippedLayer::init()) return false;
     ensureWaterfallProgram();
+    ensureHeatMapProgram();
 
-    m_heatBufferSize = static_cast<std::size_t>(kTextureWidth) * kTextureHeight * 4;
-    m_heatColorPixels.assign(m_heatBufferSize, 0);
-    m_heatShadePixels.assign(m_heatBufferSize, 0);
     const engine::Size textureSize(kTextureWidth, kTextureHeight);
+    const std::size_t bytes = static_cast<std::size_t>(kTextureWidth) * kTextureHeight * 4;
     m_heatColorTexture = new Texture2D();
     m_heatShadeTexture = new Texture2D();
-    m_heatColorTexture->initWithData(m_heatColorPixels.data(), m_heatBufferSize, Texture2D::PixelFormat::RGBA8888,
-                                     kTextureWidth, kTextureHeight, textureSize);
-    m_heatShadeTexture->initWithData(m_heatShadePixels.data(), m_heatBufferSize, Texture2D::PixelFormat::RGBA8888,
-                                     kTextureWidth, kTextureHeight, textureSize);
+    m_heatColorTexture->initWithData(m_heatImage.colour(), bytes, Texture2D::PixelFormat::RGBA8888, kTextureWidth,
+                                     kTextureHeight, textureSize);
+    m_heatShadeTexture->initWithData(m_heatImage.shade(), bytes, Texture2D::PixelFormat::RGBA8888, kTextureWidth,
+                                     kTextureHeight, textureSize);
+    // Crisp cells in colour, a smooth density in shade.
     m_heatColorTexture->setAliasTexParameters();
     m_heatShadeTexture->setAntiAliasTexParameters();
     // Nothing to show until a grid arrives.
@@ -112,20 +127,18 @@ bool RssiLayer::init()
         t->setMaxT(0.0f);
     }
 
-    m_heatColorSprite = Sprite::createWithTexture(m_heatColorTexture);
-    m_heatShadeSprite = Sprite::createWithTexture(m_heatShadeTexture);
-    if (!m_heatColorSprite || !m_heatShadeSprite) return false;
-    const Vec2 centre(getContentSize().width * 0.5f, getContentSize().height * 0.5f);
-    for (Sprite* s : {m_heatColorSprite, m_heatShadeSprite}) {
-        s->retain();
-        s->setLocalZOrder(-1);
-        s->setPosition(centre);
-        addChild(s, -1);
-    }
-    if (auto* state = engine::GLProgramState::getOrCreateWithGLProgramName(kProgramName)) {
-        state->setUniformVec2("textureSize", Vec2(kTextureWidth, kTextureHeight));
-        state->setUniformTexture(kShadeSamplerLocation, m_heatShadeTexture);
-        m_heatShadeSprite->setGLProgramState(state);
+    // One quad: the colour texture is the sprite's own, the shade a second sampler of the program.
+    m_heatSprite = Sprite::createWithTexture(m_heatColorTexture);
+    if (!m_heatSprite) return false;
+    m_heatSprite->retain();
+    m_heatSprite->setPosition(Vec2(getContentSize().width * 0.5f, getContentSize().height * 0.5f));
+    addChild(m_heatSprite, -1);
+    m_heatState = engine::GLProgramState::getOrCreateWithGLProgramName(kHeatMapProgramName);
+    if (m_heatState) {
+        m_heatState->retain();
+        m_heatState->setUniformTexture("shadeTexture", m_heatShadeTexture);
+        m_heatState->setUniformFloat("shadeWeight", 1.0f);
+        m_heatSprite->setGLProgramState(m_heatState);
     }
 
     m_traceNode = engine::DrawNode::create(engine::DrawNode::DEFAULT_LINE_WIDTH);
@@ -147,7 +160,6 @@ void RssiLayer::update(float /*dt*/)
     bool changed = false;
     {
         ModelLock lock(m_model, kDataLock);
-        placeHeatSprites(m_model.deviceInfo.modelId == 2);
         for (int band : {kBand24, kBand5}) {
             if (!bandEnabled(band)) continue;
             const BandStore& store = m_model.bandStore(band);
@@ -155,44 +167,47 @@ void RssiLayer::update(float /*dt*/)
             processBand(band);
             updateHeatTextures(band);
         }
+        placeHeatSprite(m_model.deviceInfo.modelId == 2);
     }
     if (changed) engine::Director::markDirty();
 }
 
-void RssiLayer::placeHeatSprites(bool coarseGrid)
+void RssiLayer::placeHeatSprite(bool coarseGrid)
 {
-    placeHeatSprite(m_heatColorSprite, 255);
-    const bool shade = !coarseGrid && m_heatShadeSprite->isVisible();
-    placeHeatSprite(m_heatShadeSprite, shade ? 255 : 0);
-
     const bool wanted = (m_traceMask & kMaskHeatMap) != 0;
-    for (Sprite* s : {m_heatColorSprite, m_heatShadeSprite}) {
-        if (wanted && !s->getParent()) addChild(s, -1);
-        if (!wanted && s->getParent()) s->removeFromParentAndCleanup(true);
-    }
-}
+    if (wanted && !m_heatSprite->getParent()) addChild(m_heatSprite, -1);
+    if (!wanted && m_heatSprite->getParent()) m_heatSprite->removeFromParentAndCleanup(true);
 
-void RssiLayer::placeHeatSprite(Sprite* sprite, std::uint8_t opacity)
-{
-    const Texture2D* texture = sprite->getTexture();
-    const float maxS = texture->getMaxS();
-    const float maxT = texture->getMaxT();
-    const auto w = static_cast<float>(texture->getPixelsWide());
-    const auto h = static_cast<float>(texture->getPixelsHigh());
-    const float spanS = (maxS - 1.0f / w) * sprite->getContentSize().width;
-    const float spanT = (maxT - 1.0f / h) * sprite->getContentSize().height;
-    // A grid of one column or one row has no span to stretch over the layer.
-    if (maxS == 0.0f || maxT == 0.0f || !(spanS > 0.0f) || !(spanT > 0.0f)) {
-        sprite->setOpacity(0);
+    const Texture2D* texture = m_heatSprite->getTexture();
+    const int columns = static_cast<int>(std::lround(texture->getMaxS() * static_cast<float>(texture->getPixelsWide())));
+    const int rows = static_cast<int>(std::lround(texture->getMaxT() * static_cast<float>(texture->getPixelsHigh())));
+    const int rowsShown = std::min(rows, m_heatImage.rowsInUse());
+    // A grid of one column or one row has no span to stretch over the layer; an empty grid, or
+    // one without a hit, shows nothing.
+    if (columns < 2 || rows < 2 || rowsShown <= 0) {
+        m_heatSprite->setOpacity(0);
+        m_heatSprite->setVisible(false);
         return;
     }
+    // One texel per sprite point. The quad covers the grid's columns and only the rows that can
+    // show anything (the rows above the highest hit are transparent: drawing them costs the
+    // rasteriser and changes no pixel). The centres of the grid's first and last columns and rows
+    // fall on the layer's edges, row 0 at the bottom.
     const engine::Size size = getContentSize();
-    sprite->setAnchorPoint(Vec2(maxS * 0.5f, 1.0f - 0.5f / h));
-    sprite->setPosition(Vec2(size.width * 0.5f, 0.0f));
-    sprite->setScaleX(size.width / spanS);
-    sprite->setScaleY(-(size.height / spanT));
-    sprite->setBlendFunc(engine::BlendFunc::ALPHA_NON_PREMULTIPLIED);
-    sprite->setOpacity(opacity);
+    m_heatSprite->setTextureRect(engine::Rect(0.0f, 0.0f, static_cast<float>(columns), static_cast<float>(rowsShown)));
+    m_heatSprite->setAnchorPoint(Vec2(0.5f, 1.0f - 0.5f / static_cast<float>(rowsShown)));
+    m_heatSprite->setPosition(Vec2(size.width * 0.5f, 0.0f));
+    m_heatSprite->setScaleX(size.width / static_cast<float>(columns - 1));
+    m_heatSprite->setScaleY(-(size.height / static_cast<float>(rows - 1)));
+    m_heatSprite->setOpacity(255);
+    m_heatSprite->setVisible(true);
+    m_shadeShown = !coarseGrid && m_heatState;
+    if (m_heatState) {
+        m_heatSprite->setBlendFunc(engine::BlendFunc::ALPHA_PREMULTIPLIED);
+        m_heatState->setUniformFloat("shadeWeight", m_shadeShown ? 1.0f : 0.0f);
+    } else {
+        m_heatSprite->setBlendFunc(engine::BlendFunc::ALPHA_NON_PREMULTIPLIED); // colours alone
+    }
 }
 
 void RssiLayer::processBand(int band)
@@ -211,31 +226,28 @@ void RssiLayer::updateHeatTextures(int band)
     HeatGrid& grid = m_model.bandStore(band).grid;
     if (!grid.isNew) return;
     grid.isNew = false;
-    const auto w = static_cast<std::size_t>(std::max(grid.width, 0));
-    const auto h = static_cast<std::size_t>(std::max(grid.height, 0));
-    if (w == 0 || h == 0) {
-        std::fill(m_heatColorPixels.begin(), m_heatColorPixels.end(), 0);
-        std::fill(m_heatShadePixels.begin(), m_heatShadePixels.end(), 0);
-        m_heatColorTexture->updateWithData(m_heatColorPixels.data(), 0, 0, kTextureWidth, kTextureHeight);
-        m_heatShadeTexture->updateWithData(m_heatShadePixels.data(), 0, 0, kTextureWidth, kTextureHeight);
-        for (Texture2D* t : {m_heatColorTexture, m_heatShadeTexture}) {
-            t->setMaxS(0.0f);
-            t->setMaxT(0.0f);
-        }
-        return;
-    }
-    if (w > static_cast<std::size_t>(kTextureWidth) || h > static_cast<std::size_t>(kTextureHeight) ||
-        w * h * 4 > m_heatBufferSize || grid.cells.size() < w * h) {
+    HeatMapImage::Region region;
+    if (grid.width <= 0 || grid.height <= 0) {
+        region = m_heatImage.clear();
+    } else if (!HeatMapImage::fits(grid)) {
         return; // too large for the texture: the previous image stays
+    } else {
+        const int colorMap = DataModel::colorMapIndex(m_model.spectrum.heatMapColorMap);
+        const std::vector<Rgb> table = buildColorMap(colorMap, grid.height);
+        region = m_heatImage.update(grid, table, colorMap);
     }
-    const std::vector<Rgb> table = buildColorMap(DataModel::colorMapIndex(m_model.spectrum.heatMapColorMap),
-                                                 static_cast<int>(h));
-    buildHeatMapPixels(grid, table, m_heatColorPixels.data(), m_heatShadePixels.data());
-    m_heatColorTexture->updateWithData(m_heatColorPixels.data(), 0, 0, static_cast<int>(w), static_cast<int>(h));
-    m_heatShadeTexture->updateWithData(m_heatShadePixels.data(), 0, 0, static_cast<int>(w), static_cast<int>(h));
+    // Only the columns that changed travel to the textures.
+    if (!region.empty()) {
+        for (auto [texture, image] : {std::pair{m_heatColorTexture, m_heatImage.colour()},
+                                      std::pair{m_heatShadeTexture, m_heatImage.shade()}}) {
+            HeatMapImage::pack(image, region, m_uploadBuffer);
+            texture->updateWithData(m_uploadBuffer.data(), region.x, 0, region.width, region.height);
+        }
+    }
+    const bool empty = grid.width <= 0 || grid.height <= 0;
     for (Texture2D* t : {m_heatColorTexture, m_heatShadeTexture}) {
-        t->setMaxS(static_cast<float>(w) / static_cast<float>(t->getPixelsWide()));
-        t->setMaxT(static_cast<float>(h) / static_cast<float>(t->getPixelsHigh()));
+        t->setMaxS(empty ? 0.0f : static_cast<float>(grid.width) / static_cast<float>(t->getPixelsWide()));
+        t->setMaxT(empty ? 0.0f : static_cast<float>(grid.height) / static_cast<float>(t->getPixelsHigh()));
     }
 }
 

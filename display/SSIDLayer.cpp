@@ -56,7 +56,13 @@ float SSIDLayer::labelFontSize(int sizeClass)
     return kSizes[sizeClass >= 0 && sizeClass <= 3 ? sizeClass : 3];
 }
 
-void SSIDLayer::update(float dt) { m_lastDt = dt; }
+void SSIDLayer::update(float dt)
+{
+    m_lastDt = dt;
+    if (dt > 0.0f) {
+        for (float& since : m_sinceStep) since += dt;
+    }
+}
 
 void SSIDLayer::drawShape(std::size_t index, const DrawnShape& wanted)
 {
@@ -123,11 +129,18 @@ void SSIDLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*trans
     const float fontSize = labelFontSize(m_model.displaySizeClass.load());
     float bottom[2];
     float top[2];
+    float step[2] = {0.0f, 0.0f}; // this frame's smoothing step per band, 0 without a new sweep
     {
         ModelLock lock(m_model, kDataLock);
         for (int band : {kBand24, kBand5}) {
-            bottom[band] = m_model.bandStore(band).amplitudeBottom;
-            top[band] = m_model.bandStore(band).amplitudeTop;
+            const BandStore& store = m_model.bandStore(band);
+            bottom[band] = store.amplitudeBottom;
+            top[band] = store.amplitudeTop;
+            if (store.sweepsStored != m_stepSweeps[band]) {
+                m_stepSweeps[band] = store.sweepsStored;
+                step[band] = m_sinceStep[band];
+                m_sinceStep[band] = 0.0f;
+            }
         }
     }
 
@@ -140,8 +153,8 @@ void SSIDLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*trans
         if ((ap.band == 0 && !m_band24) || (ap.band == 1 && !m_band5)) continue;
         const std::optional<AccessPointShape> shape = accessPointShape(ap, size.width);
         if (!shape) continue;
-        smoothStrength(ap, m_lastDt);
         const int band = ap.band == 1 ? kBand5 : kBand24;
+        smoothStrength(ap, step[band]);
         const float h = strengthHeight(ap.displayLevel, bottom[band], top[band], size.height);
 
         DrawnShape wanted{*shape, h, {ap.color[0], ap.color[1], ap.color[2], ap.color[3]}};

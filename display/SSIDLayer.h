@@ -2,8 +2,10 @@
 // The access-point overlay: every access point the accessory reports drawn over the spectrum as
 // an outline in its own colour, centred on its channel, as wide as its occupied bandwidth and as
 // tall as its signal on the band's amplitude window, with its SSID above it. The height follows
-// the received strength smoothly (see smoothStrength). One instance per band; the main scene
-// switches on the band it serves.
+// the received strength smoothly (see smoothStrength), one step per sweep of the band over the
+// time since the previous step: the overlay moves when the spectrum under it is redrawn anyway and
+// costs no frames of its own, and a settled overlay changes nothing. One instance per band; the
+// main scene switches on the band it serves.
 //
 // Outline nodes and labels are pooled: reused frame after frame in list order, created when the
 // list grows and released when access points leave, so the pools never hold more than the list.
@@ -50,6 +52,8 @@ public:
     std::size_t labelCount() const { return m_labels.size(); }
     engine::Label* label(std::size_t i) const { return m_labels[i]; }
     float lastFrameTime() const { return m_lastDt; }
+    // Seconds the frames added up since the band's last smoothing step.
+    float timeSinceStep(int band) const { return m_sinceStep[band == 1 ? 1 : 0]; }
 
 private:
     explicit SSIDLayer(DataModel& model) : m_model(model) {}
@@ -76,6 +80,10 @@ private:
     bool m_band24 = true;
     bool m_band5 = true;
     float m_lastDt = 0.0f;
+    // Per band (kBand24, kBand5): time since the last smoothing step, and the band's sweep count
+    // at that step.
+    float m_sinceStep[2] = {0.0f, 0.0f};
+    std::uint64_t m_stepSweeps[2] = {0, 0};
     std::vector<engine::DrawNode*> m_shapes;
     std::vector<DrawnShape> m_drawn; // beside m_shapes
     std::vector<engine::Label*> m_labels;

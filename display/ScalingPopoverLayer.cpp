@@ -211,6 +211,8 @@ void ScalingPopoverLayer::visit(engine::Renderer* renderer, const engine::Mat4& 
         setOpacity(static_cast<std::uint8_t>(target));
         engine::Director::markDirty(); // keep frames coming until the fade is done
     }
+    // Faded out: nothing of it shows, so nothing of it is drawn.
+    if (target == 0) return;
     engine::Layer::visit(renderer, parentTransform, parentFlags);
 }
 

@@ -32,6 +32,7 @@ void DataModel::pushSweep(int band, const float* values, int count)
     }
     store.history.push(values, bins);
     store.newSweep = true;
+    ++store.sweepsStored;
     store.binCount = bins;
     // Count the new sweep and publish the grid.
     store.gridCounts.add(store.history.newest(), +1);

@@ -68,6 +68,7 @@ struct BandStore {
     std::int32_t historyLimit = kDefaultHistoryLimit; // 0 or less: unbounded
     std::int32_t binCount = -1;        // valid bins of the newest sweep
     bool newSweep = false;
+    std::uint64_t sweepsStored = 0;    // sweeps pushed since start, never reset: readers see a new one
     DerivedTraces derived;
     HeatGrid grid;
     HeatGridCounts gridCounts;

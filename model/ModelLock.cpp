@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "model/DataModel.h"
+#include "platform/FrameWake.h"
 
 namespace nolvo {
 
@@ -39,6 +40,12 @@ ModelLock::~ModelLock()
     }
     if (m_locks & kDataLock) {
         m_model.dataLock.unlock();
+    }
+    // Producers write measurements and the access-point list only under these locks: a release
+    // on their threads is the moment something new can be shown, so the sleeping render loop
+    // wakes (the render thread's own releases are ignored).
+    if (m_locks & (kDataLock | kAccessPointLock)) {
+        engine::framewake::notify();
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The model locks are never taken with a blocking lock: every thread polls try_lock with a
 // 100 microsecond sleep in between, and always in the order dataLock, accessPointLock,
-// settingsLock (released in reverse). ModelLock is the one place that does it.
+// settingsLock (released in reverse). ModelLock is the one place that does it. Releasing dataLock
+// or accessPointLock on any thread but the render loop's wakes the render loop (FrameWake).
 
 #include <mutex>
 

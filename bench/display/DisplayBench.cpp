@@ -1,5 +1,6 @@
 // Per-sweep costs of the spectrum display: trace processing of a 512-bin sweep over a full
-// history (target 100 µs) and the waterfall image rebuild for 500 x 512 (target 2 ms).
+// history (target 100 µs), the waterfall image rebuild for 500 x 512 (target 2 ms) and the heat
+// map's images after a new sweep.
 
 #include <benchmark/benchmark.h>
 
@@ -7,8 +8,10 @@
 #include <vector>
 
 #include "display/ColorMaps.h"
+#include "display/HeatMapImage.h"
 #include "display/TraceProcessing.h"
 #include "display/WaterfallImage.h"
+#include "model/DataModel.h"
 #include "model/MeasurementStores.h"
 
 namespace {
@@ -55,6 +58,30 @@ void BM_TraceProcessing512FullHistory(benchmark::State& state)
     }
 }
 BENCHMARK(BM_TraceProcessing512FullHistory)->Unit(benchmark::kMicrosecond);
+
+// The heat map after each new 2.4 GHz sweep (256 x 256 grid, most columns changed), as the layer
+// takes it: the grid handed over (copied here from the two alternating grids), its images rebuilt
+// where the counts changed.
+void BM_HeatMapImageNewSweep(benchmark::State& state)
+{
+    DataModel model;
+    std::vector<HeatGrid> grids;
+    for (int i = 0; i < 52; ++i) {
+        const std::vector<float> v = sweep(i);
+        model.pushSweep(kBand24, v.data(), kBins24);
+        if (i >= 50) grids.push_back(model.band24.grid);
+    }
+    const std::vector<Rgb> table = buildColorMap(0, grids[0].height);
+    HeatMapImage image;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        HeatGrid grid = grids[next];
+        next = 1 - next;
+        const HeatMapImage::Region region = image.update(grid, table, 0);
+        benchmark::DoNotOptimize(region);
+    }
+}
+BENCHMARK(BM_HeatMapImageNewSweep)->Unit(benchmark::kMicrosecond);
 
 void BM_WaterfallImage500x512(benchmark::State& state)
 {

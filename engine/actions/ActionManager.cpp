@@ -110,6 +110,11 @@ std::size_t ActionManager::getNumberOfRunningActions() const
         std::count_if(m_elements.begin(), m_elements.end(), [](const Element& e) { return !e.removed; }));
 }
 
+bool ActionManager::hasActiveActions() const
+{
+    return std::any_of(m_elements.begin(), m_elements.end(), [](const Element& e) { return !e.removed && !e.paused; });
+}
+
 void ActionManager::pauseTarget(Node* target)
 {
     for (Element& e : m_elements) {

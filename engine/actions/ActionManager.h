@@ -25,6 +25,8 @@ public:
     Action* getActionByTag(int tag, const Node* target) const;
     std::size_t getNumberOfRunningActionsInTarget(const Node* target) const;
     std::size_t getNumberOfRunningActions() const;
+    // Whether any action is running and not paused (something on stage is moving).
+    bool hasActiveActions() const;
 
     void pauseTarget(Node* target);
     void resumeTarget(Node* target);

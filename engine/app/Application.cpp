@@ -1,6 +1,9 @@
 #include "engine/app/Application.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstdint>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -14,6 +17,7 @@
 #include "engine/app/Director.h"
 #include "engine/app/GLViewImpl.h"
 #include "platform/Device.h"
+#include "platform/FrameWake.h"
 
 extern char** environ;
 
@@ -21,7 +25,15 @@ namespace engine {
 
 namespace {
 Application* g_application = nullptr;
+std::uint32_t g_wakeEvent = static_cast<std::uint32_t>(-1);
+
+void pushWakeEvent()
+{
+    SDL_Event event{};
+    event.type = g_wakeEvent;
+    SDL_PushEvent(&event);
 }
+} // namespace
 
 Application::Application()
 {
@@ -81,6 +93,11 @@ int Application::run()
     view->setLifecycleHandlers([this]() { applicationDidEnterBackground(); },
                                [this]() { applicationWillEnterForeground(); });
 
+    // Producer threads wake the loop through an event of its own (SDL_PushEvent may be called
+    // from any thread); the event itself carries nothing and is dropped by the view.
+    g_wakeEvent = SDL_RegisterEvents(1);
+    if (g_wakeEvent != static_cast<std::uint32_t>(-1)) framewake::setWaker(&pushWakeEvent);
+
     using Clock = std::chrono::steady_clock;
     auto next = Clock::now();
     while (!view->windowShouldClose() && !director->isEnding()) {
@@ -93,7 +110,16 @@ int Application::run()
         }
         view->pollEvents();
         if (view->windowShouldClose()) break;
+        framewake::take();
         director->mainLoop();
+        if (!director->needsNextFrame()) {
+            // Nothing moves: sleep until input, a producer's wake-up or the next timer, then run
+            // a frame at once; frames that follow it keep the animation pace.
+            const double wait = director->getIdleWait();
+            view->waitEvents(std::max(1, static_cast<int>(std::ceil(wait * 1000.0))));
+            next = Clock::now();
+            continue;
+        }
         const auto interval = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(director->getAnimationInterval()));
         next += interval;
@@ -105,6 +131,7 @@ int Application::run()
             next = now;
         }
     }
+    framewake::setWaker(nullptr);
     director->purge();
     Device::setDpiProvider(nullptr);
     Device::setKeepScreenOnHandler(nullptr);

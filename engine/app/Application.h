@@ -1,8 +1,10 @@
 #pragma once
 // The program's application object: derive from it, implement the hooks and call run().
 // run() opens nothing itself: the launch hook creates the GL view (GLViewImpl::createWithRect)
-// and sets it on the Director. Then the loop runs one frame per animation interval, sleeping in
-// between (no busy waiting), until the window closes or Director::end() is called.
+// and sets it on the Director. Then the loop runs frames at most one per animation interval while
+// something moves, and otherwise sleeps on window events until input arrives, a producer thread
+// publishes data (platform/FrameWake.h) or the Director's idle wait passes (no busy waiting),
+// until the window closes or Director::end() is called.
 // Render thread (the thread that calls run()).
 
 #include <string>

@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+
 #include "engine/actions/ActionManager.h"
 #include "engine/app/GLView.h"
 #include "engine/base/AutoreleasePool.h"
@@ -160,8 +162,20 @@ void Director::mainLoop()
     ++m_totalFrames;
     m_scheduler->update(m_deltaTime);
     if (m_nextScene) setNextScene();
-    drawScene(true);
+    m_lastFrameDrawn = drawScene(true);
     AutoreleasePool::getInstance()->clear();
+}
+
+bool Director::needsNextFrame() const
+{
+    if (m_invalid) return false;
+    return m_lastFrameDrawn || s_dirty || m_nextScene || m_actionManager->hasActiveActions() ||
+           m_scheduler->secondsToNextTimer() <= static_cast<float>(m_animationInterval);
+}
+
+double Director::getIdleWait() const
+{
+    return std::min(kIdleWait, static_cast<double>(m_scheduler->secondsToNextTimer()));
 }
 
 void Director::renderFrame()
@@ -177,11 +191,11 @@ void Director::addAfterDrawCallback(std::function<void()> fn)
     markDirty();
 }
 
-void Director::drawScene(bool present)
+bool Director::drawScene(bool present)
 {
     if (!m_view || !m_view->isOpenGLReady()) {
         s_dirty = false;
-        return;
+        return false;
     }
     m_view->makeCurrent();
     if (m_runningScene) {
@@ -191,7 +205,7 @@ void Director::drawScene(bool present)
     // Visiting may itself change geometry (nodes that rebuild while drawing).
     if (!s_dirty) {
         m_renderer->clear();
-        return;
+        return false;
     }
     s_dirty = false;
     m_view->applyViewport();
@@ -207,6 +221,7 @@ void Director::drawScene(bool present)
     if (present) {
         m_view->swapBuffers();
     }
+    return true;
 }
 
 void Director::layoutScene()

@@ -2,7 +2,13 @@
 // Runs the frames: computes the frame interval from the engine clock, updates the scheduler
 // (timers, node updates, actions), runs the requested layouts, visits the running scene and, when anything visible changed,
 // renders and presents it. A frame where nothing changed is visited (so nodes that rebuild
-// geometry while drawing still can) but neither rendered nor presented. Render thread only.
+// geometry while drawing still can) but neither rendered nor presented.
+//
+// Frame pacing: after a frame, needsNextFrame() tells the application loop whether to run the
+// next one at the animation pace (something is moving) or to sleep until an input event, a
+// producer thread's wake-up (platform/FrameWake.h) or getIdleWait() passes. So a still window
+// draws nothing and a window fed with data draws at the data's rate, at most once per animation
+// interval. Render thread only.
 
 #include <cstdint>
 #include <functional>
@@ -59,6 +65,14 @@ public:
 
     // One frame (does nothing while the animation is stopped).
     void mainLoop();
+    // After mainLoop(): whether the next frame is due at the animation pace: the frame just
+    // drawn may be one step of a movement, an action is running, a timer falls due within one
+    // interval, or something was marked dirty since. False once a frame changed nothing.
+    bool needsNextFrame() const;
+    // While no frame is needed: the seconds the loop may sleep waiting for events, up to the next
+    // timer and at most kIdleWait (flags that producers raise without a wake-up are seen then).
+    double getIdleWait() const;
+    static constexpr double kIdleWait = 0.1;
     // Frame interval of the latest frame, seconds.
     float getDeltaTime() const { return m_deltaTime; }
     // Frames run and frames actually rendered since start.
@@ -99,7 +113,8 @@ private:
     Director();
     void setNextScene();
     void calculateDeltaTime();
-    void drawScene(bool present);
+    // Renders (and presents) when something changed; true when it did.
+    bool drawScene(bool present);
     // Runs the layouts requested since the last frame (a layout may request another).
     void layoutScene();
 
@@ -123,6 +138,7 @@ private:
     bool m_haveLastTime = false;
     bool m_invalid = false;
     bool m_ending = false;
+    bool m_lastFrameDrawn = true;
     std::uint64_t m_totalFrames = 0;
     std::uint64_t m_renderedFrames = 0;
     float m_clear[4] = {0.0f, 0.0f, 0.0f, 1.0f};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace engine {
 
@@ -246,6 +247,18 @@ void Scheduler::update(float dt)
         if (!e->removed) insertUpdate(std::move(e));
     }
     m_pendingUpdates.clear();
+}
+
+float Scheduler::secondsToNextTimer() const
+{
+    float soonest = std::numeric_limits<float>::max();
+    for (const auto& e : m_timers) {
+        if (e->removed || isTargetPaused(e->target)) continue;
+        const float due = (e->timesExecuted == 0 && e->delay > 0.0f) ? e->delay : e->interval;
+        soonest = std::min(soonest, std::max(0.0f, due - e->elapsed));
+    }
+    if (m_timeScale > 0.0f && soonest < std::numeric_limits<float>::max()) soonest /= m_timeScale;
+    return soonest;
 }
 
 } // namespace engine

@@ -76,6 +76,10 @@ public:
 
     void update(float dt);
 
+    // Seconds (scaled back to real time) until the soonest timer that is not paused is due: 0 when
+    // one is due now or runs every frame, a very large number when no timer waits.
+    float secondsToNextTimer() const;
+
 private:
     struct Entry;
     void addUpdate(Callback callback, void* target, int priority, bool paused);

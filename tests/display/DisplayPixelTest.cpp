@@ -147,7 +147,7 @@ TEST_F(DisplayPixelTest, PeakMarkersArePooledAndPinnedAtTheTopEdge)
     EXPECT_EQ(layer->markerPoolSize(), 1u);
 }
 
-TEST_F(DisplayPixelTest, ZeroSizedHeatGridHidesBothSprites)
+TEST_F(DisplayPixelTest, ZeroSizedHeatGridHidesTheHeatMap)
 {
     model.spectrum.traceSelection[1] = 6; // heat map
     BandStore& band = model.band24;
@@ -159,22 +159,47 @@ TEST_F(DisplayPixelTest, ZeroSizedHeatGridHidesBothSprites)
     layer->setBands(true, false);
     render(); // builds the mask with the heat-map bit
     layer->update(0.0f);
-    layer->update(0.0f);
-    EXPECT_EQ(layer->heatColorSprite()->getOpacity(), 255);
-    EXPECT_EQ(layer->heatShadeSprite()->getOpacity(), 255);
-    EXPECT_NE(layer->heatColorSprite()->getParent(), nullptr);
+    EXPECT_EQ(layer->heatSprite()->getOpacity(), 255);
+    EXPECT_TRUE(layer->heatSprite()->isVisible());
+    EXPECT_TRUE(layer->heatShadeShown());
+    EXPECT_NE(layer->heatSprite()->getParent(), nullptr);
     model.deviceInfo.modelId = 2; // first generation: no shade
     layer->update(0.0f);
-    EXPECT_EQ(layer->heatColorSprite()->getOpacity(), 255);
-    EXPECT_EQ(layer->heatShadeSprite()->getOpacity(), 0);
+    EXPECT_EQ(layer->heatSprite()->getOpacity(), 255);
+    EXPECT_FALSE(layer->heatShadeShown());
 
     band.grid.width = 0;
     band.grid.height = 0;
     band.grid.isNew = true;
     layer->update(0.0f);
+    EXPECT_EQ(layer->heatSprite()->getOpacity(), 0);
+    EXPECT_FALSE(layer->heatSprite()->isVisible());
+}
+
+TEST_F(DisplayPixelTest, HeatMapDrawsItsShadeOverItsColoursInOnePass)
+{
+    model.spectrum.traceSelection[0] = 6; // heat map alone
+    model.spectrum.heatMapColorMap = 0;    // RAINBOW: its last entry is pure red
+    BandStore& band = model.band24;
+    band.grid.width = 4;
+    band.grid.height = 4;
+    band.grid.cells.assign(16, 25); // every cell saturated
+    band.grid.isNew = true;
+    RssiLayer* layer = place(RssiLayer::createWithModel(model));
+    layer->setBands(true, false);
+    render(); // builds the mask with the heat-map bit
     layer->update(0.0f);
-    EXPECT_EQ(layer->heatColorSprite()->getOpacity(), 0);
-    EXPECT_EQ(layer->heatShadeSprite()->getOpacity(), 0);
+    render();
+    // The centre of cell (1, 1): the grid's column and row centres span the 400 x 200 layer.
+    const int x = 100 + 400 / 3;
+    const int y = 100 + 200 / 3;
+    // A saturated shade (alpha 255) hides the colours under it: pure red.
+    EXPECT_TRUE(enginetest::near(pixel(x, y), Color4B(255, 0, 0, 255), 2)) << testing::PrintToString(pixel(x, y));
+    // Without the shade (first generation) the colours show alone at alpha 0x55 over black.
+    model.deviceInfo.modelId = 2;
+    layer->update(0.0f);
+    render();
+    EXPECT_TRUE(enginetest::near(pixel(x, y), Color4B(85, 0, 0, 255), 2)) << testing::PrintToString(pixel(x, y));
 }
 
 TEST_F(DisplayPixelTest, WaterfallNewestRowIsAtTheTop)

@@ -176,25 +176,38 @@ TEST_F(SSIDLayerTest, EachLayerDrawsItsOwnBandOnItsOwnWindow)
     EXPECT_EQ(layer->label(0)->getString(), "two");
 }
 
-TEST_F(SSIDLayerTest, RiseAndFallFollowTheFrameClock)
+TEST_F(SSIDLayerTest, RiseAndFallStepOncePerSweepOverTheTimeSinceTheLastStep)
 {
     add({{0, AccessPoint::kMode11g, 6, 20, -90.0f, {255, 255, 255, 255}, "net"}});
     AccessPoint& ap = model.accessPoints[0];
-    ap.rssi = -30.0f; // heard 60 dB stronger
     const auto labelY = [this] { return layer->label(0)->getPosition().y - layer->label(0)->getContentSize().height / 2; };
-    frame(0.0f);
-    EXPECT_EQ(ap.displayLevel, -90.0f) << "a frame without time takes no step";
+    const std::vector<float> sweep(256, -95.0f);
+    const auto sweepArrives = [&](int band = kBand24) { model.pushSweep(band, sweep.data(), static_cast<int>(sweep.size())); };
+    sweepArrives();
+    frame(0.0f); // takes the sweep count as it stands
+    ap.rssi = -30.0f; // heard 60 dB stronger
+    frame(0.75f);
+    frame(0.75f);
+    EXPECT_EQ(ap.displayLevel, -90.0f) << "no sweep, no step, however much time passed";
     EXPECT_FLOAT_EQ(labelY(), 0.0f);
-    frame(1.5f);
-    EXPECT_NEAR(ap.displayLevel, -60.0f, 1e-4f);
+    sweepArrives(kBand5);
+    frame(0.0f);
+    EXPECT_EQ(ap.displayLevel, -90.0f) << "a sweep of the other band moves nothing";
+    sweepArrives();
+    frame(0.0f);
+    EXPECT_NEAR(ap.displayLevel, -60.0f, 1e-4f) << "one step over the 1.5 s since the last";
     EXPECT_NEAR(labelY(), 75.0f, 1e-3f);
+    sweepArrives();
+    sweepArrives();
     frame(1.5f);
-    EXPECT_EQ(ap.displayLevel, -30.0f);
+    EXPECT_EQ(ap.displayLevel, -30.0f) << "two sweeps in one frame: one step";
     EXPECT_NEAR(labelY(), 150.0f, 1e-3f);
     ap.rssi = -90.0f;
+    sweepArrives();
     frame(0.5f);
     EXPECT_NEAR(ap.displayLevel, -40.0f, 1e-4f);
     EXPECT_NEAR(labelY(), 125.0f, 1e-3f);
+    sweepArrives();
     frame(600.0f); // the window was minimised for ten minutes
     EXPECT_EQ(ap.displayLevel, -90.0f);
     EXPECT_NEAR(labelY(), 0.0f, 1e-3f);
