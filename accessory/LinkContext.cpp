@@ -22,7 +22,9 @@ void LinkContext::requestRestart(bool clearHistory)
     if (identified.load()) {
         restartPending = true;
         resendSettings = true;
-        clearHistoryPending = clearHistory;
+        if (clearHistory) {
+            clearHistoryPending = true; // two quick restarts: the first one's clearing still happens
+        }
         state = linkstate::kStop;
     }
 }
