@@ -9,9 +9,9 @@
 //
 // The link state has three writers: the worker (LinkStateMachine or a playback driver), the parser
 // (acknowledgements, identification, the end of a scan) and whoever asks for a stop or a restart
-// (the render thread, the parser after a single sweep). Requests store kStop outright; every other
-// move goes through advance(), which moves only from the state its writer saw, so nobody
-// overwrites a move that another thread made in the meantime. A command whose answer moves the
+// (the render thread, the parser after a single sweep). A request moves any state but a stop
+// already under way to kStop; every other move goes through advance(), which moves only from the
+// state its writer saw, so nobody overwrites a move that another thread made in the meantime. A command whose answer moves the
 // state is sent only after its waiting state is in place (the answer may be parsed before send()
 // returns), and the waiting state is undone when the command cannot be queued.
 
@@ -67,6 +67,7 @@ struct LinkContext {
     // Once identified: stop streaming, no restart.
     void requestStop();
     // Once identified: stop, send the settings again and restart; optionally clear the histories.
+    // Requests that come while a stop is under way ride on it; a burst of them costs one stop.
     void requestRestart(bool clearHistory);
     // The identified model's id, 0 before identification.
     int protocolModelId();
