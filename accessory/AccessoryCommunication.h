@@ -50,7 +50,7 @@ public:
     // `backend` must outlive the link; null uses the libusb backend.
     explicit AccessoryCommunication(UsbBackend* backend = nullptr);
     // Stops and joins the link thread, releasing the accessory; frees commands still queued.
-    ~AccessoryCommunication();
+    virtual ~AccessoryCommunication();
     AccessoryCommunication(const AccessoryCommunication&) = delete;
     AccessoryCommunication& operator=(const AccessoryCommunication&) = delete;
 
@@ -68,7 +68,9 @@ public:
 
     // Queues a command. `data` must come from malloc; the queue owns it from then on (also when the
     // link is stopped: the destructor frees it). False, and nothing queued, for null or empty data.
-    bool send(unsigned char* data, std::uint32_t length, std::uint32_t tag);
+    // The accessory may answer before this returns (the link thread sends while the caller is
+    // still on its way out); tests stand in a link whose accessory always does.
+    virtual bool send(unsigned char* data, std::uint32_t length, std::uint32_t tag);
     // Commands waiting to go out, and copies of their bytes and tags (oldest first).
     std::size_t queuedCommands();
     struct QueuedCommand {

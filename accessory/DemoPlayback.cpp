@@ -66,16 +66,17 @@ std::size_t DemoPlayback::spectrumChunk(int hardware, bool band5)
 
 void DemoPlayback::presetTrigger(PowerSettings& power, int modelId)
 {
-    power.triggerType = 1; // level (POWER) trigger
-    power.triggerHoldoff = 0.001f;
+    // The trigger menu may be writing the same fields on the render thread.
+    storeShared<std::uint8_t>(power.triggerType, 1); // level (POWER) trigger
+    storeShared(power.triggerHoldoff, 0.001f);
     if (modelId == 2) {
-        power.triggerLevel = -31.7f;
-        power.triggerDelay = 1.6e-5f;
+        storeShared(power.triggerLevel, -31.7f);
+        storeShared(power.triggerDelay, 1.6e-5f);
         storeShared(power.timeScaleIndex, 16);
     } else {
-        power.triggerDelay = 3.52e-5f;
+        storeShared(power.triggerDelay, 3.52e-5f);
         storeShared(power.timeScaleIndex, 15);
-        power.triggerLevel = modelId == 6 ? -36.31f : -31.7f;
+        storeShared(power.triggerLevel, modelId == 6 ? -36.31f : -31.7f);
     }
 }
 

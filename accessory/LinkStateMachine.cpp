@@ -19,8 +19,8 @@ LinkStateMachine::LinkStateMachine(LinkContext& context, PacketParser& parser)
 
 void LinkStateMachine::step(std::uint64_t now)
 {
-    if (!m_context.identified.load() && m_context.state.load() != kIdentify) {
-        m_context.state = kIdentify;
+    if (const int state = m_context.state.load(); !m_context.identified.load() && state != kIdentify) {
+        m_context.advance(state, kIdentify);
     }
     accessPointScanTiming(now, false);
     stepState(now);
@@ -32,14 +32,22 @@ void LinkStateMachine::step(std::uint64_t now)
 // without this a second single sweep, or resuming after one, would never get data.
 void LinkStateMachine::leaveStoppedState()
 {
-    if (m_context.restartPending.load()) {
-        m_context.state = m_context.resendSettings.exchange(false) ? kSendSettings : kStartStreaming;
-        m_context.restartPending = false;
+    const bool restart = m_context.restartPending.load();
+    const int run = m_model.runState.load();
+    if (!restart && run != kRunning && run != kSingleArmed) {
         return;
     }
-    const int run = m_model.runState.load();
-    if (run == kRunning || run == kSingleArmed) {
-        m_context.state = kStartStreaming;
+    // New settings asked for by any restart go out before streaming starts again.
+    const bool resend = m_context.resendSettings.exchange(false);
+    if (!m_context.advance(kStopped, resend ? kSendSettings : kStartStreaming)) {
+        // A stop or restart came in first: what was asked for is still to do.
+        if (resend) {
+            m_context.resendSettings = true;
+        }
+        return;
+    }
+    if (restart) {
+        m_context.restartPending = false;
     }
 }
 
@@ -73,12 +81,12 @@ void LinkStateMachine::accessPointScanTiming(std::uint64_t now, bool recorded)
                 elapsed(now, m_context.lastSpectrumSwitchMs.load()) >= intervalMs) {
                 m_context.restartPending = true;
                 m_context.scanningAccessPoints = true;
-                m_context.state = kStop;
+                m_context.advance(state, kStop);
             } else if (m_context.scanningAccessPoints.load() && firstFrame != 0 &&
                        elapsed(now, firstFrame) >= kAccessPointScanMs) {
                 m_context.restartPending = true;
                 m_context.scanningAccessPoints = false;
-                m_context.state = kStop;
+                m_context.advance(state, kStop);
             }
         }
     }
@@ -130,44 +138,35 @@ bool LinkStateMachine::sendIdentifyRequest()
 
 void LinkStateMachine::stepState(std::uint64_t now)
 {
-    switch (m_context.state.load()) {
+    const int state = m_context.state.load();
+    switch (state) {
     case kIdentify:
         m_context.identified = false;
-        sendIdentifyRequest();
-        m_retryCounter = kSettingsRetryPasses;
-        m_context.state = kAwaitIdentification;
+        // Waiting first: the identification may be parsed before the request is even queued.
+        if (m_context.advance(kIdentify, kAwaitIdentification)) {
+            sendIdentifyRequest();
+        }
         break;
     case kAwaitIdentification:
         break; // the parser moves on when the identification frame arrives
     case kIdentified: {
         m_context.identified = true;
         m_context.clearHistoryPending = true;
-        PollingGuard guard(m_context.protocolMutex);
-        m_context.sendSpectrumBeforePower =
-            m_context.protocol && m_context.protocol->modelId() == AccessoryProtocolNolvo::kModelId;
-        m_context.state = kSendSettings;
-        break;
-    }
-    case kSendSettings: {
-        const int length = [this] {
+        {
             PollingGuard guard(m_context.protocolMutex);
-            return m_context.protocol ? m_context.protocol->settingsLength() : 0;
-        }();
-        if (length <= 0) {
-            m_context.state = kIdentify;
-            break;
+            m_context.sendSpectrumBeforePower =
+                m_context.protocol && m_context.protocol->modelId() == AccessoryProtocolNolvo::kModelId;
         }
-        sendCommand(length, kTagSettings, [this](AccessoryProtocol& protocol, std::uint8_t* buffer, int capacity) {
-            return protocol.buildSettings(buffer, capacity, &m_model);
-        });
-        m_retryCounter = kSettingsRetryPasses;
-        m_context.state = kAwaitSettingsAck;
+        m_context.advance(kIdentified, kSendSettings);
         break;
     }
+    case kSendSettings:
+        sendSettings();
+        break;
     case kAwaitSettingsAck:
         // An acknowledgement that never came: send the settings again.
         if (--m_retryCounter <= 0) {
-            m_context.state = kSendSettings;
+            m_context.advance(kAwaitSettingsAck, kSendSettings);
         }
         break;
     case kSettingsAcknowledged:
@@ -178,31 +177,68 @@ void LinkStateMachine::stepState(std::uint64_t now)
         break;
     case kStreaming:
     case kStreamingScanDone:
+        break;
+    case kStop:
+        sendStop();
+        break;
     case kAwaitStopAck:
-        break;
-    case kStop: {
-        m_model.accessPointScanRunning = false;
-        bool repeated = true;
-        {
-            PollingGuard guard(m_context.protocolMutex);
-            repeated = !m_context.protocol || m_context.protocol->needsRepeatedStart();
-        }
-        if (!repeated) {
-            sendCommand(3, kTagStart, [](AccessoryProtocol& protocol, std::uint8_t* buffer, int capacity) {
-                return protocol.buildStop(buffer, capacity);
-            });
-            m_context.state = kAwaitStopAck;
-        } else {
-            m_context.state = kStopped;
+        // A lost stop or acknowledgement would leave the link waiting for good: stop again.
+        if (--m_retryCounter <= 0) {
+            m_context.advance(kAwaitStopAck, kStop);
         }
         break;
-    }
     case kStopped:
         leaveStoppedState();
         break;
     default:
-        m_context.state = kIdentify;
+        m_context.advance(state, kIdentify);
         break;
+    }
+}
+
+void LinkStateMachine::sendSettings()
+{
+    const int length = [this] {
+        PollingGuard guard(m_context.protocolMutex);
+        return m_context.protocol ? m_context.protocol->settingsLength() : 0;
+    }();
+    if (length <= 0) {
+        m_context.advance(kSendSettings, kIdentify);
+        return;
+    }
+    m_retryCounter = kSettingsRetryPasses;
+    if (!m_context.advance(kSendSettings, kAwaitSettingsAck)) {
+        return; // a stop came in first
+    }
+    const bool sent = sendCommand(length, kTagSettings, [this](AccessoryProtocol& protocol, std::uint8_t* buffer, int capacity) {
+        return protocol.buildSettings(buffer, capacity, &m_model);
+    });
+    if (!sent) {
+        m_context.advance(kAwaitSettingsAck, kSendSettings); // nothing went out: try again next pass
+    }
+}
+
+void LinkStateMachine::sendStop()
+{
+    m_model.accessPointScanRunning = false;
+    bool repeated = true;
+    {
+        PollingGuard guard(m_context.protocolMutex);
+        repeated = !m_context.protocol || m_context.protocol->needsRepeatedStart();
+    }
+    if (repeated) {
+        m_context.advance(kStop, kStopped); // this model stops by no longer being started
+        return;
+    }
+    m_retryCounter = kStopRetryPasses;
+    if (!m_context.advance(kStop, kAwaitStopAck)) {
+        return;
+    }
+    const bool sent = sendCommand(3, kTagStart, [](AccessoryProtocol& protocol, std::uint8_t* buffer, int capacity) {
+        return protocol.buildStop(buffer, capacity);
+    });
+    if (!sent) {
+        m_context.advance(kAwaitStopAck, kStop);
     }
 }
 
@@ -212,7 +248,7 @@ void LinkStateMachine::acknowledgeSettings(std::uint64_t now)
     if (DataLogger* logger = m_context.dataLogger.load()) {
         logger->settingsAcknowledged();
     }
-    m_context.state = kStartStreaming;
+    m_context.advance(kSettingsAcknowledged, kStartStreaming);
     if (m_context.clearHistoryPending.load()) {
         ModelLock lock(m_model, kAllModelLocks);
         m_model.clearHistories();
@@ -237,7 +273,7 @@ void LinkStateMachine::startStreaming(std::uint64_t now)
     {
         PollingGuard guard(m_context.protocolMutex);
         if (!m_context.protocol) {
-            m_context.state = kIdentify;
+            m_context.advance(kStartStreaming, kIdentify);
             return;
         }
         power = m_context.protocol->supportsPower();
@@ -254,7 +290,7 @@ void LinkStateMachine::startStreaming(std::uint64_t now)
         if (!(overlay && concurrent && waterfall)) {
             m_model.accessPointScanRunning = false;
         }
-        m_context.state = kStop;
+        m_context.advance(kStartStreaming, kStop);
         return;
     }
     auto startSpectrum = [](AccessoryProtocol& p, std::uint8_t* b, int c) { return p.buildStartSpectrum(b, c); };
@@ -294,7 +330,9 @@ void LinkStateMachine::startStreaming(std::uint64_t now)
         }
     }
     m_model.accessPointScanRunning = scanRunning;
-    m_context.state = repeated ? kStartStreaming : kStreaming;
+    if (!repeated) {
+        m_context.advance(kStartStreaming, kStreaming);
+    }
 }
 
 } // namespace nolvo

@@ -26,7 +26,10 @@ public:
     static constexpr std::uint32_t kTagSettings = 2;
     static constexpr std::uint32_t kTagStart = 3;
 
+    // Passes without an acknowledgement before a command is sent again: the settings every 5 s,
+    // the stop every second (a healthy accessory acknowledges either at once).
     static constexpr int kSettingsRetryPasses = 50;
+    static constexpr int kStopRetryPasses = 10;
     // How long a periodic access-point scan runs after its first frame.
     static constexpr std::uint64_t kAccessPointScanMs = 250;
 
@@ -38,7 +41,8 @@ public:
     void step(std::uint64_t now);
 
     // The settings were acknowledged at `now`: the data log may start, pending history clears
-    // happen, the power acquisition restarts and streaming is next.
+    // happen, the power acquisition restarts and streaming is next (unless a stop was asked for
+    // meanwhile).
     void acknowledgeSettings(std::uint64_t now);
     // Leaves the stopped state when a restart was asked for or the user runs again.
     void leaveStoppedState();
@@ -50,6 +54,8 @@ public:
 private:
     void stepState(std::uint64_t now);
     void startStreaming(std::uint64_t now);
+    void sendSettings();
+    void sendStop();
     bool sendIdentifyRequest();
     // Builds a command with the protocol object and queues it; false when nothing was sent.
     template <typename Build>

@@ -38,6 +38,24 @@ bool runStateAcceptsData(int runState)
     return runState == kRunning || runState == kSingleArmed;
 }
 
+// A settings acknowledgement moves the link on from anywhere but a stop: a stop that was asked
+// for while the settings were on their way stays a stop.
+bool takesSettingsAck(int state)
+{
+    return state != linkstate::kStop && state != linkstate::kAwaitStopAck && state != linkstate::kStopped;
+}
+
+bool takesStopAck(int state)
+{
+    return state == linkstate::kStop || state == linkstate::kAwaitStopAck;
+}
+
+bool streaming(int state)
+{
+    return state == linkstate::kStartStreaming || state == linkstate::kStreaming ||
+           state == linkstate::kStreamingScanDone;
+}
+
 } // namespace
 
 PacketParser::PacketParser(LinkContext& context)
@@ -177,7 +195,7 @@ void PacketParser::dispatch(int type, const std::uint8_t* frame, int length)
     case kFrameSettingsAck:
         if (protocol.checkSettingsAck(frame, length) == 0) {
             clearAssembly();
-            m_context.state = kSettingsAcknowledged;
+            m_context.advanceFrom(takesSettingsAck, kSettingsAcknowledged);
         }
         break;
     case kFrameIdentification:
@@ -195,13 +213,11 @@ void PacketParser::dispatch(int type, const std::uint8_t* frame, int length)
             handleSpectrumFrame(frame, length);
         }
         break;
-    case kFrameStopAck: {
-        const int state = m_context.state.load();
-        if (protocol.checkStopAck(frame, length) == 0 && (state == kStop || state == kAwaitStopAck)) {
-            m_context.state = kStopped;
+    case kFrameStopAck:
+        if (protocol.checkStopAck(frame, length) == 0) {
+            m_context.advanceFrom(takesStopAck, kStopped);
         }
         break;
-    }
     case kFrameAccessPoints:
         handleAccessPointFrame(frame, length);
         break;
@@ -242,7 +258,7 @@ void PacketParser::handleIdentification(const std::uint8_t* frame, int length)
     m_context.concurrentScan = info.concurrentScan;
     m_context.identificationFrame.assign(frame, frame + length); // a recording starts with it
     m_context.identified = true;
-    m_context.state = kIdentified;
+    m_context.advance(kAwaitIdentification, kIdentified);
 }
 
 void PacketParser::handleSpectrumFrame(const std::uint8_t* frame, int length)
@@ -319,8 +335,7 @@ void PacketParser::handleAccessPointFrame(const std::uint8_t* frame, int length)
     if (m_context.protocol->decodeAccessPoints(frame, length, &list) != 0) {
         return;
     }
-    if ((!list || list->empty()) && m_context.state.load() == kStreaming) {
-        m_context.state = kStreamingScanDone;
+    if ((!list || list->empty()) && m_context.advance(kStreaming, kStreamingScanDone)) {
         m_context.accessPointFrames = 0;
     } else {
         const int frames = ++m_context.accessPointFrames;
@@ -336,9 +351,10 @@ void PacketParser::handleAccessPointFrame(const std::uint8_t* frame, int length)
                 !waterfall && loadShared(spectrum.ssidOverlay) != 0 && loadShared(spectrum.ssidScanInterval) > 0.0f;
             if (loadShared(m_model.common.spectrumModeActive) != 0 && !m_context.concurrentScan.load() &&
                 (periodic || waterfall)) {
+                // Only a streaming link is taken back: a stop or new settings under way go first.
                 m_context.scanningAccessPoints = false;
                 m_context.restartPending = true;
-                m_context.state = kStop;
+                m_context.advanceFrom(streaming, kStop);
             }
         }
     }

@@ -18,8 +18,8 @@ void PlaybackDriver::step(std::uint64_t now)
     if (DemoPlayback::prefix(hardware).empty()) {
         return;
     }
-    if (!m_context.identified.load() && m_context.state.load() != kIdentify) {
-        m_context.state = kIdentify;
+    if (const int state = m_context.state.load(); !m_context.identified.load() && state != kIdentify) {
+        m_context.advance(state, kIdentify);
     }
     // Recorded streams switch into and out of access-point scans like a live accessory would; a
     // recording has no stop acknowledgement, so a stop goes straight through to the restart below.
@@ -27,18 +27,20 @@ void PlaybackDriver::step(std::uint64_t now)
     const DemoPlayback::Feed feed = [this](const std::uint8_t* bytes, std::size_t count) {
         m_parser.receive(bytes, count);
     };
-    switch (m_context.state.load()) {
+    const int state = m_context.state.load();
+    switch (state) {
     case kIdentify:
     case kAwaitIdentification:
         m_context.identified = false;
-        m_context.state = kAwaitIdentification;
-        m_demo.feedWhole(hardware, "discover.bin", feed);
+        if (m_context.advance(state, kAwaitIdentification)) {
+            m_demo.feedWhole(hardware, "discover.bin", feed);
+        }
         break;
     case kIdentified:
         m_context.identified = true;
-        m_context.state = kSendSettings;
         m_context.clearHistoryPending = true;
         DemoPlayback::presetTrigger(m_model.power, m_context.protocolModelId());
+        m_context.advance(kIdentified, kSendSettings);
         break;
     case kSendSettings:
         // A stream cut by the stop may have left the start of a long frame buffered; the
@@ -46,13 +48,13 @@ void PlaybackDriver::step(std::uint64_t now)
         m_parser.requestReset();
         [[fallthrough]];
     case kAwaitSettingsAck:
-        m_context.state = kAwaitSettingsAck;
-        m_demo.feedWhole(hardware, "settings.bin", feed);
+        if (m_context.advance(state, kAwaitSettingsAck)) {
+            m_demo.feedWhole(hardware, "settings.bin", feed);
+        }
         break;
     case kSettingsAcknowledged:
-        m_stateMachine.acknowledgeSettings(now);
+        m_stateMachine.acknowledgeSettings(now); // on to streaming
         m_demo.reset();
-        m_context.state = kStartStreaming;
         break;
     case kStartStreaming:
     case kStreaming:
@@ -69,13 +71,13 @@ void PlaybackDriver::step(std::uint64_t now)
     }
     case kStop:
     case kAwaitStopAck:
-        m_context.state = kStopped;
+        m_context.advance(state, kStopped);
         break;
     case kStopped:
         m_stateMachine.leaveStoppedState();
         break;
     default:
-        m_context.state = kIdentify;
+        m_context.advance(state, kIdentify);
         break;
     }
 }

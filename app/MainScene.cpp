@@ -387,7 +387,11 @@ void MainScene::ageAccessPoints(float dt)
 
 void MainScene::refreshTables()
 {
-    if (!m_model.accessPointListChanged[0].load() && !m_model.accessPointListChanged[1].load()) return;
+    // Cleared before the reload: a scan merged while the tables reload raises them again for the
+    // next frame instead of being lost until the one after it.
+    const bool changed0 = m_model.accessPointListChanged[0].exchange(false);
+    const bool changed1 = m_model.accessPointListChanged[1].exchange(false);
+    if (!changed0 && !changed1) return;
     const SpectrumSettings& s = m_model.spectrum;
     const std::uint8_t criteria[2] = {s.apTableSortCriteria, s.utilizationSortCriteria};
     const bool descending[2] = {s.apTableDescending != 0, s.utilizationDescending != 0};
@@ -397,8 +401,6 @@ void MainScene::refreshTables()
         m_model.sortAccessPoints(criteria[i], descending[i]);
         if (m_tables[i].hooks.reload) m_tables[i].hooks.reload();
     }
-    m_model.accessPointListChanged[0].store(false);
-    m_model.accessPointListChanged[1].store(false);
 }
 
 void MainScene::updateAcquiringIndicator()

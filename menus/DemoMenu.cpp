@@ -4,6 +4,7 @@
 
 #include "menus/MenuActions.h"
 #include "model/DataModel.h"
+#include "model/SharedField.h"
 
 namespace nolvo {
 
@@ -11,7 +12,14 @@ namespace {
 
 const char* const kUnknownLabel = "Unknown";
 
-DemoSettings& demo()
+// The demo choices are shared with the worker, which plays what they name: read and written
+// field by field through the shared-access helpers.
+DemoSettings demo()
+{
+    return DataModel::getInstance()->demoSettings();
+}
+
+DemoSettings& stored()
 {
     return DataModel::getInstance()->demo;
 }
@@ -61,7 +69,7 @@ void DemoMenu::chooseHardware(int hardware)
 {
     if (hardware < 0 || hardware >= static_cast<int>(hardwareLabels().size())) return;
     if (demo().hardware == hardware) return;
-    demo().hardware = static_cast<std::uint8_t>(hardware);
+    storeShared(stored().hardware, static_cast<std::uint8_t>(hardware));
     // Back to identification: the new model's recordings are parsed with its own protocol.
     menu_actions::restartDemoPlayback();
 }
@@ -70,8 +78,13 @@ void DemoMenu::chooseSignal(int signal)
 {
     if (signal < 0 || signal >= static_cast<int>(signalLabels().size())) return;
     if (demo().scene == signal) return;
-    demo().scene = static_cast<std::uint8_t>(signal);
+    storeShared(stored().scene, static_cast<std::uint8_t>(signal));
     menu_actions::restartDemoPlayback();
+}
+
+void DemoMenu::chooseAccessPoints(bool on)
+{
+    storeShared(stored().accessPoints, static_cast<std::uint8_t>(on ? 1 : 0));
 }
 
 void DemoMenu::buildRows()
@@ -85,11 +98,15 @@ void DemoMenu::buildRows()
     addSegmented(
         "WIFI SSID: ", {"OFF", "ON"},
         [] {
-            if (!accessPointsChoosable(demo().hardware, demo().scene)) return -1;
-            return demo().accessPoints != 0 ? 1 : 0;
+            const DemoSettings d = demo();
+            if (!accessPointsChoosable(d.hardware, d.scene)) return -1;
+            return d.accessPoints != 0 ? 1 : 0;
         },
-        [](int i) { demo().accessPoints = static_cast<std::uint8_t>(i == 1 ? 1 : 0); },
-        [](int) { return accessPointsChoosable(demo().hardware, demo().scene); });
+        [](int i) { chooseAccessPoints(i == 1); },
+        [](int) {
+            const DemoSettings d = demo();
+            return accessPointsChoosable(d.hardware, d.scene);
+        });
 }
 
 } // namespace nolvo

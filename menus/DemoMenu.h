@@ -28,6 +28,8 @@ public:
     // What the pickers do: store the choice and restart playback when it changed.
     static void chooseHardware(int hardware);
     static void chooseSignal(int signal);
+    // What "OFF" and "ON" of "WIFI SSID: " store.
+    static void chooseAccessPoints(bool on);
 
 protected:
     friend class MenuLayer;

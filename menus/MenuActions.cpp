@@ -77,7 +77,8 @@ void clearMeasurements(DataModel& model)
 void afterSettingsReplaced(DataModel& model, const DemoSettings& demoBefore)
 {
     model.menuRefresh.store(true);
-    const bool demoChanged = demoBefore.hardware != model.demo.hardware || demoBefore.scene != model.demo.scene;
+    const DemoSettings demoNow = model.demoSettings();
+    const bool demoChanged = demoBefore.hardware != demoNow.hardware || demoBefore.scene != demoNow.scene;
     if (demoChanged && !model.accessoryConnected.load()) {
         restartDemoPlayback();
     } else {
@@ -105,7 +106,7 @@ bool loadConfiguration(DataModel& model, int slot)
                                    "Save a configuration into it first.", "OK");
         return false;
     }
-    const DemoSettings demoBefore = model.demo;
+    const DemoSettings demoBefore = model.demoSettings();
     {
         ModelLock lock(model, kAllModelLocks);
         model.loadConfiguration(slot);
@@ -117,7 +118,7 @@ bool loadConfiguration(DataModel& model, int slot)
 
 void resetConfiguration(DataModel& model)
 {
-    const DemoSettings demoBefore = model.demo;
+    const DemoSettings demoBefore = model.demoSettings();
     {
         ModelLock lock(model, kAllModelLocks);
         model.clearHistories();

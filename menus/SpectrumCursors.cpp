@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/DataModel.h"
+#include "model/SharedField.h"
 
 namespace nolvo {
 
@@ -41,7 +42,7 @@ void SpectrumCursors::buildRows()
     addSegmented(
         "MOVE: ", {"INDEPENDENT", "TRACKING"}, [] { return cursors().optionFlag == 1 ? 1 : 0; },
         [](int i) { cursors().optionFlag = static_cast<std::uint8_t>(i); });
-    if (DataModel::getInstance()->common.spectrumModeActive != 0) return;
+    if (loadShared(DataModel::getInstance()->common.spectrumModeActive) != 0) return;
 
     // Power mode: the unit of the cursor time readouts, and the span PHASE counts as 360° and
     // RATIO as 100 % (each usable while its unit is chosen). A stored byte outside the choices

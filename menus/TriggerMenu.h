@@ -6,6 +6,7 @@
 // Render thread only.
 
 #include "menus/MenuLayer.h"
+#include "model/SettingsRecords.h"
 
 namespace nolvo {
 
@@ -16,6 +17,13 @@ public:
     // The input numbers (D1..D4 as 0..3) the arrows of condition 0 (A) or 1 (B) have stepped to;
     // stored only when the input button is pressed.
     int pendingInput(int condition) const { return m_pending[condition == 0 ? 0 : 1]; }
+
+    // What a row does with a chosen trigger setting: stores it - the worker reads it for the
+    // accessory's settings and demo playback presets it, so it is a shared field - and, when it
+    // changed, asks the accessory for the power configuration again. Float, byte and signed-byte
+    // fields of PowerSettings.
+    template <typename Field>
+    static void chooseTrigger(Field PowerSettings::*field, Field value);
 
 protected:
     friend class MenuLayer;

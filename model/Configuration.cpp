@@ -24,7 +24,11 @@ void copySettings(SpectrumSettings& to, const SpectrumSettings& from)
 
 void copySettings(PowerSettings& to, const PowerSettings& from)
 {
-    assignWithShared(to, from, &PowerSettings::timeScaleIndex, &PowerSettings::amplitudeScaleIndex);
+    assignWithShared(to, from, &PowerSettings::timeScaleIndex, &PowerSettings::amplitudeScaleIndex,
+                     &PowerSettings::triggerDelay, &PowerSettings::triggerHoldoff, &PowerSettings::autoTrigger,
+                     &PowerSettings::triggerType, &PowerSettings::triggerLevel, &PowerSettings::powerEdgeRising,
+                     &PowerSettings::digitalCombination, &PowerSettings::digitalInputA, &PowerSettings::digitalInputB,
+                     &PowerSettings::edgeARise, &PowerSettings::edgeBRise);
 }
 
 void copySettings(DemoSettings& to, const DemoSettings& from)

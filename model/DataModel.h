@@ -5,10 +5,18 @@
 //
 // Threads: the settings records are plain memory (menus write single fields without a lock),
 // except the fields that another thread reads or writes while the program runs (the mode, band,
-// display mode, overlay, scan interval, waterfall time scale, power scale indexes and the demo
-// settings): those are read and written through loadShared/storeShared (model/SharedField.h),
-// also when a whole record is loaded or reset. The measurement stores are guarded by dataLock, the access-point list by accessPointLock and whole
-// configuration operations by all three locks (see ModelLock). Flags read across threads are
+// display mode, overlay, scan interval, waterfall time scale, power scale indexes, the demo
+// settings and the trigger settings): those are read and written through loadShared/storeShared
+// (model/SharedField.h), also when a whole record is loaded or reset (copySettings).
+// The trigger settings are the PowerSettings fields autoTrigger, triggerType, triggerDelay,
+// triggerHoldoff, triggerLevel, powerEdgeRising, digitalCombination, digitalInputA/B and
+// edgeARise/edgeBRise. They have writers on two threads - the trigger menu and the power layer's
+// handles on the render thread, demo playback's preset and a replayed recording's settings on the
+// worker - and the worker reads them for every settings command it builds; so every access, on
+// any thread, goes through loadShared/storeShared. A change the accessory must hear about is
+// followed by requestRestart; the last store before the worker builds the command wins.
+// The measurement stores are guarded by dataLock, the access-point list by accessPointLock and
+// whole configuration operations by all three locks (see ModelLock). Flags read across threads are
 // atomics. loadConfiguration, saveConfiguration, resetSettings, pushSweep and clearHistories take
 // no lock themselves: their callers hold the locks documented on each.
 

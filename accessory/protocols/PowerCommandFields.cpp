@@ -53,16 +53,16 @@ PowerCommandFields PowerCommandFields::compute(const DataModel& model, const Pow
     }
     const double samplesPerSecond = calibration.samplesPerTrace / (10.0 * timePerDivision);
 
-    fields.powerTrigger = power.triggerType != 0;
-    fields.autoTrigger = power.autoTrigger != 0;
-    const bool risingEdge = power.powerEdgeRising != 0;
+    fields.powerTrigger = loadShared(power.triggerType) != 0;
+    fields.autoTrigger = loadShared(power.autoTrigger) != 0;
+    const bool risingEdge = loadShared(power.powerEdgeRising) != 0;
 
     const double offset = model.attenuationOffset();
-    const double level = (static_cast<double>(power.triggerLevel) - offset - calibration.powerOffset) /
+    const double level = (static_cast<double>(loadShared(power.triggerLevel)) - offset - calibration.powerOffset) /
                          static_cast<double>(calibration.powerScale);
 
-    const std::uint32_t delay = toCount((5.0 * timePerDivision + power.triggerDelay) * samplesPerSecond);
-    const std::uint32_t holdoff = toCount(static_cast<double>(power.triggerHoldoff) * samplesPerSecond);
+    const std::uint32_t delay = toCount((5.0 * timePerDivision + loadShared(power.triggerDelay)) * samplesPerSecond);
+    const std::uint32_t holdoff = toCount(static_cast<double>(loadShared(power.triggerHoldoff)) * samplesPerSecond);
     fields.delayCount = delay;
     fields.holdoffCount = holdoff >= delay ? holdoff - delay : delay;
     if (fields.holdoffCount == 0) {
@@ -73,10 +73,10 @@ PowerCommandFields PowerCommandFields::compute(const DataModel& model, const Pow
         fields.levelCode = toLevelCode(level, risingEdge);
         fields.triggerFlags = risingEdge ? 1 : 0;
     } else {
-        fields.triggerFlags = power.edgeBRise > 0 ? 3 : 0;
-        fields.triggerCode = static_cast<std::uint8_t>(std::min<int>(power.digitalCombination, 3) + 1);
+        fields.triggerFlags = loadShared(power.edgeBRise) > 0 ? 3 : 0;
+        fields.triggerCode = static_cast<std::uint8_t>(std::min<int>(loadShared(power.digitalCombination), 3) + 1);
         fields.triggerParameters =
-            static_cast<std::uint8_t>((power.digitalInputB << 4) | (power.digitalInputA & 15));
+            static_cast<std::uint8_t>((loadShared(power.digitalInputB) << 4) | (loadShared(power.digitalInputA) & 15));
     }
     return fields;
 }

@@ -314,6 +314,73 @@ TEST(StateMachine, DisconnectResetsAndReconnectIdentifiesAgain)
     EXPECT_TRUE(rig.delegate.identified());
 }
 
+// Every answer is parsed before the worker's send() returns: the identification, the settings
+// and the stop acknowledgements must all move the link on, whatever the model.
+TEST(StateMachine, AnswersParsedBeforeTheSendReturnsAreNotLost)
+{
+    for (const SimulatedModel which : {SimulatedModel::kNolvo, SimulatedModel::kNolvo2, SimulatedModel::kNolvo25}) {
+        const bool firstGeneration = which == SimulatedModel::kNolvo; // starts every pass, no stop
+        const int streaming = firstGeneration ? D::kStartStreaming : D::kStreaming;
+        const std::string at = "model " + std::to_string(static_cast<int>(which));
+        ParserRig fresh(which);
+        fresh.answerAtOnce();
+        fresh.passes(5); // identify, identified, settings, acknowledged, start
+        EXPECT_EQ(fresh.delegate.linkState(), streaming) << at;
+
+        // Brought up by hand, then restarted with an accessory that answers at once.
+        ParserRig rig(which);
+        rig.bringUp();
+        rig.passes(1);
+        rig.answerAtOnce();
+        rig.delegate.requestRestart(false);
+        rig.passes(5); // stop, stopped, settings, acknowledged, start
+        EXPECT_EQ(rig.delegate.linkState(), streaming) << at;
+        EXPECT_EQ(rig.simulator->commandCount(2), 1) << at;
+        EXPECT_EQ(rig.simulator->commandCount(6), firstGeneration ? 0 : 1) << at;
+        EXPECT_TRUE(rig.simulator->streamingSpectrum()) << at;
+    }
+}
+
+// A pause asked for while the settings are on their way stays a pause when their
+// acknowledgement arrives.
+TEST(StateMachine, SettingsAcknowledgementKeepsARequestedStop)
+{
+    ParserRig rig(SimulatedModel::kNolvo2);
+    rig.passes(1);
+    rig.feed(rig.simulator->identificationFrame());
+    rig.passes(2);
+    ASSERT_EQ(rig.delegate.linkState(), D::kAwaitSettingsAck);
+    rig.model.runState = kStopped;
+    rig.delegate.requestStop();
+    rig.feed(testing::settingsAck());
+    EXPECT_EQ(rig.delegate.linkState(), D::kStop);
+    rig.link.clearQueue();
+    rig.passes(1);
+    EXPECT_EQ(rig.queued(), std::vector<Bytes>{kStop});
+}
+
+// No wait lasts for good: an unanswered stop goes out again every ten passes.
+TEST(StateMachine, LostStopAcknowledgementIsRepeated)
+{
+    for (const SimulatedModel which : {SimulatedModel::kNolvo2, SimulatedModel::kNolvo25}) {
+        ParserRig rig(which);
+        rig.bringUp();
+        rig.passes(1);
+        rig.link.clearQueue();
+        rig.model.runState = kStopped;
+        rig.delegate.requestStop();
+        rig.passes(1);
+        EXPECT_EQ(rig.queued(), std::vector<Bytes>{kStop});
+        rig.passes(LinkStateMachine::kStopRetryPasses);
+        EXPECT_EQ(rig.delegate.linkState(), D::kStop) << static_cast<int>(which);
+        rig.passes(1);
+        EXPECT_EQ(rig.queued(), (std::vector<Bytes>{kStop, kStop})) << static_cast<int>(which);
+        rig.feed(testing::stopAck());
+        rig.passes(3);
+        EXPECT_EQ(rig.delegate.linkState(), D::kStopped) << static_cast<int>(which);
+    }
+}
+
 } // namespace
 } // namespace nolvo
 

@@ -285,6 +285,25 @@ TEST_F(MainSceneTest, AgeingRemovesAtExactly180SecondsWhileATableIsOpen)
     EXPECT_EQ(model->accessPoints.size(), 1u);
 }
 
+// A scan merged while the open table reloads (it raises the changed flags again) is shown on the
+// next frame, not lost until the next scan.
+TEST_F(MainSceneTest, ScanMergedDuringATableReloadIsShownNextFrame)
+{
+    start();
+    int reloads = 0;
+    scene->setTable(MainScene::Table::AccessPoints, Layer::create(), {[&] {
+                        if (++reloads == 1) model->accessPointListChanged[0].store(true);
+                    },
+                                                                       nullptr, nullptr});
+    model->accessPointListChanged[0].store(true);
+    frames(1);
+    ASSERT_EQ(reloads, 1);
+    frames(1);
+    EXPECT_EQ(reloads, 2);
+    frames(1);
+    EXPECT_EQ(reloads, 2); // nothing changed since
+}
+
 TEST_F(MainSceneTest, PowerModeClosesOpenTables)
 {
     start();

@@ -1,11 +1,14 @@
 #pragma once
 // Test rigs for the accessory link.
 // - FrameBytes: builders for accessory frames the tests feed to the parser.
-// - ParserRig: a fresh DataModel, a delegate without its worker thread and a link that is never
-//   started, "connected" to a simulated device, so a test feeds bytes and runs worker passes by
-//   hand and reads the commands the worker queued.
+// - RigLink: a link that is never started; it can have the accessory answer every command while
+//   send() is still running.
+// - ParserRig: a fresh DataModel, a delegate without its worker thread and a RigLink,
+//   "connected" to a simulated device, so a test feeds bytes and runs worker passes by hand and
+//   reads the commands the worker queued.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -68,6 +71,41 @@ inline Bytes wideSpectrum(int band, std::uint8_t first)
 inline Bytes settingsAck() { return {0xAA, 0x40, 0x01}; }
 inline Bytes stopAck() { return {0xAA, 0xC0, 0x00, 0x00}; }
 
+class RigLink : public AccessoryCommunication {
+public:
+    using AccessoryCommunication::AccessoryCommunication;
+    using Parse = std::function<void(std::uint8_t*, unsigned)>;
+
+    // From now on `simulator` takes each command as it is queued, and what it answers at once is
+    // handed to `parse` before send() returns: the order a quick accessory and a slow sending
+    // thread give on the real link. A null simulator turns this off.
+    void answerAtOnce(sim::AccessorySimulator* simulator, Parse parse)
+    {
+        m_simulator = simulator;
+        m_parse = std::move(parse);
+    }
+    bool send(unsigned char* data, std::uint32_t length, std::uint32_t tag) override
+    {
+        if (!AccessoryCommunication::send(data, length, tag)) {
+            return false;
+        }
+        if (m_simulator != nullptr) {
+            int taken = 0;
+            m_simulator->write(data, static_cast<int>(length), &taken); // the queue still owns data
+            std::uint8_t answer[kReadSize];
+            int count = 0;
+            if (m_simulator->read(answer, kReadSize, &count, 0) == 0 && count > 0) {
+                m_parse(answer, static_cast<unsigned>(count));
+            }
+        }
+        return true;
+    }
+
+private:
+    sim::AccessorySimulator* m_simulator = nullptr;
+    Parse m_parse;
+};
+
 class ParserRig {
 public:
     explicit ParserRig(sim::SimulatedModel which)
@@ -77,6 +115,14 @@ public:
           delegate(this->model, AccessoryCommunicationDelegate::Options{std::chrono::milliseconds(100), false})
     {
         delegate.connected(&link, &device);
+    }
+
+    // The accessory answers every command before the worker's send() returns.
+    void answerAtOnce()
+    {
+        link.answerAtOnce(simulator.get(), [this](std::uint8_t* bytes, unsigned count) {
+            delegate.dataReceived(&link, &device, bytes, count);
+        });
     }
 
     void feed(const Bytes& bytes) { feed(bytes.data(), bytes.size()); }
@@ -133,7 +179,7 @@ public:
     std::shared_ptr<sim::AccessorySimulator> simulator;
     sim::SimulatedUsbBackend backend;
     sim::SimulatedUsbDevice device;
-    AccessoryCommunication link;
+    RigLink link;
     AccessoryCommunicationDelegate delegate;
 };
 

@@ -175,9 +175,13 @@ int main(int argc, char** argv)
     LinkHealthRates rates;
     rates.update(link.health().snapshot(), engine::clock::steadyMs());
     int exitCode = 0;
+    std::string lastPath; // a log closed by an unplugged accessory is still the one written
     for (int second = 1; second <= options.seconds; ++second) {
         std::this_thread::sleep_until(started + std::chrono::seconds(second));
         const std::string path = file.path();
+        if (!path.empty()) {
+            lastPath = path;
+        }
         rates.update(link.health().snapshot(), engine::clock::steadyMs());
         std::fprintf(stderr, "nolvo-log: %d/%d s, %llu frames, %ld rows, %s\n", second, options.seconds,
                      static_cast<unsigned long long>(delegate.framesDispatched()),
@@ -190,9 +194,10 @@ int main(int argc, char** argv)
             break;
         }
     }
+    // The path before the link stops: a disconnection closes the log and forgets its path.
+    const std::string path = file.path().empty() ? lastPath : file.path();
     link.stop();
     delegate.stop();
-    const std::string path = file.path();
     logger.closeLog();
     if (exitCode != 0) {
         return exitCode;
