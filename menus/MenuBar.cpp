@@ -137,11 +137,9 @@ std::string MenuBar::titleOf(Item item) const
 
 std::string MenuBar::iconOf(Item item) const
 {
-    if (item == Item::FlyInOut) {
-        const Vec2 origin = Director::getInstance()->getVisibleOrigin();
-        const Size visible = Director::getInstance()->getVisibleSize();
-        return getPositionX() >= origin.x + visible.width / 2 ? "FlyoutUnselected.png" : "FlyinUnselected.png";
-    }
+    // Decided by the state, not by where the bar is: the bar hangs at the right end, so in a wide
+    // window both of its positions lie right of the centre.
+    if (item == Item::FlyInOut) return m_shown ? "FlyinUnselected.png" : "FlyoutUnselected.png";
     if (item == Item::Connection) return m_connected ? "connectedIcon.png" : "disconnectedIcon.png";
     const int id = menuIdFor(item);
     const bool selected = id != kNoMenu && MenuController::getInstance()->getOpenMenuId() == id;
@@ -221,6 +219,8 @@ void MenuBar::rebuild()
         ui::Button* button = makeButton(item);
         if (button) {
             button->setPosition(Vec2(centreX, iconY));
+            // The whole column, title included, is the button.
+            button->setTouchArea(Rect(static_cast<float>(i) * m_itemWidth, 0.0f, m_itemWidth, m_height));
             addChild(button, 1);
             m_buttons[static_cast<std::size_t>(i)] = button;
         }

@@ -102,7 +102,11 @@ void Widget::applyState()
 
 bool Widget::hitTest(const Vec2& worldPoint) const
 {
-    return hitTestContent(worldPoint);
+    const Node* parent = getParent();
+    if (m_touchArea.size.width <= 0 || m_touchArea.size.height <= 0 || !parent) return hitTestContent(worldPoint);
+    // NaN (a singular transform) fails containsPoint's comparisons.
+    if (!m_touchArea.containsPoint(parent->convertToNodeSpace(worldPoint))) return false;
+    return isVisibleInTree() && isUnclippedByAncestors(worldPoint);
 }
 
 void Widget::ignoreContentAdaptWithSize(bool ignore)

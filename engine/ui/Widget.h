@@ -50,7 +50,13 @@ public:
 
     // World point on the widget as drawn: inside its content rectangle, visible, and not
     // clipped away by an ancestor.
+    // With a touch area set, a point inside that area counts instead of the content rectangle.
     virtual bool hitTest(const Vec2& worldPoint) const;
+    // A rectangle in the parent's space that takes this widget's touches in place of its own
+    // content rectangle: a small icon that stands for a bigger target (an icon with its title
+    // under it, the whole column being the button). Rect::ZERO returns to the content rectangle.
+    void setTouchArea(const Rect& areaInParent) { m_touchArea = areaInParent; }
+    const Rect& getTouchArea() const { return m_touchArea; }
     // When true (the default) the content size follows the image; setContentSize is kept for
     // when it turns false.
     virtual void ignoreContentAdaptWithSize(bool ignore);
@@ -104,6 +110,7 @@ private:
     Vec2 m_touchBegan;
     Vec2 m_touchMoved;
     Vec2 m_touchEnded;
+    Rect m_touchArea;
 };
 
 } // namespace engine::ui

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -271,22 +272,100 @@ TEST_F(MenuControllerTest, FunctionKeysOpenTheBarsMenusAndEscClosesThem)
     EXPECT_FALSE(controller->handleKey(Key::KEY_ESCAPE)); // nothing open: not used
 }
 
+// The arrow follows the bar's state in a window of the program's size and in a wide one, where
+// the bar's hidden and shown positions are both right of the centre.
 TEST_F(MenuControllerTest, FlyInAndOutSlidesTheBarSideways)
 {
-    const float shown = bar->getPositionX();
-    EXPECT_FLOAT_EQ(shown, bar->shownX());
-    EXPECT_EQ(bar->iconOf(Item::FlyInOut), "FlyinUnselected.png");
-    clickNode(bar->button(Item::FlyInOut));
-    frames(20);
-    EXPECT_FLOAT_EQ(bar->getPositionX(), bar->hiddenX());
-    EXPECT_FALSE(bar->isShown());
-    EXPECT_EQ(bar->iconOf(Item::FlyInOut), "FlyoutUnselected.png");
-    // Only the fly-in/out button is left in the window.
-    const Vec2 fly = centreOf(bar->button(Item::FlyInOut));
-    EXPECT_LT(fly.x, 960.0f);
-    clickNode(bar->button(Item::FlyInOut));
-    frames(20);
-    EXPECT_FLOAT_EQ(bar->getPositionX(), shown);
+    for (const float wide : {960.0f, 1600.0f}) {
+        SCOPED_TRACE(wide);
+        view->setFrameSize(wide, 640);
+        controller->attach(scene);
+        bar = controller->getBar();
+        ASSERT_NE(bar, nullptr);
+        frames(2);
+        const float shown = bar->getPositionX();
+        EXPECT_FLOAT_EQ(shown, bar->shownX());
+        EXPECT_FLOAT_EQ(shown + bar->getContentSize().width, wide);
+        EXPECT_EQ(bar->iconOf(Item::FlyInOut), "FlyinUnselected.png");
+        clickNode(bar->button(Item::FlyInOut));
+        frames(20);
+        EXPECT_FLOAT_EQ(bar->getPositionX(), bar->hiddenX());
+        EXPECT_FALSE(bar->isShown());
+        EXPECT_EQ(bar->iconOf(Item::FlyInOut), "FlyoutUnselected.png");
+        // Only the fly-in/out button is left in the window, showing the other arrow.
+        const Vec2 fly = centreOf(bar->button(Item::FlyInOut));
+        EXPECT_LT(fly.x, wide);
+        EXPECT_GT(fly.x, wide - bar->itemWidth());
+        clickNode(bar->button(Item::FlyInOut));
+        frames(20);
+        EXPECT_FLOAT_EQ(bar->getPositionX(), shown);
+        EXPECT_EQ(bar->iconOf(Item::FlyInOut), "FlyinUnselected.png");
+    }
+}
+
+// The word under an icon belongs to the button: clicks, finger taps and long presses on the
+// title line act like those on the icon.
+TEST_F(MenuControllerTest, TitlesUnderTheIconsAreTheButtonsToo)
+{
+    controller->registerMenu(kDemoMenu, [] { return OneRowMenu::create(); });
+    bar->refreshItems();
+    DataModel& model = *DataModel::getInstance();
+    enum class Way { Click, Finger, Hold };
+    auto titlePoint = [&](Item item) {
+        const Label* title = nullptr;
+        const float x = centreOf(bar->button(item)).x;
+        for (Node* child : bar->getChildren()) {
+            auto* label = dynamic_cast<Label*>(child);
+            if (label && label->getString() == bar->titleOf(item)) title = label;
+        }
+        EXPECT_NE(title, nullptr) << bar->titleOf(item);
+        // The middle of the title line, below the icon's own rectangle.
+        const float y = bar->convertToWorldSpace(Vec2(0, title ? title->getPositionY() + 5.0f : 6.0f)).y;
+        EXPECT_LT(y, bar->button(item)->getBoundingBox().getMinY() + bar->getPositionY());
+        return Vec2(x, y);
+    };
+    auto press = [&](Way way, const Vec2& at) {
+        if (way == Way::Finger) {
+            for (Uint32 type : {Uint32(SDL_FINGERDOWN), Uint32(SDL_FINGERUP)}) {
+                SDL_Event e{};
+                e.type = type;
+                e.tfinger.fingerId = 3;
+                e.tfinger.x = at.x / view->getFrameSize().width;
+                e.tfinger.y = (view->getFrameSize().height - at.y) / view->getFrameSize().height;
+                view->handleSDLEvent(e);
+            }
+        } else {
+            mouse(SDL_MOUSEBUTTONDOWN, at.x, at.y);
+            if (way == Way::Hold) frames(70, 16);
+            mouse(SDL_MOUSEBUTTONUP, at.x, at.y);
+        }
+        frames(15);
+    };
+    struct Case {
+        const char* what;
+        Item item;
+        Way way;
+        std::function<bool()> acted;
+    };
+    const std::vector<Case> cases = {
+        {"click on Cursors", Item::Cursors, Way::Click, [&] { return controller->getOpenMenuId() == bar->menuIdFor(Item::Cursors); }},
+        {"finger on Measure", Item::Measure, Way::Finger,
+         [&] { return controller->getOpenMenuId() == bar->menuIdFor(Item::Measure); }},
+        {"click on Pause", Item::RunState, Way::Click, [&] { return model.runState.load() == kStopped; }},
+        {"finger on Play", Item::RunState, Way::Finger, [&] { return model.runState.load() == kRunning; }},
+        {"hold on Pause", Item::RunState, Way::Hold, [&] { return model.runState.load() == kSingleArmed; }},
+        {"hold on Demo", Item::DemoSettings, Way::Hold, [&] { return bar->settingsToggle(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(c.acted());
+        press(c.way, titlePoint(c.item));
+        EXPECT_TRUE(c.acted());
+        controller->closeMenu(false);
+        settle();
+    }
+    EXPECT_EQ(touchesBehind, 0);
+    controller->registerMenu(kDemoMenu, {});
 }
 
 // A window narrower than the nine full columns: the bar shares its width among them, every button
