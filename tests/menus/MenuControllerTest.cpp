@@ -365,7 +365,7 @@ TEST_F(MenuControllerTest, TitlesUnderTheIconsAreTheButtonsToo)
         settle();
     }
     EXPECT_EQ(touchesBehind, 0);
-    controller->registerMenu(kDemoMenu, {});
+    registerMenus(*controller);
 }
 
 // A window narrower than the nine full columns: the bar shares its width among them, every button
