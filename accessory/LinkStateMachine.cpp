@@ -95,6 +95,22 @@ void LinkStateMachine::accessPointScanTiming(std::uint64_t now, bool recorded)
     }
 }
 
+void LinkStateMachine::startRecordedStream(std::uint64_t now)
+{
+    const SpectrumSettings& spectrum = m_model.spectrum;
+    if (loadShared(m_model.common.spectrumModeActive) == 0 || loadShared(spectrum.ssidOverlay) == 0 ||
+        m_context.concurrentScan.load()) {
+        return;
+    }
+    // The same bookkeeping as a live start: a scan (or the waterfall) starts its timing now and
+    // waits for its own first frame.
+    if (loadShared(spectrum.displayMode) == 1 || m_context.scanningAccessPoints.load() ||
+        loadShared(spectrum.ssidScanInterval) == 0.0f) {
+        m_context.lastSpectrumSwitchMs = now;
+        m_context.firstAccessPointFrameMs = 0;
+    }
+}
+
 template <typename Build>
 bool LinkStateMachine::sendCommand(int length, std::uint32_t tag, Build build)
 {

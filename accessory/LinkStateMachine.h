@@ -50,6 +50,10 @@ public:
     // a scan once the scan interval has passed since the last switch to sweeping, back 250 ms after
     // the scan's first frame. `recorded`: demo playback, which streams from the start state.
     void accessPointScanTiming(std::uint64_t now, bool recorded);
+    // A recorded stream starts (again) at `now`: the scan timing counts from here as it does from
+    // a live start. Without this a recording that switched into a scan once would find the
+    // previous scan's times stale and switch back and forth on every pass, never sweeping again.
+    void startRecordedStream(std::uint64_t now);
 
 private:
     void stepState(std::uint64_t now);

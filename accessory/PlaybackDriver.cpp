@@ -54,6 +54,7 @@ void PlaybackDriver::step(std::uint64_t now)
         break;
     case kSettingsAcknowledged:
         m_stateMachine.acknowledgeSettings(now); // on to streaming
+        m_stateMachine.startRecordedStream(now);
         m_demo.reset();
         break;
     case kStartStreaming:
@@ -75,6 +76,9 @@ void PlaybackDriver::step(std::uint64_t now)
         break;
     case kStopped:
         m_stateMachine.leaveStoppedState();
+        if (m_context.state.load() == kStartStreaming) {
+            m_stateMachine.startRecordedStream(now);
+        }
         break;
     default:
         m_context.advance(state, kIdentify);
