@@ -1,4 +1,5 @@
 #include "accessory/PowerAssembler.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,7 +68,7 @@ bool PowerAssembler::process(DataModel& model, DataLogger* logger, const Accesso
     // they may be read here before the lock is taken.
     const int timeIndex = model.clampedTimeScaleIndex();
     const bool roll = timeIndex >= 0 && timeIndex < model.deviceInfo.rollThreshold;
-    const bool freeRunning = model.power.autoTrigger != 0;
+    const bool freeRunning = loadShared(model.power.autoTrigger) != 0;
     const std::int32_t phase = m_acquisition.update(triggered, nowMs);
     const bool used = AcquisitionPhase::captureUsed(triggered, freeRunning, roll);
 

@@ -75,7 +75,7 @@ std::string StatusTexts::trigger(const DataModel& model, const std::string& curr
     if (loadShared(model.power.timeScaleIndex) < model.deviceInfo.rollThreshold) return "";
     switch (model.powerStore.acquisitionPhase) {
     case 0: return "TRIG";
-    case 1: return model.power.autoTrigger ? "AUTO" : "TRIG?";
+    case 1: return loadShared(model.power.autoTrigger) ? "AUTO" : "TRIG?";
     case 2: return "TRIG?";
     default: return current;
     }

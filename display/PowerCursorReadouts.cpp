@@ -76,7 +76,7 @@ CursorReadouts makePowerCursorReadouts(const DataModel& model, const engine::Siz
     const float offset = model.attenuationOffset();
     if (c.verticalSelected) {
         const float window = PowerPlot::timeWindow(model.timePerDivision());
-        const float trigger = PowerPlot::delayHandleX(model.power.triggerDelay, window, plot.width);
+        const float trigger = PowerPlot::delayHandleX(loadShared(model.power.triggerDelay), window, plot.width);
         const float perPoint = window / plot.width;
         const float t = (c.verticalX[active] - trigger) * perPoint;
         const float dt = std::fabs(c.verticalX[other] - c.verticalX[active]) * perPoint;

@@ -1,4 +1,5 @@
 #include "display/PowerLayer.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -132,10 +133,10 @@ void PowerLayer::draw(engine::Renderer* renderer, const engine::Mat4& transform,
         const StoppedCapture& capture = store.stoppedCapture;
         const int now = m_model.clampedTimeScaleIndex();
         if (PowerPlot::acquisitionStopped(m_model.runState.load()) && capture.remembered &&
-            (capture.timeScaleIndex != now || capture.delay != m_model.power.triggerDelay)) {
+            (capture.timeScaleIndex != now || capture.delay != loadShared(m_model.power.triggerDelay))) {
             m_xTransform = PowerPlot::stoppedCaptureStretch(size.width, capture.secondsPerDivision,
                                                             m_model.timePerDivision(), capture.delay,
-                                                            m_model.power.triggerDelay);
+                                                            loadShared(m_model.power.triggerDelay));
         }
         collectLive(m_lastDt);
         collectReference();

@@ -1,4 +1,5 @@
 #include "display/PowerPlot.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -189,9 +190,9 @@ void PowerPlot::rememberStoppedCapture(DataModel& model)
     if (capture.remembered) return;
     capture.remembered = true;
     capture.timeScaleIndex = model.clampedTimeScaleIndex();
-    capture.amplitudeScaleIndex = model.power.amplitudeScaleIndex;
+    capture.amplitudeScaleIndex = loadShared(model.power.amplitudeScaleIndex);
     capture.secondsPerDivision = model.timePerDivision();
-    capture.delay = model.power.triggerDelay;
+    capture.delay = loadShared(model.power.triggerDelay);
 }
 
 float PowerPlot::levelAt(const std::vector<float>& polyline, float x, std::int32_t* index)

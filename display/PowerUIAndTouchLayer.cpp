@@ -1,4 +1,5 @@
 #include "display/PowerUIAndTouchLayer.h"
+#include "model/SharedField.h"
 
 #include <algorithm>
 #include <cmath>
@@ -197,10 +198,10 @@ void PowerUIAndTouchLayer::update(float /*dt*/)
         window = timeWindow();
     }
     const PowerSettings& s = m_model.power;
-    const float level = m_mode == DragMode::Level ? m_dragLevel : s.triggerLevel;
-    const float delay = m_mode == DragMode::Delay ? m_dragDelay : s.triggerDelay;
+    const float level = m_mode == DragMode::Level ? m_dragLevel : loadShared(s.triggerLevel);
+    const float delay = m_mode == DragMode::Delay ? m_dragDelay : loadShared(s.triggerDelay);
     // The level handle only stands for the power trigger.
-    m_levelHandle->setVisible(s.triggerType != 0);
+    m_levelHandle->setVisible(loadShared(s.triggerType) != 0);
     placeLevelHandle(PowerPlot::levelHandleY(level, offset, map));
     placeDelayHandle(PowerPlot::delayHandleX(delay, window, size.width));
     placeGround(map.channelOffset);
@@ -340,10 +341,10 @@ bool PowerUIAndTouchLayer::onHandleTouchBegan(engine::Touch* touch)
         m_mode = DragMode::Panel;
     } else if (m_levelHandle->isVisible() && hits(m_levelHandle, p)) {
         m_mode = DragMode::Level;
-        m_dragLevel = m_model.power.triggerLevel;
+        m_dragLevel = loadShared(m_model.power.triggerLevel);
     } else if (hits(m_delayHandle, p) || hits(m_delaySideways, p)) {
         m_mode = DragMode::Delay;
-        m_dragDelay = m_model.power.triggerDelay;
+        m_dragDelay = loadShared(m_model.power.triggerDelay);
     } else {
         return false;
     }
@@ -422,10 +423,10 @@ void PowerUIAndTouchLayer::onTouchEnded(engine::Touch* touch)
     // A drag is stored when its finger lifts (the last one on the layer).
     const bool last = m_touches.empty();
     if (m_mode == DragMode::Level && last && std::isfinite(m_dragLevel)) {
-        m_model.power.triggerLevel = m_dragLevel;
+        storeShared(m_model.power.triggerLevel, m_dragLevel);
         changed = true;
     } else if (m_mode == DragMode::Delay && last && std::isfinite(m_dragDelay)) {
-        m_model.power.triggerDelay = m_dragDelay;
+        storeShared(m_model.power.triggerDelay, m_dragDelay);
         changed = true;
     } else if (m_mode == DragMode::Pinch && m_touches.size() < 2) {
         if (ScalingPopoverLayer* popover = ScalingPopoverLayer::getActive()) popover->setPinchActive(false);
@@ -460,11 +461,11 @@ bool PowerUIAndTouchLayer::stepTimeScale(bool up)
     {
         ModelLock lock(m_model, kDataLock);
         if (!m_model.powerHardwarePresent()) return false;
-        const std::int32_t old = m_model.power.timeScaleIndex;
+        const std::int32_t old = loadShared(m_model.power.timeScaleIndex);
         const std::int32_t next = PowerPlot::steppedIndex(old, m_model.powerStore.timePerDivision.size(), up);
         if (next == old) return false;
-        m_model.power.timeScaleIndex = next;
-        previousAmplitude = m_model.power.amplitudeScaleIndex;
+        storeShared(m_model.power.timeScaleIndex, next);
+        previousAmplitude = loadShared(m_model.power.amplitudeScaleIndex);
     }
     announceScales(previousAmplitude);
     return true;
@@ -476,10 +477,10 @@ bool PowerUIAndTouchLayer::stepAmplitudeScale(bool up)
     {
         ModelLock lock(m_model, kDataLock);
         if (!m_model.powerHardwarePresent()) return false;
-        const std::int32_t old = m_model.power.amplitudeScaleIndex;
+        const std::int32_t old = loadShared(m_model.power.amplitudeScaleIndex);
         const std::int32_t next = PowerPlot::steppedIndex(old, m_model.powerStore.amplitudePerDivision.size(), up);
         if (next == old) return false;
-        m_model.power.amplitudeScaleIndex = next;
+        storeShared(m_model.power.amplitudeScaleIndex, next);
         previousAmplitude = old;
     }
     announceScales(previousAmplitude);
@@ -497,7 +498,7 @@ void PowerUIAndTouchLayer::announceScales(int previousAmplitude)
         timeCount = static_cast<int>(m_model.powerStore.timePerDivision.size());
         ampCount = static_cast<int>(m_model.powerStore.amplitudePerDivision.size());
     }
-    popover->announce(timeCount, m_model.power.timeScaleIndex, ampCount, m_model.power.amplitudeScaleIndex,
+    popover->announce(timeCount, loadShared(m_model.power.timeScaleIndex), ampCount, loadShared(m_model.power.amplitudeScaleIndex),
                       previousAmplitude);
     popover->setDirty();
 }

@@ -2,6 +2,7 @@
 // grids, the clear operations and the power reference waveform. Callers hold dataLock.
 
 #include <algorithm>
+#include "model/SharedField.h"
 #include <cmath>
 
 #include "model/DataModel.h"
@@ -115,8 +116,8 @@ void DataModel::grabReference()
             }
         }
     }
-    referenceHistory.timeScaleIndex = power.timeScaleIndex;
-    referenceHistory.amplitudeScaleIndex = power.amplitudeScaleIndex;
+    referenceHistory.timeScaleIndex = loadShared(power.timeScaleIndex);
+    referenceHistory.amplitudeScaleIndex = loadShared(power.amplitudeScaleIndex);
     referenceHistory.maxRollPointsNeeded = powerStore.samplesPerScreen;
     referenceHistory.isValid = true;
 }

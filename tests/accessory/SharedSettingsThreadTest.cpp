@@ -1,6 +1,7 @@
 // The menus' writes against the threads that read them: the demo menu while the worker plays the
 // recordings, the trigger menu while demo playback presets the trigger and while the worker builds
-// the accessory's settings from it, and stops and restarts asked for during a burst of
+// the accessory's settings from it, the power display's reads while the demo presets the trigger
+// and the scales, and stops and restarts asked for during a burst of
 // acknowledgements from a quick accessory. Label `threaded`: also run under ThreadSanitizer, where
 // a field written or read without the shared-access helpers is reported.
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "accessory/AccessoryCommunicationDelegate.h"
 #include "accessory/sim/AccessorySimulator.h"
 #include "accessory/sim/SimulatedUsbBackend.h"
+#include "display/PowerPlot.h"
 #include "menus/DemoMenu.h"
 #include "menus/LinkControl.h"
 #include "menus/MenuController.h"
@@ -140,6 +142,34 @@ TEST_F(MenusBesideTheWorker, TriggerMenuWhileTheDemoPresets)
     TriggerMenu::chooseTrigger(&PowerSettings::triggerLevel, -12.5f);
     EXPECT_TRUE(plays(6));
     EXPECT_EQ(loadShared(model.power.triggerLevel), -12.5f);
+}
+
+// The power display beside demo playback that presets the trigger and the time scale on every
+// identification: the display remembers a stopped capture (scale indexes and trigger delay)
+// while the worker writes them.
+TEST_F(MenusBesideTheWorker, PowerDisplayWhileTheDemoPresets)
+{
+    DemoMenu::chooseHardware(1);
+    storeShared<std::uint8_t>(model.common.spectrumModeActive, 0);
+    delegate.requestPlaybackRestart();
+    ASSERT_TRUE(plays(6));
+    model.runState = kStopped; // identification still runs; the capture is what the display keeps
+    MenuController::getInstance()->setLinkControl(nullptr);
+    churn(1500ms, [this](int i) {
+        if (i % 5 == 0) {
+            delegate.requestPlaybackRestart();
+        }
+        storeShared(model.power.amplitudeScaleIndex, i % 3);
+        ModelLock lock(model, kDataLock);
+        model.powerStore.stoppedCapture.remembered = false;
+        PowerPlot::rememberStoppedCapture(model);
+        const StoppedCapture& capture = model.powerStore.stoppedCapture;
+        EXPECT_TRUE(capture.remembered);
+        EXPECT_GE(capture.amplitudeScaleIndex, 0);
+        EXPECT_LE(capture.amplitudeScaleIndex, 2);
+        EXPECT_GE(capture.delay, 0.0f);
+    });
+    model.runState = kRunning;
 }
 
 // A live second-generation accessory in power mode that loses every settings command: the worker
