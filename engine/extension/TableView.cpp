@@ -38,6 +38,8 @@ TableView* TableView::create(TableViewDataSource* dataSource, const Size& viewSi
 
 TableView::~TableView()
 {
+    // No delegate call here: the delegate may already be gone.
+    if (m_touchedCell) m_touchedCell->release();
     for (TableViewCell* cell : m_cellsUsed) cell->release();
     for (TableViewCell* cell : m_cellsFreed) cell->release();
 }
@@ -179,7 +181,11 @@ void TableView::insertUsed(TableViewCell* cell)
 
 void TableView::fillVisible()
 {
-    if (m_filling || !m_dataSource || m_offsets.size() < 2) return;
+    if (m_filling) return;
+    if (!m_dataSource || m_offsets.size() < 2) {
+        trimFreed(); // no rows: nothing will be reused
+        return;
+    }
     m_filling = true;
     float from = 0.0f, to = 0.0f;
     visibleRange(&from, &to);
@@ -208,7 +214,24 @@ void TableView::fillVisible()
         }
         insertUsed(cell);
     }
+    trimFreed();
     m_filling = false;
+}
+
+void TableView::trimFreed()
+{
+    // Within one fill every recycled cell may be reused (a jump or a reload recycles them all
+    // first); what is left beyond the few kept for scrolling goes, with its labels and textures.
+    while (m_cellsFreed.size() > kMaxFreeCells) {
+        m_cellsFreed.back()->release();
+        m_cellsFreed.pop_back();
+    }
+}
+
+void TableView::onExit()
+{
+    unhighlight();
+    ui::ScrollView::onExit();
 }
 
 void TableView::onInnerContainerMoved()

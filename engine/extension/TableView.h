@@ -59,6 +59,8 @@ public:
     // The data source is not retained and must outlive the table (or be set to null first).
     static TableView* create(TableViewDataSource* dataSource, const Size& viewSize);
     ~TableView() override;
+    // Cells kept waiting for reuse after a fill or reload; any more are let go.
+    static constexpr std::size_t kMaxFreeCells = 2;
     bool initWithViewSize(const Size& viewSize);
 
     void setDataSource(TableViewDataSource* source) { m_dataSource = source; }
@@ -101,6 +103,8 @@ public:
 protected:
     TableView() = default;
     void onInnerContainerMoved() override;
+    // A table taken out of the scene mid-press gets no release: the pressed cell is let go here.
+    void onExit() override;
     void onTap(Touch* touch) override;
     bool onTouchBegan(Touch* touch, Event* event) override;
     void onTouchMoved(Touch* touch, Event* event) override;
@@ -119,6 +123,7 @@ private:
     void recycle(TableViewCell* cell);
     void insertUsed(TableViewCell* cell);
     void fillVisible();
+    void trimFreed();
     void unhighlight();
 
     TableViewDataSource* m_dataSource = nullptr;

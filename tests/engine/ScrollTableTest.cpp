@@ -2,6 +2,7 @@
 // hands them in: dragging, tapping, inertia and bounce, cell reuse, reloads, clipping, leaks.
 #include "GuiTestFixture.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -405,6 +406,44 @@ TEST_F(ScrollTableTest, AScrollViewClipsItsContentToItsRectangle)
     v->jumpToLeft();
     v->scrollByWheel(0, -1);
     EXPECT_FLOAT_EQ(v->getInnerContainerPosition().x, -3 * v->getWheelLineHeight());
+}
+
+// Every way the table can be left holding cells it does not show: at most two wait for reuse,
+// and a table taken away while a row is pressed (a key closing it, a resize) keeps nothing alive.
+TEST_F(ScrollTableTest, TheTableKeepsNoCellsBeyondThoseInViewAndTwoWaiting)
+{
+    struct Case {
+        const char* what;
+        std::function<void(TableView*)> act;
+    };
+    const std::vector<Case> cases = {
+        {"reload down to one row", [&](TableView* t) { rows.count = 1; t->reloadData(); }},
+        {"reload to no rows", [&](TableView* t) { rows.count = 0; t->reloadData(); }},
+        {"jump to the far end", [&](TableView* t) { t->setContentOffset(Vec2::ZERO); }},
+        {"one row rebuilt", [&](TableView* t) { t->updateCellAtIndex(0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rows.count = 200;
+        TableView* table = makeTable();
+        c.act(table);
+        EXPECT_LE(table->getCellsFreeCount(), TableView::kMaxFreeCells);
+        table->removeFromParent();
+        AutoreleasePool::getInstance()->clear();
+    }
+
+    rows.count = 30;
+    const std::size_t before = Ref::getLiveCount();
+    for (const bool pressed : {false, true}) {
+        SCOPED_TRACE(pressed ? "removed mid-press" : "removed at rest");
+        TableView* table = makeTable();
+        if (pressed) down(150, 280);
+        table->removeFromParent();
+        if (pressed) up(150, 280); // the release lands on nothing (and ends the touch)
+        AutoreleasePool::getInstance()->clear();
+        EXPECT_EQ(Ref::getLiveCount(), before);
+    }
+    EXPECT_TRUE(rows.touched.empty());
 }
 
 TEST_F(ScrollTableTest, AThousandViewsAndTablesBuiltAndTornDownLeaveNothingBehind)
