@@ -32,6 +32,9 @@ constexpr const char* kDelayIcon = "PositionAndDelayIcon.png";
 constexpr const char* kSidewaysIcon = "PositionAndDelayIconSideways.png";
 constexpr const char* kBubbleImage = "WhiteBubbleTextureMap.png";
 constexpr const char* kGroundImage = "groundLabel.png";
+// Drawn size of the ground marker, as fractions of the layer's width.
+constexpr float kGroundWidth = 0.1857f;
+constexpr float kGroundHeight = 0.0571f;
 constexpr const char* kWheelEndKey = "powerWheelPinchEnd";
 constexpr float kWheelPinchHold = 0.6f; // seconds the popover stays after the last notch
 constexpr float kInset = 4.0f;
@@ -260,9 +263,15 @@ void PowerUIAndTouchLayer::placeDelayHandle(float x)
 
 void PowerUIAndTouchLayer::placeGround(float channelOffset)
 {
-    // The bottom of the live channel's window, at the right edge, kept whole on the layer.
+    // The bottom of the live channel's window, at the right edge, kept whole on the layer; the
+    // marker grows and shrinks with the layer's width.
+    const float w = getContentSize().width;
     const float h = getContentSize().height;
-    const float half = m_ground->getContentSize().height * 0.5f;
+    const engine::Size image = m_ground->getContentSize();
+    if (image.width > 0 && image.height > 0) {
+        m_ground->setScale(kGroundWidth * w / image.width, kGroundHeight * w / image.height);
+    }
+    const float half = image.height * m_ground->getScaleY() * 0.5f;
     m_ground->setAnchorPoint(Vec2(1.0f, 0.5f));
     m_ground->setPosition(Vec2(getContentSize().width, std::clamp(channelOffset, half, std::max(half, h - half))));
 }
@@ -301,11 +310,15 @@ void PowerUIAndTouchLayer::updatePanel()
 
 void PowerUIAndTouchLayer::layoutPanel()
 {
-    const float column = getContentSize().width / static_cast<float>(m_panel.size());
-    const float widest = column * static_cast<float>(m_panel.size());
-    m_panelShift = std::clamp(m_panelShift, -kInset, std::max(-kInset, getContentSize().width - widest));
+    // Each label in its column, moved by its own drags and kept whole inside the layer.
+    const float width = getContentSize().width;
+    const float column = width / static_cast<float>(m_panel.size());
     for (std::size_t i = 0; i < m_panel.size(); ++i) {
-        m_panel[i]->setPosition(Vec2(kInset + m_panelShift + column * static_cast<float>(i), kInset));
+        const float home = kInset + column * static_cast<float>(i);
+        const float right = std::max(0.0f, width - m_panel[i]->getContentSize().width);
+        const float x = std::clamp(home + m_labelShift[i], 0.0f, right);
+        m_labelShift[i] = x - home;
+        m_panel[i]->setPosition(Vec2(x, kInset));
     }
 }
 
@@ -335,9 +348,12 @@ bool PowerUIAndTouchLayer::onHandleTouchBegan(engine::Touch* touch)
 {
     if (!m_touches.empty() || !isRunning() || !inside(touch->getLocation())) return false;
     const Vec2 p = convertToNodeSpace(touch->getLocation());
-    bool onPanel = false;
-    for (Label* label : m_panel) onPanel = onPanel || (!label->getString().empty() && label->getBoundingBox().containsPoint(p));
-    if (onPanel) {
+    m_draggedLabel = -1;
+    for (std::size_t i = 0; i < m_panel.size(); ++i) {
+        const Label* label = m_panel[i];
+        if (!label->getString().empty() && label->getBoundingBox().containsPoint(p)) m_draggedLabel = static_cast<int>(i);
+    }
+    if (m_draggedLabel >= 0) {
         m_mode = DragMode::Panel;
     } else if (m_levelHandle->isVisible() && hits(m_levelHandle, p)) {
         m_mode = DragMode::Level;
@@ -389,7 +405,7 @@ void PowerUIAndTouchLayer::onTouchMoved(engine::Touch* touch)
         break;
     }
     case DragMode::Panel:
-        m_panelShift += delta.x;
+        if (m_draggedLabel >= 0) m_labelShift[static_cast<std::size_t>(m_draggedLabel)] += delta.x;
         layoutPanel();
         break;
     case DragMode::Pinch: {

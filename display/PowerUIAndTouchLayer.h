@@ -4,7 +4,7 @@
 // dragged, the ground marker of the live channel (right edge), the six-value measurement panel
 // (bottom) and the reference label (top left).
 //
-// Input: one finger (or the left mouse button) drags a handle or the panel; two fingers pinch
+// Input: one finger (or the left mouse button) drags a handle or a measurement label sideways; two fingers pinch
 // the time scale (horizontal distance) and the amplitude scale (vertical distance), one step per
 // 100 points; the mouse wheel steps the time scale, Shift+wheel the amplitude scale. Scale steps
 // need a power-capable accessory. A finished level or delay drag, or a pinch or wheel that
@@ -114,7 +114,9 @@ private:
     float m_pinchY = 0.0f;
     bool m_pinchStepped = false;
     bool m_wheelStepped = false;
-    float m_panelShift = 0.0f;
+    // Horizontal shift of each measurement label from its column (points); the dragged one.
+    std::array<float, 6> m_labelShift{};
+    int m_draggedLabel = -1;
     float m_levelY = 0.0f;
     float m_delayX = 0.0f;
     float m_fontSize = 14.0f;

@@ -286,6 +286,64 @@ TEST_F(PowerUITouchTest, PanelShowsTheChosenMeasurementsWithTheAttenuationOffset
     EXPECT_EQ(layer->panelLabel(4)->getString(), "Delay: ");
 }
 
+// The ground marker keeps its share of the layer's width at every size, whole on the layer.
+TEST_F(PowerUITouchTest, GroundMarkerScalesWithTheLayer)
+{
+    for (const float w : {400.0f, 960.0f, 1600.0f}) {
+        SCOPED_TRACE(w);
+        layer->setContentSize(engine::Size(w, 200));
+        layer->update(0.0f);
+        const engine::Rect box = layer->groundMarker()->getBoundingBox();
+        EXPECT_NEAR(box.size.width, 0.1857f * w, 0.01f);
+        EXPECT_NEAR(box.size.height, 0.0571f * w, 0.01f);
+        EXPECT_NEAR(box.getMaxX(), w, 0.01f);
+        EXPECT_GE(box.getMinY(), -0.01f);
+    }
+}
+
+// A drag on a measurement label moves that label alone, sideways, and never out of the layer.
+TEST_F(PowerUITouchTest, DraggingAMeasurementLabelMovesOnlyThatLabel)
+{
+    const std::uint8_t slots[6] = {17, 0, 18, 255, 255, 255};
+    std::copy(slots, slots + 6, model.power.measurements);
+    model.powerStore.measurements[17] = -30.0f;
+    model.powerStore.measurements[0] = 0.002f;
+    model.powerStore.measurements[18] = -35.0f;
+    layer->update(0.0f);
+    std::vector<float> before;
+    for (int i = 0; i < 6; ++i) before.push_back(layer->panelLabel(i)->getPositionX());
+    struct Case {
+        int slot;
+        float dx;
+        float expectedX; // < 0: moved by dx
+    };
+    const engine::Size layerSize = layer->getContentSize();
+    const Case cases[] = {
+        {1, 30.0f, -1.0f},
+        {0, -500.0f, 0.0f}, // stops at the left edge
+        {2, 900.0f, layerSize.width - layer->panelLabel(2)->getContentSize().width}, // at the right
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.slot);
+        std::vector<float> start;
+        for (int i = 0; i < 6; ++i) start.push_back(layer->panelLabel(i)->getPositionX());
+        const engine::Rect box = layer->panelLabel(c.slot)->getBoundingBox();
+        engine::Touch* t = touchAt(100 + box.getMidX(), 100 + box.getMidY());
+        ASSERT_TRUE(layer->onHandleTouchBegan(t));
+        EXPECT_EQ(layer->dragMode(), Mode::Panel);
+        moveTo(t, 100 + box.getMidX() + c.dx, 100 + box.getMidY());
+        layer->onTouchMoved(t);
+        layer->onTouchEnded(t);
+        layer->update(0.0f);
+        const float expected = c.expectedX < 0 ? start[static_cast<std::size_t>(c.slot)] + c.dx : c.expectedX;
+        EXPECT_NEAR(layer->panelLabel(c.slot)->getPositionX(), expected, 0.01f);
+        for (int i = 0; i < 6; ++i) {
+            if (i != c.slot) EXPECT_FLOAT_EQ(layer->panelLabel(i)->getPositionX(), start[static_cast<std::size_t>(i)]) << i;
+        }
+    }
+    EXPECT_EQ(reconfigures, 0);
+}
+
 TEST_F(PowerUITouchTest, ReferenceLabelFollowsTheShowFlag)
 {
     model.referenceChannel.shown = 1;
