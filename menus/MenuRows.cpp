@@ -500,6 +500,7 @@ void ValueButtonRow::openPicker()
 void ValueButtonRow::choose(int row)
 {
     if (row < 0 || row >= static_cast<int>(options().size())) return;
+    const KeepAlive alive(this, m_menu);
     if (m_chosen) m_chosen(row);
     changed();
 }
@@ -558,6 +559,7 @@ void MultiChoiceRow::layout(float width)
 void MultiChoiceRow::toggle(int row)
 {
     if (row < 0 || row >= static_cast<int>(m_options.size()) || row >= 31) return;
+    const KeepAlive alive(this, m_menu);
     const std::int32_t mask = m_mask ? m_mask() : 0;
     if (m_setMask) m_setMask(mask ^ (std::int32_t{1} << row));
     changed();

@@ -326,6 +326,57 @@ TEST_F(MenuRowsTest, MultiChoicePickerTurnsRowsOnAndOff)
     EXPECT_EQ(graticule->title(), "CUSTOM");
 }
 
+// A menu whose choices close it (as SCREENSHOT or MANAGE FILES do) and that logs when it hears
+// of a change and when it goes.
+class ClosingMenu : public MenuLayer {
+public:
+    static ClosingMenu* create() { return MenuLayer::make<ClosingMenu>(); }
+    static std::vector<std::string> log;
+    ~ClosingMenu() override { log.push_back("destroyed"); }
+
+protected:
+    friend class MenuLayer;
+    void buildRows() override
+    {
+        auto close = [] {
+            log.push_back("chosen");
+            MenuController::getInstance()->closeMenu(false);
+        };
+        addRow(ValueButtonRow::create(
+            this, "VALUE: ", [] { return std::vector<std::string>{"A", "B"}; }, [] { return 0; },
+            [] { return std::string("A"); }, [close](int) { close(); }));
+        addRow(MultiChoiceRow::create(
+            this, "", {"X", "Y"}, [] { return 0; }, [close](std::int32_t) { close(); }, [] { return std::string("X"); }));
+    }
+    void onUserChange() override { log.push_back("changed"); }
+};
+std::vector<std::string> ClosingMenu::log;
+
+// A choice whose action closes the menu: the row and its menu live until the row has reported
+// the change, and go right after.
+TEST_F(MenuRowsTest, AChoiceThatClosesTheMenuOutlivesItsAction)
+{
+    const std::vector<std::pair<const char*, std::function<void(MenuLayer*)>>> cases = {
+        {"picker wheel choice", [](MenuLayer* m) { static_cast<ValueButtonRow*>(m->findRow("VALUE: "))->choose(1); }},
+        {"multiple choice toggle", [](MenuLayer* m) { static_cast<MultiChoiceRow*>(m->findRow("X"))->toggle(1); }},
+    };
+    const int kClosingMenu = kSettingsMenu; // stands in for it; the program's menus come back below
+    controller->registerMenu(kClosingMenu, [] { return ClosingMenu::create(); });
+    for (const auto& [what, act] : cases) {
+        SCOPED_TRACE(what);
+        MenuLayer* menu = open(kClosingMenu);
+        ASSERT_NE(menu, nullptr);
+        ASSERT_NE(menu->findRow("VALUE: "), nullptr);
+        ASSERT_NE(menu->findRow("X"), nullptr);
+        frames(2); // nothing but the controller holds the menu now
+        ClosingMenu::log.clear();
+        act(menu);
+        EXPECT_EQ(ClosingMenu::log, (std::vector<std::string>{"chosen", "changed", "destroyed"}));
+        EXPECT_EQ(controller->getOpenMenu(), nullptr);
+    }
+    registerMenus(*controller);
+}
+
 TEST_F(MenuRowsTest, KeyboardAloneChoosesTheWaterfall)
 {
     DataModel& d = *DataModel::getInstance();
