@@ -227,7 +227,22 @@ void EventDispatcher::sendCancelled(EventListenerTouchOneByOne* l, Touch* touch)
 
 void EventDispatcher::touchBegan(Touch* touch, EventTouch* event, const std::vector<EventListener*>& order)
 {
-    std::vector<const Node*> claimers;
+    // The claimers' nodes, retained: a listener that hears the touch later may remove (and so
+    // free) an earlier claimer that let the touch go on, and the watchers below still look at it.
+    struct Claimers {
+        std::vector<Node*> nodes;
+        ~Claimers()
+        {
+            for (Node* n : nodes) {
+                if (n) n->release();
+            }
+        }
+        void add(Node* n)
+        {
+            if (n) n->retain();
+            nodes.push_back(n);
+        }
+    } claimers;
     std::vector<const EventListener*> offered;
     for (EventListener* base : order) {
         auto* l = static_cast<EventListenerTouchOneByOne*>(base);
@@ -238,18 +253,18 @@ void EventDispatcher::touchBegan(Touch* touch, EventTouch* event, const std::vec
         if (l->onTouchBegan) callWithNodeAlive(l, [&] { claimed = l->onTouchBegan(touch, event); });
         if (claimed && l->m_registered) {
             if (!l->hasClaimed(touch)) l->m_claimed.push_back(touch);
-            claimers.push_back(l->m_node);
+            claimers.add(l->m_node);
             if (l->m_swallow) break;
         }
         if (event->isStopped()) break;
     }
-    if (claimers.empty()) return;
+    if (claimers.nodes.empty()) return;
     // Containers that watch their content hear of the touch too, front-most first.
     for (EventListener* base : order) {
         auto* l = static_cast<EventListenerTouchOneByOne*>(base);
         if (!l->m_watchDescendants || !isUsable(l) || !l->m_node) continue;
         if (std::find(offered.begin(), offered.end(), l) != offered.end()) continue;
-        const bool watches = std::any_of(claimers.begin(), claimers.end(),
+        const bool watches = std::any_of(claimers.nodes.begin(), claimers.nodes.end(),
                                          [l](const Node* n) { return n && isAncestorOf(l->m_node, n); });
         if (!watches || !l->onTouchBegan) continue;
         event->setCurrentTarget(l->m_node);

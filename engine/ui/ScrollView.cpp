@@ -25,6 +25,7 @@ constexpr float kRubberBand = 0.5f;
 // The release speed is measured over the drag's last 100 ms.
 constexpr std::uint64_t kVelocityWindowMs = 100;
 constexpr float kMaxStep = 1.0f / 120.0f;
+constexpr float kMaxFrameTime = 1.0f; // seconds of motion one update may advance
 
 float component(const Vec2& v, int axis) { return axis == 0 ? v.x : v.y; }
 void setComponent(Vec2& v, int axis, float value) { (axis == 0 ? v.x : v.y) = value; }
@@ -431,7 +432,10 @@ void ScrollView::endTouch(Touch* touch, bool tapAllowed, const Vec2& velocity)
 
 void ScrollView::update(float dt)
 {
-    if (!m_moving || m_touching || dt <= 0.0f) return;
+    // A frame time that is no number is skipped; a long stall moves on by at most kMaxFrameTime
+    // (the glide and bounce settle within it), which also keeps the step count a small int.
+    if (!m_moving || m_touching || !(dt > 0.0f)) return;
+    dt = std::min(dt, kMaxFrameTime);
     const int steps = std::max(1, static_cast<int>(std::ceil(dt / kMaxStep)));
     const float h = dt / static_cast<float>(steps);
     for (int i = 0; i < steps && m_moving; ++i) stepMotion(h);

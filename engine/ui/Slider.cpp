@@ -15,6 +15,9 @@ namespace engine::ui {
 
 namespace {
 
+// More wheel steps than the slider has percent: any bigger delta does the same.
+constexpr float kWheelRange = 1000.0f;
+
 // Ends as wide as half the image's height keep round caps round when the bar stretches.
 Rect defaultInsets(const Size& image)
 {
@@ -268,7 +271,11 @@ void Slider::onScroll(EventMouse* event)
     if (!m_enabled || !isRunning() || !hitTest(event->getLocation())) return;
     event->stopPropagation();
     // Whole notches step; fractions from smooth-scrolling devices add up until they make one.
-    m_wheelRemainder += event->getScrollY();
+    // A delta that is no number is ignored; a huge one is as good as the whole range (and is
+    // clamped before it becomes an int, where it would not fit).
+    const float delta = event->getScrollY();
+    if (!std::isfinite(delta)) return;
+    m_wheelRemainder = std::clamp(m_wheelRemainder + delta, -kWheelRange, kWheelRange);
     const float steps = std::trunc(m_wheelRemainder);
     m_wheelRemainder -= steps;
     if (steps != 0.0f) changeByUser(m_percent + static_cast<int>(steps));

@@ -278,6 +278,44 @@ TEST_F(EventDispatcherTest, AWatchingContainerSeesItsContentsTouchAndCanTakeItOv
     EXPECT_EQ(log, (std::vector<std::string>{"button:began", "button:cancelled"}));
 }
 
+// A claimer that keeps the touch going (no swallow) and is then removed - and freed - by the
+// callback of a listener behind it: the dispatcher still compares it with the watching containers,
+// so it must stay alive until the touch's delivery is over.
+TEST_F(EventDispatcherTest, AClaimerRemovedByALaterListenerLivesUntilTheDeliveryEnds)
+{
+    Node* container = child(scene, 0);
+    bool gone = false;
+    auto* front = new Mortal(&gone);
+    container->addChild(front, 1);
+    front->release(); // the container holds the only reference
+    listen(front, "front", true, false);
+    Node* behind = child(container, 0);
+    auto* remover = EventListenerTouchOneByOne::create();
+    remover->setSwallowTouches(true);
+    remover->onTouchBegan = [&](Touch*, Event*) {
+        log.push_back("behind:began");
+        front->removeFromParent();
+        return true;
+    };
+    dispatcher->addEventListenerWithSceneGraphPriority(remover, behind);
+    bool goneWhenWatched = true;
+    auto* watcher = EventListenerTouchOneByOne::create();
+    watcher->setWatchDescendantTouches(true);
+    watcher->onTouchBegan = [&](Touch*, Event*) {
+        log.push_back("container:began");
+        goneWhenWatched = gone;
+        return false;
+    };
+    dispatcher->addEventListenerWithSceneGraphPriority(watcher, container);
+    send(EventTouch::EventCode::BEGAN);
+    // The container still hears (the listener behind, its descendant, claimed the touch too), and
+    // the removed claimer went only once the delivery was over.
+    EXPECT_EQ(log, (std::vector<std::string>{"front:began", "behind:began", "container:began"}));
+    EXPECT_FALSE(goneWhenWatched);
+    EXPECT_TRUE(gone);
+    send(EventTouch::EventCode::ENDED);
+}
+
 TEST_F(EventDispatcherTest, ListenerOrderIsRebuiltOnlyWhenListenersOrTheSceneGraphChange)
 {
     Node* node = child(scene, 0);

@@ -3,6 +3,7 @@
 #include "GuiTestFixture.h"
 
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -406,6 +407,32 @@ TEST_F(LayoutWidgetsTest, TapAndDragSetThePercentAndFireOncePerChange)
     mouse(SDL_MOUSEBUTTONUP, 250, 300);
     EXPECT_EQ(slider->getPercent(), 0);
     EXPECT_EQ(changes, 4);
+}
+
+// Deltas no wheel sends but a broken driver or a synthetic event might: no number is ignored and
+// leaves the next notch working; a huge one goes to the end.
+TEST_F(LayoutWidgetsTest, OutlandishWheelDeltasLeaveTheSliderInRange)
+{
+    Slider* slider = makeSlider();
+    slider->setPercent(50);
+    render();
+    const struct {
+        float notches;
+        int percent;
+    } cases[] = {
+        {std::numeric_limits<float>::quiet_NaN(), 50},
+        {std::numeric_limits<float>::infinity(), 50},
+        {1.0f, 51},
+        {1e30f, 100},
+        {-3e9f, 0},
+        {-std::numeric_limits<float>::infinity(), 0},
+        {2.0f, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.notches);
+        wheel(200, 300, c.notches);
+        EXPECT_EQ(slider->getPercent(), c.percent);
+    }
 }
 
 TEST_F(LayoutWidgetsTest, WheelOverASliderStepsItOnePercentPerNotch)

@@ -2,7 +2,9 @@
 // hands them in: dragging, tapping, inertia and bounce, cell reuse, reloads, clipping, leaks.
 #include "GuiTestFixture.h"
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -208,6 +210,35 @@ TEST_F(ScrollTableTest, AFlingPastTheEndBouncesBackAndStopsAtTheEnd)
     frames(table, 30);
     EXPECT_EQ(table->getContentOffset().y, 0.0f);
     EXPECT_TRUE(rows.touched.empty());
+}
+
+// Frame times no clock should give (no number, a stall of ages): the glide neither jumps to
+// nowhere nor spins, and comes to rest at the end as usual.
+TEST_F(ScrollTableTest, OutlandishFrameTimesLeaveTheGlideInsideTheEnds)
+{
+    for (const float dt : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f}) {
+        SCOPED_TRACE(dt);
+        TableView* table = makeTable();
+        table->setContentOffset(table->maxContainerOffset());
+        down(250, 150);
+        for (int i = 1; i <= 10; ++i) {
+            g_now += 16;
+            move(250, 150 + 10.0f * i);
+        }
+        g_now += 16;
+        up(250, 250); // a fling outwards, past the end
+        frames(table, 2);
+        const float before = table->getContentOffset().y;
+        table->update(dt);
+        const float after = table->getContentOffset().y;
+        EXPECT_TRUE(std::isfinite(after));
+        EXPECT_LE(after, before);
+        EXPECT_GE(after, table->minContainerOffset().y);
+        frames(table, 120);
+        EXPECT_EQ(table->getContentOffset().y, 0.0f);
+        EXPECT_FALSE(table->isScrolling());
+        table->removeFromParent();
+    }
 }
 
 TEST_F(ScrollTableTest, AFlingGlidesOnAndComesToRestInsideTheEnds)
