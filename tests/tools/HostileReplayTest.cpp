@@ -5,13 +5,18 @@
 // settings only while it runs: a save meanwhile stores the user's, its end puts them back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <spawn.h>
 #include <sstream>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -32,7 +37,7 @@ using Bytes = std::vector<std::uint8_t>;
 using test::TempDir;
 constexpr std::uint64_t kDay = 24ull * 3600 * 1000000;
 
-struct Run {
+struct ToolRun {
     int status = -1;        // exit status; -1 when killed
     std::string out;
     std::string err;
@@ -47,25 +52,37 @@ std::string slurp(const std::string& path)
     return text.str();
 }
 
-// Runs nolvo-log on `file`; kills it after a minute (a hang, not a slow machine).
-Run convert(const std::string& file, const std::string& dir)
+// Runs nolvo-log on `file`; kills it after a minute (a hang, not a slow machine). posix_spawn
+// shares the test's memory until the exec, so the peak measured is the tool's own.
+ToolRun convert(const std::string& file, const std::string& dir)
 {
     const std::string out = dir + "/stdout", err = dir + "/stderr", csvDir = dir + "/csv";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(o, 1);
-        ::dup2(e, 2);
-        ::alarm(60);
-        ::execl(NOLVO_LOG_TOOL, "nolvo-log", "--replay-file", file.c_str(), "--output", csvDir.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const char* argv[] = {"nolvo-log", "--replay-file", file.c_str(), "--output", csvDir.c_str(), nullptr};
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, NOLVO_LOG_TOOL, &actions, nullptr, const_cast<char* const*>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ToolRun run;
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << NOLVO_LOG_TOOL << ": " << std::strerror(spawned);
+        return run;
     }
-    Run run;
     int status = 0;
     struct rusage usage {};
-    if (pid > 0 && ::wait4(pid, &status, 0, &usage) == pid) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    pid_t done = 0;
+    while ((done = ::wait4(pid, &status, WNOHANG, &usage)) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            done = ::wait4(pid, &status, 0, &usage);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (done == pid) {
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         run.peakKb = usage.ru_maxrss;
     }
@@ -108,66 +125,63 @@ TEST(HostileReplay, EveryFileIsRefusedOrConvertedWithinItsBounds)
     TempDir dir;
     sim::AccessorySimulator simulator(sim::SimulatedModel::kNolvo25, 7);
     const Bytes head = sweepsFile(simulator);
-    struct Case {
-        std::string name;
-        Bytes bytes;
-        bool converts;
+    // The files are written as they are made, never held whole: the peak memory a child reports
+    // includes this process's own peak from before its exec.
+    std::vector<std::pair<std::string, bool>> files; // path, converts
+    auto add = [&](const std::string& name, const Bytes& bytes, bool converts) {
+        writeFile(dir.file(name), bytes);
+        files.emplace_back(dir.file(name), converts);
     };
-    std::vector<Case> cases;
     {
         Bytes f = head;
         addSweeps(f, simulator, 0, 40);
         Bytes leap = f;
         addSweeps(leap, simulator, 1ull << 63, 1); // the second part stamped 2^63 us
-        cases.push_back({"leap.nolrec", leap, false});
+        add("leap.nolrec", leap, false);
         Bytes year = f;
         addSweeps(year, simulator, 365 * kDay, 40); // a year of silence, then more sweeps
-        cases.push_back({"year.nolrec", year, true});
+        add("year.nolrec", year, true);
         Bytes edge = f;
         addSweeps(edge, simulator, recording::kMaxChunkTimeUs, 1);
-        cases.push_back({"edge.nolrec", edge, true});
+        add("edge.nolrec", edge, true);
     }
     {
         Bytes f = sweepsFile(simulator, std::numeric_limits<std::int64_t>::max() - 5);
         addSweeps(f, simulator, 0, 40);
-        cases.push_back({"start.nolrec", f, false});
+        add("start.nolrec", f, false);
     }
     {
-        // A real sweep stream cut into one-byte reads, 1 us apart, with an empty read after each.
-        Bytes f = head;
+        // A real sweep stream cut into one-byte reads, 1 us apart, with an empty read after each:
+        // two million chunks.
+        std::ofstream out(dir.file("tiny.nolrec"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
         std::uint64_t t = 0;
-        while (f.size() < 40u * 1000 * 1000) {
-            const Bytes sweep = simulator.sweepFrames(0);
-            for (std::uint8_t b : sweep) {
-                addChunk(f, t, &b, 1);
-                addChunk(f, t, nullptr, 0);
+        Bytes piece;
+        while (t < 1000000) {
+            piece.clear();
+            for (std::uint8_t b : simulator.sweepFrames(0)) {
+                addChunk(piece, t, &b, 1);
+                addChunk(piece, t, nullptr, 0);
                 ++t;
             }
+            out.write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
         }
-        cases.push_back({"tiny.nolrec", f, true});
+        files.emplace_back(dir.file("tiny.nolrec"), true);
     }
     {
         Bytes f = head;
-        f.push_back(0xFF); // a chunk length of 2^32 - 1
-        f.insert(f.end(), 40, 0xFF);
-        cases.push_back({"huge.nolrec", f, false});
+        f.insert(f.end(), 44, 0xFF); // a chunk length of 2^32 - 1
+        add("huge.nolrec", f, false);
     }
     {
         recording::Header unknown;
         unknown.identification = {0xAA, 0x60, 0x63, 0x00}; // a model nobody makes
         Bytes f = recording::encodeHeader(unknown);
         addSweeps(f, simulator, 0, 40);
-        cases.push_back({"unknown.nolrec", f, false});
+        add("unknown.nolrec", f, false);
     }
     for (std::size_t end : {std::size_t{3}, std::size_t{12}, std::size_t{17}, head.size() - 1}) {
-        cases.push_back({"cut" + std::to_string(end) + ".nolrec", Bytes(head.begin(), head.begin() + static_cast<long>(end)),
-                         false});
-    }
-
-    std::vector<std::pair<std::string, bool>> files; // path, converts
-    for (const Case& c : cases) {
-        writeFile(dir.file(c.name), c.bytes);
-        files.emplace_back(dir.file(c.name), c.converts);
+        add("cut" + std::to_string(end) + ".nolrec", Bytes(head.begin(), head.begin() + static_cast<long>(end)), false);
     }
     const std::string fifo = dir.file("pipe.nolrec");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -183,7 +197,7 @@ TEST(HostileReplay, EveryFileIsRefusedOrConvertedWithinItsBounds)
         const std::string runDir = dir.file("run");
         std::filesystem::remove_all(runDir);
         std::filesystem::create_directories(runDir);
-        const Run run = convert(path, runDir);
+        const ToolRun run = convert(path, runDir);
         ASSERT_NE(run.status, -1) << "killed (hung?): " << run.err.substr(0, 2000);
         struct stat info {};
         const long fileKb = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? info.st_blocks / 2 : 0;
