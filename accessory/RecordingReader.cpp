@@ -95,12 +95,15 @@ std::shared_ptr<const Recording> Recording::open(const std::string& path, std::s
             return nullptr;
         }
         // One buffer for the whole file, so that the chunks can point into it; it is filled
-        // piece by piece and every piece checked before the next is read.
-        bytes.reserve(fileSize);
+        // piece by piece and every piece checked before the next is read. The first piece is
+        // checked before room for the rest is asked for.
+        bool first = true;
         while (!atEnd) {
+            bytes.reserve(first ? std::min(fileSize, bytes.size() + kReadPiece) : fileSize);
             if (!readUpTo(bytes.size() + kReadPiece) || !recording->parseChunks(false, error)) {
                 return nullptr;
             }
+            first = false;
         }
         if (!recording->parseChunks(true, error)) {
             return nullptr;
