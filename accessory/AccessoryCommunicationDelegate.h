@@ -102,6 +102,11 @@ public:
     RecordingPlayback& replay() { return m_replay.playback(); }
     // Recorded time of the read being replayed (see ReplayDriver::feedTimeUs).
     std::uint64_t replayFeedTimeUs() const { return m_replay.feedTimeUs(); }
+    // Saves the working configuration into `slot`, with the user's own mode, band and power
+    // settings in place of a running replay's (any thread; the caller holds all model locks).
+    void saveConfiguration(int slot) { m_replay.saveConfiguration(slot); }
+    // The user's settings while a replay has replaced them (see ReplayDriver).
+    std::optional<ReplayDriver::UserSettings> replayUserSettings() const { return m_replay.userSettings(); }
     // The identification frame of the identified accessory as it was received (empty before).
     std::vector<std::uint8_t> identificationFrame();
 

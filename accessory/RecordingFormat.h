@@ -34,6 +34,12 @@ inline constexpr std::size_t kChunkHeaderSize = 16;
 // Limits that no honest file comes near; anything larger is damage, not data.
 inline constexpr std::uint32_t kMaxHeaderBody = 1u << 20;
 inline constexpr std::uint32_t kMaxChunkPayload = 1u << 20;
+// A chunk stamped later than this after the start (400 days) is damage: no accessory streams that
+// long into one file, and every time sum the replay makes stays far from overflowing.
+inline constexpr std::uint64_t kMaxChunkTimeUs = 400ull * 24 * 3600 * 1000000;
+// The recorded start must lie between 1970 and the end of the year 9999 (milliseconds since the
+// epoch): file names and time cells are made from it.
+inline constexpr std::int64_t kMaxStartWallMs = 253402300799999;
 inline constexpr const char* kExtension = ".nolrec";
 
 // Header field tags.

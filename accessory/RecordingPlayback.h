@@ -2,7 +2,12 @@
 // Plays a stream recording into the packet parser at the pace it was recorded: each step feeds
 // the chunks whose recorded time has been reached. It can pause, seek (the owner rebuilds what
 // the chunks before the target produce, see chunksUpTo) and run on a virtual clock that moves a
-// fixed step per pass (the headless converter, which plays as fast as it can).
+// fixed step per pass (the headless converter, which plays as fast as it can); that clock jumps
+// straight to the next chunk when it lies further ahead than one step, so a long silence in a
+// recording costs one pass.
+//
+// Times are unsigned microseconds no larger than the recording's duration (a reader bounds chunk
+// times); every sum and difference of them saturates, so no seek or step can wrap around.
 //
 // Position P means: every chunk recorded at or before P has been fed. A replay that reaches the
 // end holds there (paused) so the user can still seek; stop() ends it.
@@ -61,6 +66,8 @@ public:
 
 private:
     void feedUntil(std::uint64_t positionUs, const Feed& feed);
+    // Time of the next chunk to feed; false when every chunk has been fed.
+    bool nextChunkTime(std::uint64_t& timeUs) const;
     // Feeding thread: starts its own bookkeeping over when start() ran since it last looked.
     void followStart();
 
@@ -77,7 +84,7 @@ private:
 
     // Feeding thread only.
     std::uint64_t m_startsSeen = 0;
-    std::size_t m_next = 0;      // next chunk to feed
+    Recording::Cursor m_next;    // next chunk to feed
     std::uint64_t m_lastStepMs = 0;
     bool m_fedFirst = false;     // nothing fed yet: the first step feeds the chunks at time 0
 };

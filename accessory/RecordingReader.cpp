@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace nolvo {
 
@@ -15,6 +17,17 @@ namespace {
 constexpr std::uint8_t kSyncByte = 0xAA;
 constexpr int kIdentificationType = 3;
 
+// Closes a descriptor when it goes out of scope.
+struct FileDescriptor {
+    int fd = -1;
+    ~FileDescriptor()
+    {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
 } // namespace
 
 std::string Recording::fail(const std::string& what, std::size_t offset) const
@@ -24,32 +37,85 @@ std::string Recording::fail(const std::string& what, std::size_t offset) const
 
 std::shared_ptr<const Recording> Recording::open(const std::string& path, std::string& error)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    // Non-blocking so that a FIFO without a writer cannot hold the open; the descriptor is only
+    // read once it is known to be a regular file.
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
+    if (file.fd < 0) {
         error = path + ": cannot open (" + std::strerror(errno) + ")";
         return nullptr;
     }
-    std::vector<std::uint8_t> bytes;
     struct stat info {};
-    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    }
-    std::uint8_t buffer[1 << 16];
-    for (;;) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
-        bytes.insert(bytes.end(), buffer, buffer + n);
-        if (n < sizeof buffer) {
-            break;
-        }
-    }
-    const bool failed = std::ferror(file) != 0;
-    const int readErrno = errno;
-    std::fclose(file);
-    if (failed) {
-        error = path + ": cannot read (" + std::strerror(readErrno) + ") at offset " + std::to_string(bytes.size());
+    if (::fstat(file.fd, &info) != 0) {
+        error = path + ": cannot read (" + std::strerror(errno) + ") at offset 0";
         return nullptr;
     }
-    return parse(std::move(bytes), path, error);
+    if (!S_ISREG(info.st_mode)) {
+        error = path + ": not a recording (not a regular file) at offset 0";
+        return nullptr;
+    }
+    const int flags = ::fcntl(file.fd, F_GETFL);
+    if (flags >= 0) {
+        ::fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    // What the file holds now; a recording still being written is read up to here.
+    const auto fileSize = static_cast<std::size_t>(std::max<off_t>(info.st_size, 0));
+
+    std::shared_ptr<Recording> recording(new Recording());
+    recording->m_name = path;
+    std::vector<std::uint8_t>& bytes = recording->m_bytes;
+    bool atEnd = false;
+    // Reads until `bytes` holds `target` bytes or the file ends.
+    const auto readUpTo = [&](std::size_t target) {
+        target = std::min(target, fileSize);
+        while (bytes.size() < target) {
+            const std::size_t had = bytes.size();
+            bytes.resize(target);
+            const ssize_t n = ::read(file.fd, bytes.data() + had, target - had);
+            bytes.resize(had + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                error = recording->fail(std::string("cannot read (") + std::strerror(errno) + ")", had);
+                return false;
+            }
+            if (n == 0) {
+                atEnd = true; // the file got shorter since it was measured
+                break;
+            }
+        }
+        atEnd = atEnd || bytes.size() >= fileSize;
+        return true;
+    };
+    try {
+        if (!readUpTo(kPreambleSize) || !recording->checkPreamble(error)) {
+            return nullptr;
+        }
+        if (!readUpTo(kPreambleSize + getU32(bytes.data() + 12) + kCrcSize) || !recording->parseHeader(error)) {
+            return nullptr;
+        }
+        // One buffer for the whole file, so that the chunks can point into it; it is filled
+        // piece by piece and every piece checked before the next is read. The first piece is
+        // checked before room for the rest is asked for.
+        bool first = true;
+        while (!atEnd) {
+            bytes.reserve(first ? std::min(fileSize, bytes.size() + kReadPiece) : fileSize);
+            if (!readUpTo(bytes.size() + kReadPiece) || !recording->parseChunks(false, error)) {
+                return nullptr;
+            }
+            first = false;
+        }
+        if (!recording->parseChunks(true, error)) {
+            return nullptr;
+        }
+    } catch (const std::bad_alloc&) {
+        error = recording->fail("not enough memory to read the recording (" + std::to_string(fileSize) + " bytes)",
+                                bytes.size());
+        return nullptr;
+    }
+    bytes.shrink_to_fit(); // only when the file got shorter while it was read
+    recording->m_checkpoints.shrink_to_fit();
+    return recording;
 }
 
 std::shared_ptr<const Recording> Recording::parse(std::vector<std::uint8_t> bytes, const std::string& name,
@@ -58,14 +124,20 @@ std::shared_ptr<const Recording> Recording::parse(std::vector<std::uint8_t> byte
     std::shared_ptr<Recording> recording(new Recording());
     recording->m_name = name;
     recording->m_bytes = std::move(bytes);
-    std::size_t offset = 0;
-    if (!recording->parseHeader(offset, error) || !recording->parseChunks(offset, error)) {
+    try {
+        if (!recording->checkPreamble(error) || !recording->parseHeader(error) ||
+            !recording->parseChunks(true, error)) {
+            return nullptr;
+        }
+    } catch (const std::bad_alloc&) {
+        error = recording->fail("not enough memory to index the recording", recording->m_parsed);
         return nullptr;
     }
+    recording->m_checkpoints.shrink_to_fit();
     return recording;
 }
 
-bool Recording::parseHeader(std::size_t& offset, std::string& error)
+bool Recording::checkPreamble(std::string& error) const
 {
     const std::size_t size = m_bytes.size();
     const std::uint8_t* p = m_bytes.data();
@@ -78,10 +150,10 @@ bool Recording::parseHeader(std::size_t& offset, std::string& error)
         error = fail("recording ends inside its header", size);
         return false;
     }
-    m_header.major = getU16(p + 8);
-    m_header.minor = getU16(p + 10);
-    if (m_header.major != kMajorVersion) {
-        error = fail("recording format " + std::to_string(m_header.major) + "." + std::to_string(m_header.minor) +
+    const std::uint16_t major = getU16(p + 8);
+    const std::uint16_t minor = getU16(p + 10);
+    if (major != kMajorVersion) {
+        error = fail("recording format " + std::to_string(major) + "." + std::to_string(minor) +
                          " is not readable by this program (it reads format " + std::to_string(kMajorVersion) +
                          ".x)",
                      8);
@@ -92,6 +164,16 @@ bool Recording::parseHeader(std::size_t& offset, std::string& error)
         error = fail("header length " + std::to_string(bodySize) + " is not believable", 12);
         return false;
     }
+    return true;
+}
+
+bool Recording::parseHeader(std::string& error)
+{
+    const std::size_t size = m_bytes.size();
+    const std::uint8_t* p = m_bytes.data();
+    m_header.major = getU16(p + 8);
+    m_header.minor = getU16(p + 10);
+    const std::uint32_t bodySize = getU32(p + 12);
     const std::size_t end = kPreambleSize + bodySize;
     if (size < end + kCrcSize) {
         error = fail("recording ends inside its header", size);
@@ -118,7 +200,12 @@ bool Recording::parseHeader(std::size_t& offset, std::string& error)
         switch (tag) {
         case Field::kStartWallMs:
             if (length == 8) {
-                m_header.startWallMs = static_cast<std::int64_t>(getU64(v));
+                const auto start = static_cast<std::int64_t>(getU64(v));
+                if (start < 0 || start > kMaxStartWallMs) {
+                    error = fail("start time " + std::to_string(start) + " ms is not believable", value);
+                    return false;
+                }
+                m_header.startWallMs = start;
             }
             break;
         case Field::kProgramVersion:
@@ -146,29 +233,29 @@ bool Recording::parseHeader(std::size_t& offset, std::string& error)
         error = fail("header holds no accessory identification frame", kPreambleSize);
         return false;
     }
-    offset = end + kCrcSize;
+    m_firstChunk = end + kCrcSize;
+    m_parsed = m_firstChunk;
     return true;
 }
 
-bool Recording::parseChunks(std::size_t offset, std::string& error)
+bool Recording::parseChunks(bool final, std::string& error)
 {
     const std::size_t size = m_bytes.size();
     const std::uint8_t* p = m_bytes.data();
-    std::uint64_t lastTime = 0;
+    std::size_t offset = m_parsed;
     while (offset < size) {
         const std::size_t remaining = size - offset;
         if (remaining < kChunkHeaderSize) {
-            m_cut = offset;
-            return true;
+            break;
         }
         const std::uint32_t length = getU32(p + offset);
         if (length > kMaxChunkPayload) {
             error = fail("chunk length " + std::to_string(length) + " is not believable", offset);
             return false;
         }
-        if (remaining < kChunkHeaderSize + length + kCrcSize) {
-            m_cut = offset;
-            return true;
+        const std::size_t chunkSize = kChunkHeaderSize + length + kCrcSize;
+        if (remaining < chunkSize) {
+            break;
         }
         const std::size_t crcAt = offset + kChunkHeaderSize + length;
         if (crc32(p + offset, kChunkHeaderSize + length) != getU32(p + crcAt)) {
@@ -176,25 +263,103 @@ bool Recording::parseChunks(std::size_t offset, std::string& error)
             return false;
         }
         const std::uint64_t time = getU64(p + offset + 8);
-        if (time < lastTime) {
+        if (time > kMaxChunkTimeUs) {
+            error = fail("chunk time " + std::to_string(time) + " us is not believable", offset);
+            return false;
+        }
+        if (time < m_lastTimeUs) {
             error = fail("chunk time goes backwards", offset);
             return false;
         }
-        lastTime = time;
-        if (p[offset + 4] == static_cast<std::uint8_t>(ChunkKind::kReceived) && length > 0) {
-            m_chunks.push_back(Chunk{offset + kChunkHeaderSize, length, time});
-            m_payloadBytes += length;
+        m_lastTimeUs = time;
+        if (m_checkpoints.empty() || m_sinceCheckpointChunks >= kCheckpointChunks ||
+            m_sinceCheckpointBytes >= kCheckpointBytes) {
+            m_checkpoints.push_back(Checkpoint{offset, m_chunkCount, time});
+            m_sinceCheckpointChunks = 0;
+            m_sinceCheckpointBytes = 0;
         }
-        offset = crcAt + kCrcSize;
+        if (p[offset + 4] == static_cast<std::uint8_t>(ChunkKind::kReceived) && length > 0) {
+            ++m_chunkCount;
+            ++m_sinceCheckpointChunks;
+            m_payloadBytes += length;
+            m_durationUs = time;
+        }
+        m_sinceCheckpointBytes += chunkSize;
+        offset += chunkSize;
+        m_parsed = offset;
+    }
+    if (final && m_parsed < size) {
+        m_cut = m_parsed;
     }
     return true;
 }
 
+bool Recording::next(Cursor& cursor, Chunk& chunk) const
+{
+    const std::uint8_t* p = m_bytes.data();
+    while (cursor.offset < m_parsed) {
+        const std::size_t at = cursor.offset;
+        const std::uint32_t length = getU32(p + at);
+        cursor.offset = at + kChunkHeaderSize + length + kCrcSize;
+        if (p[at + 4] == static_cast<std::uint8_t>(ChunkKind::kReceived) && length > 0) {
+            chunk = Chunk{at + kChunkHeaderSize, length, getU64(p + at + 8)};
+            ++cursor.index;
+            return true;
+        }
+    }
+    return false;
+}
+
+Recording::Cursor Recording::cursorAt(std::size_t index) const
+{
+    if (index >= m_chunkCount) {
+        return Cursor{m_chunkCount, m_parsed};
+    }
+    // The last checkpoint with at most `index` chunks before it.
+    const auto after = std::upper_bound(m_checkpoints.begin(), m_checkpoints.end(), index,
+                                        [](std::size_t i, const Checkpoint& c) { return i < c.index; });
+    Cursor cursor{0, m_firstChunk};
+    if (after != m_checkpoints.begin()) {
+        const Checkpoint& c = *(after - 1);
+        cursor = Cursor{static_cast<std::size_t>(c.index), static_cast<std::size_t>(c.offset)};
+    }
+    // Step over the chunks before `index`, keeping the cursor on the one at `index`.
+    Chunk chunk;
+    while (cursor.index < index) {
+        Cursor ahead = cursor;
+        if (!next(ahead, chunk)) {
+            break;
+        }
+        cursor = ahead;
+    }
+    return cursor;
+}
+
+Recording::Chunk Recording::chunk(std::size_t index) const
+{
+    Cursor cursor = cursorAt(index);
+    Chunk chunk;
+    next(cursor, chunk);
+    return chunk;
+}
+
 std::size_t Recording::firstChunkAtOrAfter(std::uint64_t timeUs) const
 {
-    const auto it = std::lower_bound(m_chunks.begin(), m_chunks.end(), timeUs,
-                                     [](const Chunk& chunk, std::uint64_t t) { return chunk.timeUs < t; });
-    return static_cast<std::size_t>(it - m_chunks.begin());
+    // Every chunk before a checkpoint stamped earlier than `timeUs` is earlier too.
+    const auto later = std::partition_point(m_checkpoints.begin(), m_checkpoints.end(),
+                                            [timeUs](const Checkpoint& c) { return c.timeUs < timeUs; });
+    Cursor cursor{0, m_firstChunk};
+    if (later != m_checkpoints.begin()) {
+        const Checkpoint& c = *(later - 1);
+        cursor = Cursor{static_cast<std::size_t>(c.index), static_cast<std::size_t>(c.offset)};
+    }
+    Chunk chunk;
+    while (next(cursor, chunk)) {
+        if (chunk.timeUs >= timeUs) {
+            return cursor.index - 1;
+        }
+    }
+    return m_chunkCount;
 }
 
 std::string Recording::cutNotice() const
@@ -203,7 +368,7 @@ std::string Recording::cutNotice() const
         return "";
     }
     return m_name + ": recording cut inside a chunk at offset " + std::to_string(*m_cut) + "; replaying the " +
-           std::to_string(m_chunks.size()) + " whole chunks before it";
+           std::to_string(m_chunkCount) + " whole chunks before it";
 }
 
 } // namespace nolvo

@@ -1,5 +1,6 @@
 #include "accessory/ReplayDriver.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "accessory/LinkHealth.h"
@@ -25,7 +26,50 @@ bool restoreRecord(const std::vector<std::uint8_t>& blob, Record& record)
     return true;
 }
 
+bool finite(const PowerSettings& power)
+{
+    return std::isfinite(power.persistence) && std::isfinite(power.triggerDelay) &&
+           std::isfinite(power.triggerHoldoff) && std::isfinite(power.triggerLevel);
+}
+
 } // namespace
+
+ReplayDriver::UserSettings ReplayDriver::capture(const DataModel& model)
+{
+    UserSettings settings;
+    settings.spectrumModeActive = loadShared(model.common.spectrumModeActive);
+    settings.band = loadShared(model.spectrum.band);
+    copySettings(settings.power, model.power);
+    return settings;
+}
+
+void ReplayDriver::apply(DataModel& model, const UserSettings& settings)
+{
+    storeShared(model.common.spectrumModeActive, settings.spectrumModeActive);
+    storeShared(model.spectrum.band, settings.band);
+    copySettings(model.power, settings.power);
+}
+
+std::optional<ReplayDriver::UserSettings> ReplayDriver::userSettings() const
+{
+    std::lock_guard<std::mutex> lock(m_userMutex);
+    return m_user;
+}
+
+void ReplayDriver::saveConfiguration(int slot)
+{
+    std::lock_guard<std::mutex> lock(m_userMutex);
+    if (!m_user) {
+        m_model.saveConfiguration(slot);
+        return;
+    }
+    // The replay's settings step aside for the save. The worker may decode a read meanwhile with
+    // the user's mode or band in place; the locks keep begin() and finish() out.
+    const UserSettings replayed = capture(m_model);
+    apply(m_model, *m_user);
+    m_model.saveConfiguration(slot);
+    apply(m_model, replayed);
+}
 
 ReplayDriver::ReplayDriver(LinkContext& context, PacketParser& parser, LinkStateMachine& stateMachine)
     : m_context(context), m_model(context.model), m_parser(parser), m_stateMachine(stateMachine)
@@ -54,16 +98,25 @@ void ReplayDriver::begin()
     CommonSettings common{};
     SpectrumSettings spectrum{};
     PowerSettings power{};
-    if (restoreRecord(header.commonSettings, common) &&
-        common.spectrumModeActive != loadShared(m_model.common.spectrumModeActive)) {
-        storeShared(m_model.common.spectrumModeActive, common.spectrumModeActive);
-        m_model.modeChanged = true;
-    }
-    if (restoreRecord(header.spectrumSettings, spectrum)) {
-        storeShared(m_model.spectrum.band, spectrum.band);
-    }
-    if (restoreRecord(header.powerSettings, power)) {
-        copySettings(m_model.power, power);
+    const bool haveMode = restoreRecord(header.commonSettings, common) && common.spectrumModeActive <= 1;
+    const bool haveBand = restoreRecord(header.spectrumSettings, spectrum) && (spectrum.band == 0 || spectrum.band == 1);
+    const bool havePower = restoreRecord(header.powerSettings, power) && finite(power);
+    {
+        ModelLock lock(m_model, kAllModelLocks);
+        std::lock_guard<std::mutex> userLock(m_userMutex);
+        if (!m_user) {
+            m_user = capture(m_model); // a replay that replaces another keeps the first one's
+        }
+        if (haveMode && common.spectrumModeActive != loadShared(m_model.common.spectrumModeActive)) {
+            storeShared(m_model.common.spectrumModeActive, common.spectrumModeActive);
+            m_model.modeChanged = true;
+        }
+        if (haveBand) {
+            storeShared(m_model.spectrum.band, spectrum.band);
+        }
+        if (havePower) {
+            copySettings(m_model.power, power);
+        }
     }
     m_parser.requestReset();
     m_context.identified = false;
@@ -73,6 +126,17 @@ void ReplayDriver::begin()
 void ReplayDriver::finish()
 {
     m_running = false;
+    {
+        ModelLock lock(m_model, kAllModelLocks);
+        std::lock_guard<std::mutex> userLock(m_userMutex);
+        if (m_user) {
+            if (m_user->spectrumModeActive != loadShared(m_model.common.spectrumModeActive)) {
+                m_model.modeChanged = true;
+            }
+            apply(m_model, *m_user);
+            m_user.reset();
+        }
+    }
     m_parser.requestReset();
     m_context.identified = false;
     m_context.state = kIdentify;

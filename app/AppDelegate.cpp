@@ -117,7 +117,12 @@ void AppDelegate::applicationDidEnterBackground()
     DataModel* model = DataModel::getInstance();
     {
         ModelLock lock(*model, kAllModelLocks);
-        model->saveConfiguration(0);
+        // A running replay's recorded settings are not the user's: those are saved instead.
+        if (m_delegate) {
+            m_delegate->saveConfiguration(0);
+        } else {
+            model->saveConfiguration(0);
+        }
     }
     ++m_backgroundSaves;
     if (m_link && model->accessoryConnected.load()) m_link->suspended.store(true);

@@ -239,8 +239,8 @@ int AccessPointRecord::decodeFrame(const std::uint8_t* bytes, int count, std::un
     for (int i = 0; i < records; ++i) {
         const std::uint8_t* record = bytes + kFrameHeaderLength + kLength * i;
         if (!checksumValid(record)) {
-            std::printf("!!!!!SSID: %d Checksum failed.\n", i);
-            std::fflush(stdout);
+            // Standard error, never standard output: the headless logger's carries only the CSV path.
+            std::fprintf(stderr, "!!!!!SSID: %d Checksum failed.\n", i);
             continue;
         }
         if (dualBand && dualBandPlaceholder(record)) {

@@ -11,7 +11,7 @@
 // Every byte comes from the accessory and may be hostile: the decoder reads only within `count`,
 // clamps the SSID length byte to the 32 bytes a record holds and never uses SSID bytes as a
 // format. A record with a bad checksum is dropped with the line
-// "!!!!!SSID: <index> Checksum failed." on standard output; the others are still used.
+// "!!!!!SSID: <index> Checksum failed." on standard error; the others are still used.
 //
 // Threads: stateless; runs on the parser's thread. The DataModel in the context is only read (its
 // accessory-connected flag) and written through its thread-safe on-screen log.

@@ -90,8 +90,11 @@ Decoded decode(const AccessoryProtocol& protocol, const Bytes& frame)
 {
     Decoded d;
     ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
     d.result = protocol.decodeAccessPoints(frame.data(), static_cast<int>(frame.size()), &d.list);
-    d.printed = ::testing::internal::GetCapturedStdout();
+    d.printed = ::testing::internal::GetCapturedStderr();
+    // Standard output belongs to the headless logger's CSV path alone.
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     return d;
 }
 

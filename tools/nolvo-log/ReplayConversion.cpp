@@ -1,6 +1,7 @@
 #include "ReplayConversion.h"
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 
 #include "accessory/AccessoryCommunicationDelegate.h"
@@ -26,6 +27,7 @@ std::uint64_t recordedSteadyMs()
     return kClockBaseMs + (delegate != nullptr ? delegate->replayFeedTimeUs() / 1000 : 0);
 }
 
+// The reader bounds the start (year 9999) and every chunk time (400 days): the sum cannot overflow.
 std::time_t recordedWallClock()
 {
     AccessoryCommunicationDelegate* delegate = g_delegate.load();
@@ -63,21 +65,31 @@ ReplayConversion ReplayConversion::run(const std::shared_ptr<const Recording>& r
     file.setWallClock(recordedWallClock);
 
     model.dataLogState = kLogStartRequested;
-    // Each pass moves the recording on by one worker period, as in the window.
+    // Each pass moves the recording on by one worker period, as in the window, or straight to the
+    // next recorded read when that lies further ahead.
     delegate.replay().start(recording, 100000);
     LinkHealthRates rates;
     rates.update(health.snapshot(), recordedSteadyMs());
     const std::uint64_t reportUs = static_cast<std::uint64_t>(progressEverySeconds > 0 ? progressEverySeconds : 60) * 1000000;
     std::uint64_t nextReportUs = reportUs;
-    const std::uint64_t passLimit = recording->durationUs() / 100000 + 1000;
+    // Progress lines also wait for the wall clock: a recording that converts fast says little.
+    const auto wallStart = std::chrono::steady_clock::now();
+    auto nextLineWall = wallStart + kProgressWallInterval;
+    // Every pass feeds at least one chunk (the clock skips silences), after a few passes that
+    // identify the recording: more passes than chunks means the replay is stuck.
+    const std::uint64_t passLimit = static_cast<std::uint64_t>(recording->chunkCount()) + 1000;
     for (std::uint64_t pass = 0; pass < passLimit; ++pass) {
         delegate.runWorkerPass();
         const std::uint64_t position = delegate.replay().positionUs();
         if (progress && position >= nextReportUs) {
-            rates.update(health.snapshot(), recordedSteadyMs());
-            progress(std::to_string(position / 1000000) + "/" + std::to_string(recording->durationUs() / 1000000) +
-                     " s, " + std::to_string(delegate.framesDispatched()) + " frames, " + rates.lineText());
-            nextReportUs += reportUs;
+            // The next line at the next whole interval, however far the position jumped.
+            nextReportUs = (position / reportUs + 1) * reportUs;
+            if (const auto wallNow = std::chrono::steady_clock::now(); wallNow >= nextLineWall) {
+                nextLineWall = wallNow + kProgressWallInterval;
+                rates.update(health.snapshot(), recordedSteadyMs());
+                progress(std::to_string(position / 1000000) + "/" + std::to_string(recording->durationUs() / 1000000) +
+                         " s, " + std::to_string(delegate.framesDispatched()) + " frames, " + rates.lineText());
+            }
         }
         if (delegate.replay().atEnd()) {
             break;

@@ -7,6 +7,7 @@
 // Threads: runs on the calling thread; the program's steady clock is driven by the recording while
 // it runs (no other thread may depend on it meanwhile), and restored afterwards.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,6 +21,8 @@ class DataModel;
 class Recording;
 
 struct ReplayConversion {
+    static constexpr std::chrono::milliseconds kProgressWallInterval{1000};
+
     std::string csvPath;         // "" when nothing was logged
     std::uint64_t frames = 0;    // frames the parser dispatched
     long rows = 0;               // CSV rows written (lines that start with a time cell)
@@ -27,7 +30,8 @@ struct ReplayConversion {
 
     // Converts `recording` into a new CSV in the model's writable directory (engine::FileUtils),
     // starting from the settings in `model` (the recording's mode, band and power settings are
-    // applied on top). `progress` gets one line per `progressEverySeconds` of recorded time.
+    // applied on top). `progress` gets one line per `progressEverySeconds` of recorded time, at
+    // most one per kProgressWallInterval of real time.
     static ReplayConversion run(const std::shared_ptr<const Recording>& recording, DataModel& model,
                                 const std::function<void(const std::string&)>& progress = {},
                                 int progressEverySeconds = 60);

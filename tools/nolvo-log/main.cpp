@@ -9,7 +9,8 @@
 // Exit status: 0 with the CSV path on stdout (also for --help and --version); 2 for bad options
 // (with the usage on stderr); 1 when the recordings are missing, a stream recording cannot be read
 // (one line naming the file and the offset), or nothing could be logged. Progress goes to stderr
-// once a second (once a recorded minute while converting), with the link's health.
+// once a second (while converting: once a recorded minute, at most once a second), with the link's
+// health; standard output carries nothing but the CSV path.
 #include <chrono>
 #include <cstdio>
 #include <fstream>
