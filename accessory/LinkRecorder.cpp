@@ -12,11 +12,16 @@ namespace nolvo {
 
 namespace {
 
+// The bytes of a settings record as it stands. Its shared fields are written by the packet parser
+// while a recording starts, so they are read through the shared-access helpers (copySettings)
+// rather than copied as raw memory.
 template <typename Record>
 std::vector<std::uint8_t> blob(const Record& record)
 {
-    std::vector<std::uint8_t> bytes(sizeof record);
-    std::memcpy(bytes.data(), &record, sizeof record);
+    Record copy;
+    copySettings(copy, record);
+    std::vector<std::uint8_t> bytes(sizeof copy);
+    std::memcpy(bytes.data(), &copy, sizeof copy);
     return bytes;
 }
 

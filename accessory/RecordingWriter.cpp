@@ -48,7 +48,8 @@ bool RecordingWriter::open(const std::string& directory, std::time_t when, const
             candidate += std::to_string(suffix);
         }
         candidate += recording::kExtension;
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        // Owner only: a recording holds the addresses and names of other people's networks.
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
             m_fd = fd;
             m_path = candidate;

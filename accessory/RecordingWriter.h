@@ -3,7 +3,8 @@
 // then appends one chunk per read from the accessory.
 //
 // - Never replaces a file: the name is "Nolvo_<date>_<time>.nolrec" in the given directory,
-//   created exclusively, with "_2", "_3", ... before the extension when it is taken.
+//   created exclusively, with "_2", "_3", ... before the extension when it is taken, readable by
+//   its owner only (mode 0600: it holds the BSSIDs and SSIDs the accessory heard).
 // - Every chunk goes to the file in one write() as soon as it arrives, so a crash of the program
 //   loses nothing already received (no sync to the disk: close() is called on the render thread).
 // - A write that fails or is short (a full disk) cuts the file back to the end of the last whole

@@ -21,6 +21,7 @@
 #include "model/ModelLock.h"
 #include "platform/Device.h"
 #include "platform/FileUtils.h"
+#include "platform/UserDefault.h"
 
 namespace nolvo {
 
@@ -80,6 +81,12 @@ bool AppDelegate::applicationDidFinishLaunching()
         m_screenLog->setPosition(director->getVisibleOrigin());
         m_scene->addChild(m_screenLog, kScreenLogZOrder);
         model->setLogSink(m_screenLog);
+    }
+    // A settings file that could not be read whole was said on stderr when slot 0 was loaded;
+    // the user hears it once on screen too.
+    const std::string storeProblem = UserDefault::getInstance()->takeLoadProblem();
+    if (!storeProblem.empty()) {
+        model->logLine(kSettingsLogLevel, "Settings: " + storeProblem);
     }
 
     director->runWithScene(m_scene);

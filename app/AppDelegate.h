@@ -27,6 +27,7 @@ public:
     // The on-screen log's limits: the shown levels and the lifetime of a line.
     static constexpr int kScreenLogMask = 31;
     static constexpr float kScreenLogTimeoutMs = 15000.0f;
+    static constexpr int kSettingsLogLevel = 1; // on-screen log level of the settings store's message
     // The on-screen log lies over the plot, its labels and the watermark, and under the open
     // tables, menus and alerts, whose text it would otherwise scribble over.
     static constexpr int kScreenLogZOrder = 68;

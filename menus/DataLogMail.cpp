@@ -5,9 +5,13 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "engine/app/Application.h"
 #include "engine/app/Director.h"
 #include "engine/base/Scheduler.h"
+#include "menus/DataLogFiles.h"
+#include "platform/FileUtils.h"
 
 namespace nolvo::data_log_mail {
 
@@ -54,9 +58,8 @@ void poll()
     }
 }
 
-} // namespace
-
-void handOff(const std::string& path, std::function<void(bool)> done)
+// Queues the job whose answer `answer` the poll delivers.
+Answer startJob(std::function<void(bool)> done)
 {
     Answer answer = std::make_shared<std::atomic<int>>(-1);
     jobs().push_back(Job{answer, std::move(done)});
@@ -64,10 +67,36 @@ void handOff(const std::string& path, std::function<void(bool)> done)
     if (!scheduler->isScheduled(kPollKey, &g_pollTarget)) {
         scheduler->schedule([](float) { poll(); }, &g_pollTarget, 0.0f, false, kPollKey);
     }
+    return answer;
+}
+
+} // namespace
+
+void handOff(const std::string& path, std::function<void(bool)> done)
+{
+    Answer answer = startJob(std::move(done));
     std::thread([answer, path] {
         const bool sent = engine::Application::sendEmail("", kSubject, "", path);
         answer->store(sent ? 1 : 0);
     }).detach();
+}
+
+void handOffFile(int fd, const std::string& name, std::function<void(bool)> done)
+{
+    Answer answer = startJob(std::move(done));
+    const std::string outgoing = outgoingDirectory();
+    std::thread([answer, fd, name, outgoing] {
+        // Staging may copy a large file: on this thread, not the render thread.
+        const std::string staged = data_log_files::stageForMail(fd, name, outgoing);
+        ::close(fd);
+        const bool sent = !staged.empty() && engine::Application::sendEmail("", kSubject, "", staged);
+        answer->store(sent ? 1 : 0);
+    }).detach();
+}
+
+std::string outgoingDirectory()
+{
+    return engine::xdgHome("XDG_CACHE_HOME", ".cache") + "/nolvo/outgoing";
 }
 
 int pendingCount()

@@ -424,6 +424,7 @@ void DataLogPickerViewMenu::pressDelete()
     alert->retain();
     m_confirmation = alert;
     m_pendingDelete = name;
+    m_pendingDeleteEntry = m_files[static_cast<std::size_t>(m_selected)];
     markForRefresh();
 }
 
@@ -433,9 +434,11 @@ void DataLogPickerViewMenu::alertViewClicked(AlertViewLayer* alert, std::int32_t
     m_confirmation = nullptr;
     const std::string name = std::move(m_pendingDelete);
     m_pendingDelete.clear();
+    const files::Entry listed = m_pendingDeleteEntry;
     alert->release();
     if (buttonIndex == 0 && !name.empty()) {
-        switch (files::remove(directory(), name, runningLogPath())) {
+        // Exactly the file that was listed under that name, not one put there since.
+        switch (files::remove(directory(), listed, runningLogPath())) {
         case files::DeleteResult::Running:
             AlertViewLayer::showSimple("Delete file", name + " is the data log being written. Stop the data log first.");
             break;
@@ -453,14 +456,14 @@ void DataLogPickerViewMenu::alertViewClicked(AlertViewLayer* alert, std::int32_t
 void DataLogPickerViewMenu::pressEmail()
 {
     if (m_selected < 0 || m_selected >= static_cast<int>(m_files.size())) return;
-    const std::string name = m_files[static_cast<std::size_t>(m_selected)].name;
-    const std::string dir = directory();
-    if (files::checkForMail(dir, name) != files::MailCheck::Ready) {
-        // Gone or empty: nothing to send, and nothing to say.
+    const files::Entry& listed = m_files[static_cast<std::size_t>(m_selected)];
+    int fd = -1;
+    if (files::openForMail(directory(), listed, fd) != files::MailCheck::Ready) {
+        // Gone, replaced or empty: nothing to send, and nothing to say.
         reloadFiles();
         return;
     }
-    data_log_mail::handOff(files::pathOf(dir, name), [](bool sent) {
+    data_log_mail::handOffFile(fd, listed.name, [](bool sent) {
         if (!sent) AlertViewLayer::showSimple("Cannot send email", "Please setup Mail to send and receive email.");
     });
 }

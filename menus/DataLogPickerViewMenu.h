@@ -68,6 +68,7 @@ private:
     DataLogWheelRow* m_wheel = nullptr;
     AlertViewLayer* m_confirmation = nullptr; // open delete confirmation (it holds a reference to us)
     std::string m_pendingDelete;
+    data_log_files::Entry m_pendingDeleteEntry; // the listed file m_pendingDelete names
 };
 
 } // namespace nolvo

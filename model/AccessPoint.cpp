@@ -10,10 +10,12 @@ namespace {
 constexpr char kReplacement[] = "\xEF\xBF\xBD"; // U+FFFD
 
 // Code points that must not reach a label: C0 and C1 controls, DEL, line and paragraph
-// separators and the bidirectional overrides and isolates (they can reorder the rest of a row).
+// separators, the bidirectional overrides and isolates and the direction marks (left-to-right,
+// right-to-left, Arabic letter mark): any of them can reorder the rest of a row.
 bool isUnsafeCodePoint(std::uint32_t cp)
 {
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 ||
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x200E || cp == 0x200F || cp == 0x061C ||
+           cp == 0x2028 || cp == 0x2029 ||
            (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF;
 }
 

@@ -1,7 +1,10 @@
 #include "model/DataLogFile.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <stdio_ext.h>
+#include <string_view>
 #include <unistd.h>
 
 #include "model/DataLogFormat.h"
@@ -78,6 +81,9 @@ bool DataLogFile::startDataLog()
         if (file != nullptr) {
             m_file = file;
             m_path = candidate;
+            m_lastPath = candidate;
+            m_writeFailure.clear();
+            m_committed = 0;
             m_startMs = engine::clock::steadyMs();
             return true;
         }
@@ -114,11 +120,33 @@ bool DataLogFile::write(const std::string& text)
         return true;
     }
     const Writer writer = m_writer != nullptr ? m_writer : writeAndFlush;
-    if (writer(m_file, text.data(), text.size()) < text.size()) {
+    errno = 0;
+    const std::size_t written = writer(m_file, text.data(), text.size());
+    if (written < text.size()) {
+        const int error = errno;
+        cutToLastWholeLine(std::string_view(text.data(), written));
+        m_writeFailure = error != 0 ? std::strerror(error) : "the file could not be written";
         closeLocked();
         return false;
     }
+    m_committed += text.size();
     return true;
+}
+
+void DataLogFile::cutToLastWholeLine(std::string_view reached)
+{
+    // Everything up to m_committed is whole texts; of the text that failed, keep the lines that
+    // were reported written. A row cut in two would read as a row with wrong values.
+    std::uint64_t keep = m_committed;
+    const std::size_t lineEnd = reached.rfind('\n');
+    if (lineEnd != std::string_view::npos) {
+        keep += lineEnd + 1;
+    }
+    // Bytes still in the stream's buffer must not reach the file after the cut (fclose flushes).
+    ::__fpurge(m_file);
+    if (::ftruncate(::fileno(m_file), static_cast<off_t>(keep)) != 0) {
+        // The file stays as the failed write left it; nothing better can be done with it.
+    }
 }
 
 std::string DataLogFile::timeCell(bool absolute, std::uint64_t offsetMs)
@@ -137,6 +165,18 @@ std::string DataLogFile::path() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_path;
+}
+
+std::string DataLogFile::lastPath() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lastPath;
+}
+
+std::string DataLogFile::writeFailure() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_writeFailure;
 }
 
 std::uint64_t DataLogFile::startTimeMs() const

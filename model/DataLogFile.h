@@ -5,7 +5,10 @@
 // A log never replaces an existing file: the file is created exclusively and, when the name is
 // taken (two starts within one second, or a file left from an earlier run), "_2", "_3", ... is put
 // before ".csv". Every write is flushed, so a full disk shows up on the write that hit it; a short
-// write closes the file and clears the path (the data written so far stays on disk).
+// write cuts the file back to its last whole line (no torn row is left at its end), closes it and
+// clears the path; lastPath() and writeFailure() still say which file it was and why it ended.
+// Data logs are created with mode 0644 (less the umask): they hold the measured levels only, no
+// network names or addresses.
 //
 // Threads: used by the thread that processes accessory packets; path() and isOpen() may be called
 // from any thread (the file manager asks which file is being written). Every member takes the
@@ -16,6 +19,7 @@
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace nolvo {
 
@@ -53,6 +57,12 @@ public:
 
     bool isOpen() const;
     std::string path() const;              // "" when no log is open
+    // The log opened last, kept after it is closed (stopped or cut short by a failed write) until
+    // the next start; "" before the first.
+    std::string lastPath() const;
+    // Why the log opened last was closed by a failed write (e.g. "No space left on device"); ""
+    // when it was not.
+    std::string writeFailure() const;
     std::uint64_t startTimeMs() const;     // steady-clock ms of the start, 0 while no log runs
     std::string writableDirectory() const; // where the next log will be created
 
@@ -65,11 +75,15 @@ public:
 
 private:
     void closeLocked();
+    void cutToLastWholeLine(std::string_view reached);
     std::time_t wallNow() const;
 
     mutable std::mutex m_mutex;
     std::FILE* m_file = nullptr;
     std::string m_path;
+    std::string m_lastPath;
+    std::string m_writeFailure;
+    std::uint64_t m_committed = 0; // bytes of whole writes in the open file
     std::uint64_t m_startMs = 0;
     Writer m_writer = nullptr;
     WallClock m_wallClock = nullptr;

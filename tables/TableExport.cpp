@@ -30,10 +30,11 @@ std::string number(const char* pattern, double value)
     return buffer;
 }
 
-// Writes all of `text` to a new file `path`; false (errno set) when the file exists or a write fails.
+// Writes all of `text` to a new file `path`, readable by its owner only (an export lists other
+// people's networks by BSSID); false (errno set) when the file exists or a write fails.
 bool writeNewFile(const std::string& path, const std::string& text)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
         return false;
     }

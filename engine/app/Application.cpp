@@ -144,7 +144,8 @@ bool Application::sendEmail(const std::string& recipient, const std::string& sub
 {
     if (!attachmentPath.empty()) {
         struct stat info {};
-        if (stat(attachmentPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        // The path itself must be a regular file: a link could point anywhere.
+        if (lstat(attachmentPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
             return false;
         }
     }

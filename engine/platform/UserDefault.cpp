@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/FileUtils.h"
@@ -20,6 +23,11 @@ namespace {
 constexpr char kMagic[8] = {'N', 'O', 'L', 'V', 'O', 'U', 'D', '1'};
 constexpr std::size_t kMaxKeyLength = 1024;
 constexpr std::uint32_t kMaxValueLength = 64u * 1024u * 1024u;
+constexpr std::size_t kMaxImageSize = 4u * kMaxValueLength;
+constexpr int kMaxDamagedCopies = 99;
+// Temporaries are "settings.store.tmp-XXXXXX" (mkstemp); older than this, one is left from a crash.
+constexpr const char* kTemporaryInfix = ".tmp-";
+constexpr std::time_t kStaleTemporarySeconds = 600;
 
 std::mutex g_instanceMutex;
 std::unique_ptr<UserDefault> g_instance;
@@ -122,89 +130,288 @@ std::string UserDefault::getStorePath()
 void UserDefault::loadFile()
 {
     const std::string path = getStorePath();
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return; // first start: an empty store
+    removeStaleTemporaries(getStoreDirectory());
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return; // first start: an empty store
+        }
+        // Anything else (no permission, an I/O error, too many open files) is not a first start:
+        // the file may hold every setting, so it must not be replaced by what this run saves
+        // before a copy of it is kept.
+        reportLoadProblem(path, std::string("cannot be opened (") + std::strerror(errno) + ")", false, Data());
+        return;
     }
     Data image;
     std::uint8_t chunk[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        image.append(chunk, n);
-        if (image.getSize() > 4u * kMaxValueLength) {
+    bool readFailed = false;
+    int readErrno = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            readFailed = true;
+            readErrno = errno;
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+        image.append(chunk, static_cast<std::size_t>(n));
+        if (image.getSize() > kMaxImageSize) {
             break;
         }
     }
-    std::fclose(file);
+    ::close(fd);
     std::string diagnostic;
-    if (!loadFromBytes(image.getBytes(), image.getSize(), &diagnostic)) {
-        std::fprintf(stderr, "nolvo: the settings store %s %s; the settings it lost are back at their defaults\n",
-                     path.c_str(), diagnostic.c_str());
+    const bool clean = loadFromBytes(image.getBytes(), image.getSize(), &diagnostic);
+    if (readFailed) {
+        // What was read before the error is kept; the rest of the file may still hold settings.
+        reportLoadProblem(path, std::string("could not be read to its end (") + std::strerror(readErrno) + ")", false,
+                          Data());
+    } else if (image.getSize() > kMaxImageSize) {
+        reportLoadProblem(path, "is larger than any settings store", false, Data());
+    } else if (!clean) {
+        reportLoadProblem(path, diagnostic, true, image);
     }
 }
 
+void UserDefault::reportLoadProblem(const std::string& path, const std::string& what, bool wholeImage,
+                                    const Data& image)
+{
+    const std::string copy = keepDamagedCopy(path, wholeImage ? &image : nullptr);
+    std::string text = "the settings store " + path + " " + what + "; ";
+    if (!copy.empty()) {
+        text += "the settings it lost are back at their defaults and the file as found is kept as " + copy;
+    } else {
+        text += "the settings it lost are back at their defaults; no copy of the file could be kept, "
+                "so it will not be replaced";
+    }
+    std::fprintf(stderr, "nolvo: %s\n", text.c_str());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_replaceBlocked = copy.empty();
+    m_loadProblem = text;
+}
+
+std::string UserDefault::keepDamagedCopy(const std::string& path, const Data* image)
+{
+    // "settings.store.damaged", then "settings.store.2.damaged", ...: an earlier copy is never
+    // overwritten, it may hold settings this one does not.
+    for (int n = 1; n <= kMaxDamagedCopies; ++n) {
+        const std::string copy = n == 1 ? path + ".damaged" : path + "." + std::to_string(n) + ".damaged";
+        // A second name for the same file keeps it whole, whatever could be read of it.
+        if (::link(path.c_str(), copy.c_str()) == 0) {
+            return copy;
+        }
+        if (errno == EEXIST) {
+            continue;
+        }
+        if (image == nullptr) {
+            return ""; // nothing to copy from
+        }
+        // A file system without hard links: write the bytes that were read (all of them).
+        const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return "";
+        }
+        const bool written = writeAll(fd, image->getBytes(), image->getSize()) && ::fsync(fd) == 0;
+        ::close(fd);
+        if (written) {
+            return copy;
+        }
+        ::unlink(copy.c_str());
+        return "";
+    }
+    return "";
+}
+
+void UserDefault::removeStaleTemporaries(const std::string& directory)
+{
+    // A crash between creating a temporary and renaming it leaves it behind. One that has not been
+    // touched for a while belongs to no running save (another instance may be saving right now).
+    DIR* dir = ::opendir(directory.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const std::string prefix = std::string(kStoreFileName) + kTemporaryInfix;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            now - info.st_mtime > kStaleTemporarySeconds) {
+            ::unlinkat(::dirfd(dir), name.c_str(), 0);
+        }
+    }
+    ::closedir(dir);
+}
+
+std::string UserDefault::takeLoadProblem()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::string text;
+    text.swap(m_loadProblem);
+    return text;
+}
+
+namespace {
+
+enum class RecordCheck { Whole, Damaged, Unreadable };
+
+struct ParsedRecord {
+    std::uint8_t kind = 0;
+    std::size_t keyAt = 0;
+    std::size_t keyLength = 0;
+    std::size_t valueAt = 0;
+    std::uint32_t valueLength = 0;
+    std::size_t end = 0; // one past the CRC
+};
+
+bool sizeFitsKind(std::uint8_t kind, std::uint32_t valueLength)
+{
+    return (kind == 1 && valueLength == 4) || (kind == 2 && valueLength == 1) || kind == 3;
+}
+
+// Checks the record at `pos`: Whole when it is complete and its CRC matches; Damaged when its
+// lengths are plausible and it lies inside the image but its CRC or kind is wrong (the next record
+// starts at `end`); Unreadable when its lengths cannot be trusted. `crcBudget` (when not null)
+// limits the bytes checksummed, so that a search through a large damaged image stays linear.
+RecordCheck parseRecord(const std::uint8_t* bytes, std::size_t size, std::size_t pos, ParsedRecord& out,
+                        std::size_t* crcBudget)
+{
+    if (size - pos < 3) {
+        return RecordCheck::Unreadable;
+    }
+    out.kind = bytes[pos];
+    out.keyLength = bytes[pos + 1] | (static_cast<std::size_t>(bytes[pos + 2]) << 8);
+    out.keyAt = pos + 3;
+    if (out.keyLength == 0 || out.keyLength > kMaxKeyLength || size - out.keyAt < out.keyLength + 4) {
+        return RecordCheck::Unreadable;
+    }
+    const std::size_t lengthAt = out.keyAt + out.keyLength;
+    out.valueLength = readLe32(bytes + lengthAt);
+    out.valueAt = lengthAt + 4;
+    if (out.valueLength > kMaxValueLength || size - out.valueAt < static_cast<std::size_t>(out.valueLength) + 4) {
+        return RecordCheck::Unreadable;
+    }
+    out.end = out.valueAt + out.valueLength + 4;
+    const std::size_t covered = out.end - 4 - pos;
+    if (crcBudget != nullptr) {
+        if (*crcBudget < covered) {
+            return RecordCheck::Unreadable;
+        }
+        *crcBudget -= covered;
+    }
+    if (crc32(bytes + pos, covered) != readLe32(bytes + out.end - 4) || !sizeFitsKind(out.kind, out.valueLength)) {
+        return RecordCheck::Damaged;
+    }
+    return RecordCheck::Whole;
+}
+
+// Whether the record at `pos` could start a record when searching past damage: a known kind, a
+// key of printable ASCII (every key this program writes is one) and a matching CRC.
+bool plausibleRecordAt(const std::uint8_t* bytes, std::size_t size, std::size_t pos, ParsedRecord& out,
+                       std::size_t& crcBudget)
+{
+    const std::uint8_t kind = bytes[pos];
+    if (kind < 1 || kind > 3 || size - pos < 3) {
+        return false;
+    }
+    const std::size_t keyLength = bytes[pos + 1] | (static_cast<std::size_t>(bytes[pos + 2]) << 8);
+    if (keyLength == 0 || keyLength > kMaxKeyLength || size - pos - 3 < keyLength) {
+        return false;
+    }
+    for (std::size_t i = 0; i < keyLength; ++i) {
+        const std::uint8_t c = bytes[pos + 3 + i];
+        if (c < 0x21 || c > 0x7E) {
+            return false;
+        }
+    }
+    return parseRecord(bytes, size, pos, out, &crcBudget) == RecordCheck::Whole;
+}
+
+} // namespace
+
 bool UserDefault::loadFromBytes(const std::uint8_t* bytes, std::size_t size, std::string* diagnostic)
 {
+    // Every whole record is kept, wherever it lies: a damaged record is skipped when its lengths
+    // can be trusted, and otherwise the image is searched for the next record that checks out.
+    // Damage costs the damaged records only, never those after them.
     std::map<std::string, Value> values;
-    auto fail = [&](const char* what, std::size_t at) {
+    std::string firstProblem;
+    std::size_t skipped = 0;
+    auto problem = [&](const char* what, std::size_t at) {
+        if (firstProblem.empty()) {
+            firstProblem = std::string(what) + " at byte " + std::to_string(at);
+        }
+    };
+    auto finish = [&]() {
         if (diagnostic != nullptr) {
-            *diagnostic = std::string(what) + " at byte " + std::to_string(at);
+            *diagnostic = firstProblem;
+            if (skipped > 1) {
+                *diagnostic += " (" + std::to_string(skipped) + " damaged places)";
+            }
         }
         std::lock_guard<std::mutex> lock(m_mutex);
         m_values = std::move(values);
-        return false;
+        return firstProblem.empty();
     };
-    if (size == 0) {
-        return fail("is empty", 0);
+    if (size == 0 || bytes == nullptr) {
+        problem("is empty", 0);
+        return finish();
     }
-    if (bytes == nullptr || size < sizeof kMagic || std::memcmp(bytes, kMagic, sizeof kMagic) != 0) {
-        return fail("is not a settings store", 0);
+    constexpr std::size_t kHeaderSize = sizeof kMagic + 4;
+    if (size < sizeof kMagic || std::memcmp(bytes, kMagic, sizeof kMagic) != 0) {
+        if (size < kHeaderSize) {
+            problem("is not a settings store", 0);
+            return finish();
+        }
+        problem("has a damaged header", 0); // the records after it may still be whole
+        ++skipped;
     }
-    if (size < sizeof kMagic + 4) {
-        return fail("is truncated", size);
+    if (size < kHeaderSize) {
+        problem("is truncated", size);
+        return finish();
     }
     const std::uint32_t count = readLe32(bytes + sizeof kMagic);
-    std::size_t pos = sizeof kMagic + 4;
-    for (std::uint32_t record = 0; record < count; ++record) {
-        const std::size_t start = pos;
-        if (pos == size) {
-            return fail("is truncated", start);
+    std::uint64_t whole = 0;
+    std::size_t crcBudget = 16 * size + (1u << 20);
+    std::size_t pos = kHeaderSize;
+    while (pos < size) {
+        ParsedRecord record;
+        const RecordCheck check = parseRecord(bytes, size, pos, record, nullptr);
+        if (check == RecordCheck::Whole) {
+            values[std::string(reinterpret_cast<const char*>(bytes + record.keyAt), record.keyLength)] =
+                Value{static_cast<Kind>(record.kind), Data(bytes + record.valueAt, record.valueLength)};
+            ++whole;
+            pos = record.end;
+            continue;
         }
-        if (size - pos < 3) {
-            return fail("is truncated", start);
+        ++skipped;
+        // A damaged record is not skipped by the lengths it claims: they may be what is damaged,
+        // and trusting them could jump over whole records. The search for the next record that
+        // checks out starts at the next byte instead (the same place when only its value is hit).
+        problem(check == RecordCheck::Damaged ? "is damaged" : size - pos < 3 ? "is truncated" : "is damaged or truncated",
+                pos);
+        std::size_t next = pos + 1;
+        while (next < size && !plausibleRecordAt(bytes, size, next, record, crcBudget)) {
+            ++next;
         }
-        const auto kind = static_cast<Kind>(bytes[pos]);
-        const std::size_t keyLength = bytes[pos + 1] | (static_cast<std::size_t>(bytes[pos + 2]) << 8);
-        pos += 3;
-        if (keyLength == 0 || keyLength > kMaxKeyLength || size - pos < keyLength + 4) {
-            return fail("is damaged or truncated", start);
-        }
-        std::string key(reinterpret_cast<const char*>(bytes + pos), keyLength);
-        pos += keyLength;
-        const std::uint32_t valueLength = readLe32(bytes + pos);
-        pos += 4;
-        if (valueLength > kMaxValueLength || size - pos < static_cast<std::size_t>(valueLength) + 4) {
-            return fail("is damaged or truncated", start);
-        }
-        const std::uint8_t* value = bytes + pos;
-        pos += valueLength;
-        if (crc32(bytes + start, pos - start) != readLe32(bytes + pos)) {
-            return fail("is damaged", start);
-        }
-        pos += 4;
-        const bool sizeOk = (kind == Kind::Integer && valueLength == 4) ||
-                            (kind == Kind::Boolean && valueLength == 1) || kind == Kind::Blob;
-        if (!sizeOk) {
-            return fail("holds a record of unknown kind", start);
-        }
-        values[std::move(key)] = Value{kind, Data(value, valueLength)};
+        pos = next;
     }
-    if (pos != size) {
-        return fail("has unexpected bytes after its last record", pos);
+    if (firstProblem.empty() && whole != count) {
+        // Cut exactly between two records, or a damaged count: either way something may be missing.
+        problem(whole < count ? "is truncated" : "holds more records than it counts", size);
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_values = std::move(values);
-    return true;
+    return finish();
 }
 
 Data UserDefault::serialize() const
@@ -235,7 +442,6 @@ bool UserDefault::flush()
 {
     const std::string directory = getStoreDirectory();
     const std::string path = directory + "/" + kStoreFileName;
-    const std::string temporary = path + ".tmp";
     const Data image = serialize();
     if (!g_persistenceEnabled) {
         return true;
@@ -246,10 +452,28 @@ bool UserDefault::flush()
                      path.c_str(), what, std::strerror(errno));
         return false;
     };
+    {
+        // The file found at start could not be read and no copy of it could be kept: try again,
+        // and leave it alone while that fails.
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_replaceBlocked) {
+            lock.unlock();
+            const std::string copy = keepDamagedCopy(path, nullptr);
+            lock.lock();
+            if (copy.empty()) {
+                errno = EIO;
+                return complain("the unreadable settings file found at start could not be kept as a copy");
+            }
+            m_replaceBlocked = false;
+        }
+    }
     if (!FileUtils::createDirectories(directory)) {
         return complain("cannot create its directory");
     }
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // A name of its own (mkstemp, mode 0600) in the same directory: two instances saving at once
+    // never write into one temporary, and the rename stays on one file system.
+    std::string temporary = path + kTemporaryInfix + "XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         return complain("cannot create the temporary file");
     }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 
 #include "accessory/LinkRecorder.h"
 #include "accessory/RecordingReader.h"
@@ -228,6 +229,9 @@ TEST(RecordingWriter, NeverReplacesAFileAndWritesWhatTheReaderReads)
     ASSERT_TRUE(writer.append(payload.data(), 2, 43));
     writer.close();
     EXPECT_EQ(readFile(dir.path() + "/" + name), (Bytes{'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+    struct stat info {};
+    ASSERT_EQ(::stat(writer.path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u); // it holds BSSIDs of other people's networks
 
     std::string error;
     const auto recording = Recording::open(writer.path(), error);

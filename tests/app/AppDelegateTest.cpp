@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -78,6 +79,31 @@ TEST_F(AppDelegateTest, StartsInOrderWithSlotZeroLoadedAndTheLinkLast)
     model->logLine(1, "hello from the model");
     frames(1);
     EXPECT_EQ(app.screenLog()->labelCount(), 1u);
+    Director::getInstance()->purge();
+    app.shutdown();
+}
+
+TEST_F(AppDelegateTest, ADamagedSettingsStoreIsSaidOnceOnScreenAndKept)
+{
+    UserDefault::destroyInstance();
+    const std::string path = UserDefault::getStorePath();
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << "NOLVOUD1 but nothing that checks out";
+    resetModel();
+    AppDelegate app;
+    app.setStartLink(false);
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(app.applicationDidFinishLaunching());
+    ::testing::internal::GetCapturedStderr();
+    frames(2);
+    ASSERT_NE(app.screenLog(), nullptr);
+    const std::vector<std::string> texts = app.screenLog()->texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("settings.store.damaged"), std::string::npos) << texts[0];
+    EXPECT_TRUE(std::filesystem::exists(path + ".damaged"));
+    // Slot 0 was written with the defaults over the damaged file, which stays as the copy.
+    UserDefault::destroyInstance();
+    EXPECT_TRUE(UserDefault::getInstance()->takeLoadProblem().empty());
     Director::getInstance()->purge();
     app.shutdown();
 }

@@ -68,6 +68,10 @@ TEST_F(SendEmailTest, MissingAttachmentOrToolIsAFailure)
 {
     EXPECT_FALSE(engine::Application::sendEmail("", "s", "b", dir + "/missing.csv"));
     EXPECT_EQ(recordedArgs(), "");  // never ran
+    // A link is not an attachment, whatever it points at.
+    symlink(attachment.c_str(), (dir + "/link.csv").c_str());
+    EXPECT_FALSE(engine::Application::sendEmail("", "s", "b", dir + "/link.csv"));
+    EXPECT_EQ(recordedArgs(), "");
     setenv("PATH", "/nonexistent", 1);
     EXPECT_FALSE(engine::Application::sendEmail("", "s", "b", attachment));
 }

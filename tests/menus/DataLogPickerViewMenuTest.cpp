@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -282,11 +283,19 @@ protected:
         const char* path = std::getenv("PATH");
         oldPath = path ? path : "";
         setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
+        const char* cache = std::getenv("XDG_CACHE_HOME");
+        oldCache = cache ? std::optional<std::string>(cache) : std::nullopt;
+        setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
     }
     void TearDown() override
     {
         waitForHandOffs();
         setenv("PATH", oldPath.c_str(), 1);
+        if (oldCache) {
+            setenv("XDG_CACHE_HOME", oldCache->c_str(), 1);
+        } else {
+            unsetenv("XDG_CACHE_HOME");
+        }
         unsetenv("FAKE_MAIL_STATUS");
         unsetenv("FAKE_MAIL_WAIT");
         DataLogMenuTest::TearDown();
@@ -302,6 +311,7 @@ protected:
     }
     std::string bin;
     std::string oldPath;
+    std::optional<std::string> oldCache;
 };
 
 TEST_F(DataLogMailTest, HandsThePathToTheMailClientAsArguments)
@@ -313,7 +323,14 @@ TEST_F(DataLogMailTest, HandsThePathToTheMailClientAsArguments)
     ASSERT_NE(buttons, nullptr);
     buttons->press(1); // EMAIL
     waitForHandOffs();
-    EXPECT_EQ(readAll(bin + "/args"), "--utf8\n--subject\nNolvo Data Log\n--body\n\n--attach\n" + logPath(kA) + "\n");
+    // The file checked and opened by the file manager, under its own name in a private directory.
+    const std::string args = readAll(bin + "/args");
+    const std::string head = "--utf8\n--subject\nNolvo Data Log\n--body\n\n--attach\n";
+    ASSERT_EQ(args.substr(0, head.size()), head);
+    const std::string attached = args.substr(head.size(), args.size() - head.size() - 1);
+    EXPECT_EQ(fs::path(attached).filename(), kA);
+    EXPECT_EQ(fs::path(attached).parent_path().parent_path(), fs::path(dir.file("cache")) / "nolvo" / "outgoing");
+    EXPECT_EQ(readAll(attached), readAll(logPath(kA)));
     EXPECT_TRUE(alerts().empty());
 }
 

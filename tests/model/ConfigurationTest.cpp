@@ -1,6 +1,11 @@
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -289,6 +294,110 @@ TEST_F(ConfigurationTest, ACorruptedStoreFileLoadsDefaultsWithoutCrashing)
     loaded.loadConfiguration(0);
     ::testing::internal::GetCapturedStderr();
     expectSameSettings(DataModel(), loaded);
+}
+
+// One record of a store image as the store lays it out: kind, key, value and the bytes it spans.
+struct StoredRecord {
+    std::uint8_t kind;
+    std::string key;
+    std::string value;
+    std::size_t begin;
+    std::size_t end;
+};
+
+std::vector<StoredRecord> recordsOf(const std::string& image)
+{
+    std::vector<StoredRecord> records;
+    auto le = [&](std::size_t at, int bytes) {
+        std::uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) {
+            v = (v << 8) | static_cast<std::uint8_t>(image[at + static_cast<std::size_t>(i)]);
+        }
+        return v;
+    };
+    std::size_t pos = 12; // magic and count
+    while (pos < image.size()) {
+        StoredRecord r{};
+        r.begin = pos;
+        r.kind = static_cast<std::uint8_t>(image[pos]);
+        const std::size_t keyLength = le(pos + 1, 2);
+        r.key = image.substr(pos + 3, keyLength);
+        const std::size_t valueLength = le(pos + 3 + keyLength, 4);
+        r.value = image.substr(pos + 7 + keyLength, valueLength);
+        r.end = pos + 7 + keyLength + valueLength + 4;
+        pos = r.end;
+        records.push_back(r);
+    }
+    return records;
+}
+
+// The value the store holds for `record`'s key and kind, or nothing when it has none.
+std::optional<std::string> storedValue(const StoredRecord& record)
+{
+    UserDefault* store = UserDefault::getInstance();
+    const char* key = record.key.c_str();
+    switch (record.kind) {
+    case 1: {
+        const int a = store->getIntegerForKey(key, 1);
+        if (a != store->getIntegerForKey(key, 2)) return std::nullopt;
+        return std::string(reinterpret_cast<const char*>(&a), 4);
+    }
+    case 2: {
+        const bool a = store->getBoolForKey(key, false);
+        if (a != store->getBoolForKey(key, true)) return std::nullopt;
+        return std::string(1, a ? '\1' : '\0');
+    }
+    default: {
+        const std::uint8_t marker = 0xEE;
+        const Data data = store->getDataForKey(key, Data(&marker, 1));
+        if (data.getSize() == 1 && data.getBytes()[0] == marker && record.value != "\xEE") return std::nullopt;
+        return std::string(reinterpret_cast<const char*>(data.getBytes()), data.getSize());
+    }
+    }
+}
+
+TEST_F(ConfigurationTest, AStoreDamagedAtAnyByteKeepsEveryRecordItCouldRead)
+{
+    for (int slot = 0; slot < DataModel::kSlotCount; ++slot) {
+        DataModel m;
+        scrambleSettings(m, 300u + static_cast<unsigned>(slot));
+        m.saveConfiguration(slot);
+    }
+    const std::string path = UserDefault::getStorePath();
+    std::string clean;
+    {
+        std::ifstream in(path, std::ios::binary);
+        clean.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::vector<StoredRecord> records = recordsOf(clean);
+    ASSERT_EQ(records.size(), 4u * 19u); // every record of the four slots
+    for (std::size_t at = 0; at < clean.size(); ++at) {
+        std::string damaged = clean;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0xFF);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << damaged;
+        ::testing::internal::CaptureStderr();
+        UserDefault* store = reopenStore();
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        // Told once, on stderr and to the program, and the file as it was found is kept.
+        ASSERT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "byte " << at << ": " << said;
+        ASSERT_FALSE(store->takeLoadProblem().empty()) << "byte " << at;
+        ASSERT_TRUE(store->takeLoadProblem().empty()) << "byte " << at;
+        std::ifstream copy(path + ".damaged", std::ios::binary);
+        ASSERT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}), damaged) << "byte " << at;
+        std::filesystem::remove(path + ".damaged");
+        for (const StoredRecord& record : records) {
+            const std::optional<std::string> value = storedValue(record);
+            const bool hit = at >= record.begin && at < record.end;
+            if (!hit) {
+                ASSERT_EQ(value, record.value) << "byte " << at << " lost " << record.key;
+            } else if (value) {
+                ASSERT_EQ(*value, record.value) << "byte " << at << " changed " << record.key;
+            }
+        }
+    }
+    // And the program starts from it: slot 0 loads (the damaged records at their defaults).
+    DataModel loaded;
+    loaded.loadConfiguration(0);
 }
 
 TEST(Accessors, OutOfRangeStoredValuesTakeTheirFallbacks)

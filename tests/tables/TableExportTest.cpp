@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "TableTestSupport.h"
 #include "support/TempDir.h"
@@ -105,6 +106,11 @@ TEST(TableExport, NamesFilesByTimeAndNeverOverwrites)
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_EQ(text.str(), accessPointsCsv(snapshot));
+    for (const std::string& path : {first.path, second.path}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << path; // BSSIDs of other people's networks
+    }
 
     const ExportResult failed = exportAccessPoints(snapshot, when, dir.path() + "/missing/dir");
     EXPECT_FALSE(failed.ok);

@@ -5,6 +5,28 @@
 file(REMOVE_RECURSE "${OUT}")
 file(MAKE_DIRECTORY "${OUT}")
 
+if(FULL)
+  # A disk with room for 6 KiB (ulimit -f; SIGXFSZ ignored, as a full disk sends none): the log is
+  # cut back to its last whole row, its path is printed and the failure is said on stderr.
+  execute_process(COMMAND bash -c "trap '' XFSZ; ulimit -f 6; exec \"$0\" \"$@\"" "${TOOL}"
+                          --replay "${RES}" --hardware 0 --scene wifi --mode spectrum --band 2.4 --seconds 3
+                          --output "${OUT}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(STRIP "${out}" path)
+  if(NOT status EQUAL 1 OR NOT EXISTS "${path}" OR NOT err MATCHES "was cut short")
+    message(FATAL_ERROR "full disk: expected status 1, the path and the reason, got ${status} '${path}': ${err}")
+  endif()
+  file(READ "${path}" text)
+  file(SIZE "${path}" size)
+  string(LENGTH "${text}" length)
+  math(EXPR last "${length} - 1")
+  string(SUBSTRING "${text}" ${last} 1 tail)
+  if(size GREATER 6144 OR NOT tail STREQUAL "\n")
+    message(FATAL_ERROR "full disk: ${size} bytes, the last one '${tail}' (a torn row?)")
+  endif()
+  return()
+endif()
+
 if(BAD)
   foreach(args "--seconds;0" "--hardware;3" "--scene;fog" "--band;2.4;--mode" "--frobnicate;1"
                "--replay;${RES};--hardware;2;--mode;power" "--replay;${RES};--hardware;1;--band;5")

@@ -96,10 +96,12 @@ ReplayConversion ReplayConversion::run(const std::shared_ptr<const Recording>& r
         }
     }
     delegate.replay().stop();
-    result.csvPath = file.path();
     result.frames = delegate.framesDispatched();
     result.health = health.snapshot();
     logger.closeLog();
+    // A log cut short by a failed write (a full disk) is closed already, but it is the CSV written.
+    result.csvPath = file.lastPath();
+    result.writeFailure = file.writeFailure();
     g_delegate = nullptr;
     engine::clock::setSource(nullptr);
     if (!result.csvPath.empty()) {

@@ -24,6 +24,7 @@ struct ReplayConversion {
     static constexpr std::chrono::milliseconds kProgressWallInterval{1000};
 
     std::string csvPath;         // "" when nothing was logged
+    std::string writeFailure;    // why the CSV was cut short (a full disk), "" when it was not
     std::uint64_t frames = 0;    // frames the parser dispatched
     long rows = 0;               // CSV rows written (lines that start with a time cell)
     LinkHealthCounters health;   // the recorded link's health

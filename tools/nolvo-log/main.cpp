@@ -8,9 +8,11 @@
 //
 // Exit status: 0 with the CSV path on stdout (also for --help and --version); 2 for bad options
 // (with the usage on stderr); 1 when the recordings are missing, a stream recording cannot be read
-// (one line naming the file and the offset), or nothing could be logged. Progress goes to stderr
-// once a second (while converting: once a recorded minute, at most once a second), with the link's
-// health; standard output carries nothing but the CSV path.
+// (one line naming the file and the offset), or nothing could be logged; also 1, with the CSV path
+// on stdout and the reason on stderr, when a write failed (a full disk) and the CSV was cut back
+// to its last whole row. Progress goes to stderr once a second (while converting: once a recorded
+// minute, at most once a second), with the link's health; standard output carries nothing but the
+// CSV path.
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -96,6 +98,11 @@ int convertRecording(const LogOptions& options, DataModel& model)
         return 1;
     }
     std::printf("%s\n", result.csvPath.c_str());
+    if (!result.writeFailure.empty()) {
+        std::fprintf(stderr, "nolvo-log: %s was cut short (%s); it keeps the whole rows written before\n",
+                     result.csvPath.c_str(), result.writeFailure.c_str());
+        return 1;
+    }
     return 0;
 }
 
@@ -195,11 +202,11 @@ int main(int argc, char** argv)
             break;
         }
     }
-    // The path before the link stops: a disconnection closes the log and forgets its path.
-    const std::string path = file.path().empty() ? lastPath : file.path();
     link.stop();
     delegate.stop();
     logger.closeLog();
+    // The log opened last, also when a disconnection or a failed write closed it.
+    const std::string path = file.lastPath().empty() ? lastPath : file.lastPath();
     if (exitCode != 0) {
         return exitCode;
     }
@@ -209,5 +216,10 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("%s\n", path.c_str());
+    if (!file.writeFailure().empty()) {
+        std::fprintf(stderr, "nolvo-log: %s was cut short (%s); it keeps the whole rows written before\n",
+                     path.c_str(), file.writeFailure().c_str());
+        return 1;
+    }
     return 0;
 }

@@ -147,6 +147,10 @@ TEST(AccessPointText, DisplayTextIsValidUtf8WithoutControls)
         {"\xED\xA0\x80", r + r + r},                 // UTF-16 surrogate
         {"\xF4\x90\x80\x80", r + r + r + r},         // above U+10FFFF
         {"x\xE2\x80\xAEy", "x" + r + "y"},           // right-to-left override
+        {"x\xE2\x80\x8Ey", "x" + r + "y"},           // left-to-right mark
+        {"x\xE2\x80\x8Fy", "x" + r + "y"},           // right-to-left mark
+        {"x\xD8\x9Cy", "x" + r + "y"},               // Arabic letter mark
+        {"x\xD8\x9By", "x\xD8\x9By"},               // its neighbour U+061B (Arabic semicolon) is text
         {"\xF0\x9F\x93\xB6", "\xF0\x9F\x93\xB6"},    // four-byte emoji kept
         {std::string("a\0b", 3), "a" + r + "b"},     // NUL inside
     };

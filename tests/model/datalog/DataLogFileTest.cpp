@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include <sys/resource.h>
+#include <vector>
 
 #include "TestClocks.h"
 #include "model/DataLogFile.h"
@@ -117,7 +121,56 @@ TEST_F(DataLogFileTest, ShortWriteClosesAndKeepsWhatWasWritten)
     // Later writes do nothing until the next start.
     m_log.setWriter(nullptr);
     EXPECT_FALSE(m_log.write("more\n"));
-    EXPECT_EQ(readFile(path), "header\nrow");
+    EXPECT_EQ(readFile(path), "header\n"); // the torn row is cut off
+    EXPECT_EQ(m_log.lastPath(), path);
+    EXPECT_FALSE(m_log.writeFailure().empty());
+}
+
+// A disk with room for `g_room` more bytes: takes what fits, then reports the short write.
+std::size_t g_room = 0;
+std::size_t roomWriter(std::FILE* file, const char* data, std::size_t size)
+{
+    const std::size_t kept = std::min(size, g_room);
+    g_room -= kept;
+    std::fwrite(data, 1, kept, file);
+    std::fflush(file);
+    if (kept < size) {
+        errno = ENOSPC;
+    }
+    return kept;
+}
+
+TEST_F(DataLogFileTest, AFullDiskLeavesOnlyWholeLines)
+{
+    const struct {
+        const char* what;
+        std::vector<std::string> texts;
+        std::size_t room;
+        std::string kept;
+    } cases[] = {
+        {"row cut in its middle", {"Spectrum\n", "1,-50.0000\n", "2,-51.0000\n"}, 9 + 11 + 4, "Spectrum\n1,-50.0000\n"},
+        {"packet of rows cut after its first", {"H\n", "1,a\n2,b\n3,c\n"}, 2 + 5, "H\n1,a\n"},
+        {"cut right after a line end", {"H\n", "1,a\n2,b\n"}, 2 + 4, "H\n1,a\n"},
+        {"nothing fits", {"H\n"}, 0, ""},
+        {"header cut", {"Spectrum\nscale\n"}, 11, "Spectrum\n"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(m_log.startDataLog());
+        const std::string path = m_log.path();
+        g_room = c.room;
+        m_log.setWriter(roomWriter);
+        bool failed = false;
+        for (const std::string& text : c.texts) {
+            failed = !m_log.write(text) || failed;
+        }
+        m_log.setWriter(nullptr);
+        EXPECT_TRUE(failed) << c.what;
+        EXPECT_FALSE(m_log.isOpen()) << c.what;
+        EXPECT_EQ(readFile(path), c.kept) << c.what;
+        EXPECT_EQ(m_log.lastPath(), path) << c.what;
+        EXPECT_EQ(m_log.writeFailure(), std::strerror(ENOSPC)) << c.what;
+        test::g_wallSeconds += 1; // a fresh name for the next case
+    }
 }
 
 // Lowers the largest file this process may write, which fails writes past it as a full disk
@@ -149,7 +202,7 @@ TEST_F(DataLogFileTest, FullDiskThroughTheRealWriter)
 {
     ASSERT_TRUE(m_log.startDataLog());
     const std::string path = m_log.path();
-    const std::string row(100, 'x');
+    const std::string row = std::string(99, 'x') + "\n";
     bool closed = false;
     {
         FileSizeLimit limit(250);
@@ -162,7 +215,11 @@ TEST_F(DataLogFileTest, FullDiskThroughTheRealWriter)
     }
     EXPECT_TRUE(closed);
     EXPECT_FALSE(m_log.isOpen());
-    EXPECT_EQ(readFile(path).substr(0, 200), row + row);
+    // The third row reached the file in part before the limit: it is cut off again, and the
+    // bytes left in the stream's buffer never follow.
+    EXPECT_EQ(readFile(path), row + row);
+    EXPECT_EQ(m_log.lastPath(), path);
+    EXPECT_FALSE(m_log.writeFailure().empty());
 }
 
 TEST_F(DataLogFileTest, UnwritableDirectoryOpensNothing)
