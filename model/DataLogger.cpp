@@ -55,8 +55,10 @@ bool DataLogger::advanceState()
         // A later request written by the menu in the meantime wins over our 1 -> 2.
         m_model.dataLogState.compare_exchange_strong(state, kLogging);
         m_firstPacket = true;
-        // A resume that cannot open a file yet stays quiet: the outage was reported.
-        if (!m_resuming.exchange(false) || opened) {
+        // A resume stays quiet until a write succeeds again: the outage was reported once.
+        if (m_resuming.exchange(false)) {
+            m_reportAfterWrite = true;
+        } else {
             m_failureReported = false;
         }
         if (!opened) {
@@ -187,6 +189,9 @@ void DataLogger::writeQueued()
     for (const std::string& packet : m_pending) {
         const std::string path = m_file.path();
         if (m_file.write(packet)) {
+            if (!packet.empty() && m_reportAfterWrite.exchange(false)) {
+                m_failureReported = false;
+            }
             continue;
         }
         if (!path.empty() && !m_file.isOpen()) {

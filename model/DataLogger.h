@@ -68,8 +68,8 @@ public:
     // to the old one first; the new one begins with its header and an absolute time). Runs on the
     // packet-processing thread with dataLock held: it must be quick. Empty: never.
     void setRotationCheck(std::function<bool()> check) { m_rotationCheck = std::move(check); }
-    // Starts a new file after a failed write (a full disk) without a second report when it
-    // cannot be opened yet: the outage was reported once already. Any thread.
+    // Starts a new file after a failed write (a full disk). Until a write to it succeeds, failures
+    // are not reported again: the outage was reported once already. Any thread.
     void requestResume();
 
     // Writes the queued packets to the file (no model lock held).
@@ -104,6 +104,7 @@ private:
     bool m_firstPacket = false;
     std::atomic<bool> m_failureReported{false};
     std::atomic<bool> m_resuming{false};
+    std::atomic<bool> m_reportAfterWrite{false};
     DataLogLayout m_layout = DataLogLayout::kNolvo;
     std::function<bool()> m_rotationCheck;
     // What the last written header described, to notice when it would change.

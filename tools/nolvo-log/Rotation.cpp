@@ -33,6 +33,27 @@ bool allDigits(const std::string& text, std::size_t from, std::size_t count)
                        [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// When a log was started, from its name (local time); `fallback` for a name that is not ours.
+std::time_t openedAtOf(const std::string& path, std::time_t fallback)
+{
+    std::string stamp;
+    int suffix = 0;
+    const auto slash = path.find_last_of('/');
+    if (!parseOwnLogName(slash == std::string::npos ? path : path.substr(slash + 1), stamp, suffix)) {
+        return fallback;
+    }
+    std::tm parts{};
+    parts.tm_year = std::stoi(stamp.substr(0, 4)) - 1900;
+    parts.tm_mon = std::stoi(stamp.substr(4, 2)) - 1;
+    parts.tm_mday = std::stoi(stamp.substr(6, 2));
+    parts.tm_hour = std::stoi(stamp.substr(9, 2));
+    parts.tm_min = std::stoi(stamp.substr(11, 2));
+    parts.tm_sec = std::stoi(stamp.substr(13, 2));
+    parts.tm_isdst = -1;
+    const std::time_t opened = std::mktime(&parts);
+    return opened == static_cast<std::time_t>(-1) ? fallback : opened;
+}
+
 struct OwnLog {
     std::string name;
     std::string stamp;
@@ -71,7 +92,7 @@ std::function<bool()> makeRotationCheck(const DataLogFile& file, UnattendedOptio
         const std::time_t now = file.wallTime();
         if (path != state->path) {
             state->path = path;
-            state->openedAt = now;
+            state->openedAt = openedAtOf(path, now);
         }
         std::uint64_t bytes = 0;
         if (rotate == UnattendedOptions::Rotate::kSize) {
