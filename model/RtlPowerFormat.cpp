@@ -41,8 +41,11 @@ std::string rtlPowerRow(std::time_t wallClock, int modelCode, int band, const fl
         parts = std::tm{};
         parts.tm_mday = 1;
     }
+    // Readers take the step as printed (two decimals) and walk low + i x step while below high:
+    // high comes from the printed step so that the walk gives exactly n columns.
+    const double printedStep = std::round(axis->stepHz * 100.0) / 100.0;
     const long long low = std::llround(axis->firstHz);
-    const long long high = std::llround(axis->firstHz + axis->stepHz * n);
+    const long long high = static_cast<long long>(std::floor(axis->firstHz + printedStep * n));
     char cell[128];
     std::snprintf(cell, sizeof cell, "%d-%.2d-%.2d, %.2d:%.2d:%.2d, %lld, %lld, %.2f, 1", parts.tm_year + 1900,
                   parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, low, high, axis->stepHz);

@@ -4,8 +4,8 @@
 //   date, time, Hz low, Hz high, Hz step, samples, dB, dB, ...
 //   2024-03-15, 09:30:05, 2400000000, 2496000000, 1000000.00, 1, -91.50, -90.25, ...
 // One row per sweep of a band (our sweeps arrive whole: a band is one segment). Value i belongs to
-// Hz low + i x Hz step; Hz high is Hz low + values x Hz step, the edge after the last value, as
-// rtl_power writes it. "samples" is 1: every row is one sweep, not an average of several. The bins
+// Hz low + i x Hz step; Hz high is Hz low + values x Hz step (with the step as printed, rounded
+// down to a whole Hz), the edge after the last value, as rtl_power writes it. "samples" is 1: every row is one sweep, not an average of several. The bins
 // and their frequencies are those of the CSV's frequency line (see DataLogFormat), no header.
 // Pure functions; any thread.
 
