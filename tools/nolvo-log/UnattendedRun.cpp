@@ -1,6 +1,7 @@
 #include "UnattendedRun.h"
 
 #include <csignal>
+#include <filesystem>
 
 #include "model/DataLogFile.h"
 #include "model/DataLogger.h"
@@ -27,6 +28,13 @@ UnattendedRun::UnattendedRun(const UnattendedOptions& options, DataModel& model,
     logger.setLayout(options.rtlPower ? DataLogLayout::kRtlPower : DataLogLayout::kNolvo);
     if (options.rotate != UnattendedOptions::Rotate::kNone) {
         logger.setRotationCheck(makeRotationCheck(file, options.rotate, options.rotateBytes));
+    }
+    // The metrics file's directory is made like the output directory; a failure shows on the first
+    // write.
+    const std::filesystem::path parent = std::filesystem::path(options.metricsPath).parent_path();
+    if (!options.metricsPath.empty() && !parent.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(parent, error);
     }
 }
 
