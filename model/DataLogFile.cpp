@@ -197,6 +197,12 @@ void DataLogFile::setWallClock(WallClock clock)
     m_wallClock = clock;
 }
 
+std::time_t DataLogFile::wallTime() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return wallNow();
+}
+
 std::time_t DataLogFile::wallNow() const
 {
     return m_wallClock != nullptr ? m_wallClock() : std::time(nullptr);

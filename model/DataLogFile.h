@@ -65,6 +65,8 @@ public:
     std::string writeFailure() const;
     std::uint64_t startTimeMs() const;     // steady-clock ms of the start, 0 while no log runs
     std::string writableDirectory() const; // where the next log will be created
+    // Seconds since the epoch by the clock the names and absolute time cells use.
+    std::time_t wallTime() const;
 
     // Test seams; nullptr restores the default (fwrite + fflush, and time()).
     void setWriter(Writer writer);

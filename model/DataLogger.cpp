@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/DataModel.h"
+#include "model/RtlPowerFormat.h"
 
 namespace nolvo {
 
@@ -54,7 +55,12 @@ bool DataLogger::advanceState()
         // A later request written by the menu in the meantime wins over our 1 -> 2.
         m_model.dataLogState.compare_exchange_strong(state, kLogging);
         m_firstPacket = true;
-        m_failureReported = false;
+        // A resume stays quiet until a write succeeds again: the outage was reported once.
+        if (m_resuming.exchange(false)) {
+            m_reportAfterWrite = true;
+        } else {
+            m_failureReported = false;
+        }
         if (!opened) {
             report("Data log not started: cannot create a file in " + m_file.writableDirectory());
         }
@@ -66,7 +72,32 @@ bool DataLogger::advanceState()
         m_headerNeeded[2] = false;
         return false;
     }
+    if (state == kLogging) {
+        rotateIfDue();
+    }
     return state == kLogging;
+}
+
+void DataLogger::rotateIfDue()
+{
+    if (!m_rotationCheck || !m_file.isOpen() || !m_rotationCheck()) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_pendingMutex);
+        writeQueued();
+    }
+    m_file.stopDataLog();
+    m_firstPacket = true;
+    if (!m_file.startDataLog()) {
+        report("Data log not started: cannot create a file in " + m_file.writableDirectory());
+    }
+}
+
+void DataLogger::requestResume()
+{
+    m_resuming = true;
+    m_model.dataLogState = kLogStartRequested;
 }
 
 std::string DataLogger::headerFor(const DataLogContext& ctx)
@@ -104,6 +135,11 @@ void DataLogger::logSpectrum(int band, const float* values, int count)
         return;
     }
     const DataLogContext ctx = context(false, band);
+    if (m_layout == DataLogLayout::kRtlPower) {
+        m_firstPacket = false;
+        queuePacket({}, rtlPowerRow(m_file.wallTime(), ctx.modelCode, ctx.band, values, count));
+        return;
+    }
     const std::string header = headerFor(ctx);
     std::string row = m_file.timeCell(m_firstPacket, 0);
     row += dataLogRow(values, count, dataLogFrequencyCount(ctx.modelCode, ctx.band));
@@ -117,6 +153,10 @@ void DataLogger::logPower(const float* samples, int count)
         return;
     }
     if (!m_file.isOpen()) {
+        m_firstPacket = false;
+        return;
+    }
+    if (m_layout == DataLogLayout::kRtlPower) {
         m_firstPacket = false;
         return;
     }
@@ -149,6 +189,9 @@ void DataLogger::writeQueued()
     for (const std::string& packet : m_pending) {
         const std::string path = m_file.path();
         if (m_file.write(packet)) {
+            if (!packet.empty() && m_reportAfterWrite.exchange(false)) {
+                m_failureReported = false;
+            }
             continue;
         }
         if (!path.empty() && !m_file.isOpen()) {

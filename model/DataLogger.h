@@ -28,6 +28,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@
 namespace nolvo {
 
 class DataModel;
+
+// The layout of the rows: the program's own CSV, or that of rtl_power (spectrum sweeps only, no
+// header, see RtlPowerFormat; power readings are not written in it).
+enum class DataLogLayout { kNolvo, kRtlPower };
 
 class DataLogger {
 public:
@@ -57,6 +62,16 @@ public:
     void settingsAcknowledged() { m_headerNeeded[2] = true; }
     bool headerNeeded(int which) const { return which >= 0 && which < 3 && m_headerNeeded[which].load(); }
 
+    // Set before logging starts (packet-processing thread, or before that thread runs).
+    void setLayout(DataLogLayout layout) { m_layout = layout; }
+    // Asked before each packet while a file is open: true starts a new file (what is queued goes
+    // to the old one first; the new one begins with its header and an absolute time). Runs on the
+    // packet-processing thread with dataLock held: it must be quick. Empty: never.
+    void setRotationCheck(std::function<bool()> check) { m_rotationCheck = std::move(check); }
+    // Starts a new file after a failed write (a full disk). Until a write to it succeeds, failures
+    // are not reported again: the outage was reported once already. Any thread.
+    void requestResume();
+
     // Writes the queued packets to the file (no model lock held).
     void writePending();
 
@@ -73,6 +88,8 @@ public:
 private:
     // Runs the control word for one packet; true when the packet's rows are to be written.
     bool advanceState();
+    // Closes the open file and opens the next one when the rotation check asks for it.
+    void rotateIfDue();
     // The header text this packet needs ("" when none); updates and clears the flags.
     std::string headerFor(const DataLogContext& context);
     void queuePacket(std::string header, std::string rows);
@@ -86,6 +103,10 @@ private:
     std::vector<std::string> m_pending; // header and rows of each packet not written yet
     bool m_firstPacket = false;
     std::atomic<bool> m_failureReported{false};
+    std::atomic<bool> m_resuming{false};
+    std::atomic<bool> m_reportAfterWrite{false};
+    DataLogLayout m_layout = DataLogLayout::kNolvo;
+    std::function<bool()> m_rotationCheck;
     // What the last written header described, to notice when it would change.
     std::string m_lastScaleLine;
     bool m_lastPowerMode = false;

@@ -36,6 +36,13 @@ std::optional<LogOptions> LogOptions::parse(int argc, const char* const* argv, s
     bool otherThanOutput = false;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i] != nullptr ? argv[i] : "";
+        const UnattendedOptions::Take taken = options.unattended.take(argc, argv, i, error);
+        if (taken != UnattendedOptions::Take::kNotMine) {
+            if (taken == UnattendedOptions::Take::kBad) {
+                return std::nullopt;
+            }
+            continue;
+        }
         static const char* const kOptions[] = {"--replay", "--hardware", "--scene", "--mode",
                                                "--band",   "--seconds",  "--output", "--replay-file"};
         bool known = false;
@@ -108,6 +115,11 @@ std::optional<LogOptions> LogOptions::parse(int argc, const char* const* argv, s
             }
             options.outputDir = value;
         }
+    }
+    error = options.unattended.conflict(!options.replayFile.empty(), !options.replayDir.empty(),
+                                        options.powerMode.value_or(false));
+    if (!error.empty()) {
+        return std::nullopt;
     }
     if (!options.replayFile.empty()) {
         if (otherThanOutput) {

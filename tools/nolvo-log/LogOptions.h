@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "UnattendedOptions.h"
+
 namespace nolvo {
 
 struct LogOptions {
@@ -23,6 +25,7 @@ struct LogOptions {
     std::string replayFile;              // a stream recording to convert ("" for none)
     bool help = false;                   // print the usage, exit 0
     bool version = false;                // print the version, exit 0
+    UnattendedOptions unattended;        // metrics, rotation, retention, layout, service mode
 
     static constexpr const char* kUsage =
         "usage: nolvo-log [--replay DIR] [--hardware 0|1|2] [--scene none|wifi|dect|dsss]\n"
@@ -35,7 +38,8 @@ struct LogOptions {
         "  --mode, --band      what to log (spectrum or power; 2.4 or 5 GHz)\n"
         "  --seconds N         how long to log (1 to 86400, default 10)\n"
         "  --output DIR        where the CSV goes (default: the data directory)\n"
-        "  --replay-file FILE  convert a stream recording (.nolrec) to CSV, as fast as it can\n";
+        "  --replay-file FILE  convert a stream recording (.nolrec) to CSV, as fast as it can\n"
+        "unattended (also with --replay-file, where the metrics follow the recorded time):\n";
 
     // "nolvo-log 0.1.0"
     static std::string versionText();

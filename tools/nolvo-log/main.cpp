@@ -21,6 +21,7 @@
 
 #include "LogOptions.h"
 #include "ReplayConversion.h"
+#include "UnattendedRun.h"
 #include "accessory/AccessoryCommunication.h"
 #include "accessory/AccessoryCommunicationDelegate.h"
 #include "accessory/DemoPlayback.h"
@@ -113,12 +114,13 @@ int main(int argc, char** argv)
     std::string error;
     const std::optional<LogOptions> parsed = LogOptions::parse(argc, argv, error);
     if (!parsed) {
-        std::fprintf(stderr, "nolvo-log: %s\n%s", error.c_str(), LogOptions::kUsage);
+        std::fprintf(stderr, "nolvo-log: %s\n%s%s", error.c_str(), LogOptions::kUsage, UnattendedOptions::kUsage);
         return 2;
     }
     const LogOptions& options = *parsed;
     if (options.help) {
         std::fputs(LogOptions::kUsage, stdout);
+        std::fputs(UnattendedOptions::kUsage, stdout);
         return 0;
     }
     if (options.version) {
@@ -157,11 +159,15 @@ int main(int argc, char** argv)
     if (options.band) {
         model.spectrum.band = *options.band;
     }
+    const UnattendedOptions& unattended = options.unattended;
+    if (unattended.accessoryOnly) {
+        model.demo.hardware = 255; // no demo: only an accessory feeds the log
+    }
     if (!options.replayFile.empty()) {
         return convertRecording(options, model);
     }
     std::string missing;
-    const bool haveRecordings = recordingsPresent(model, missing);
+    const bool haveRecordings = !unattended.accessoryOnly && recordingsPresent(model, missing);
     if (!options.replayDir.empty() && !haveRecordings) {
         std::fprintf(stderr, "nolvo-log: no recording %s under %s\n", missing.c_str(), options.replayDir.c_str());
         return 1;
@@ -169,6 +175,11 @@ int main(int argc, char** argv)
 
     DataLogFile file;
     DataLogger logger(model, file);
+    UnattendedRun extras(unattended, model, file, logger,
+                         [](const std::string& line) { std::fprintf(stderr, "nolvo-log: %s\n", line.c_str()); });
+    if (unattended.untilStopped) {
+        UnattendedRun::installStopHandlers();
+    }
     AccessoryCommunicationDelegate delegate(model);
     delegate.setDataLogger(&logger);
     AccessoryCommunication link;
@@ -184,18 +195,26 @@ int main(int argc, char** argv)
     rates.update(link.health().snapshot(), engine::clock::steadyMs());
     int exitCode = 0;
     std::string lastPath; // a log closed by an unplugged accessory is still the one written
-    for (int second = 1; second <= options.seconds; ++second) {
+    const auto demoPlaying = [&] { return haveRecordings && !model.accessoryConnected.load(); };
+    for (int second = 1; unattended.untilStopped || second <= options.seconds; ++second) {
         std::this_thread::sleep_until(started + std::chrono::seconds(second));
         const std::string path = file.path();
         if (!path.empty()) {
             lastPath = path;
         }
+        extras.everySecond(second, link.health().snapshot(), demoPlaying());
+        if (UnattendedRun::stopRequested()) {
+            break;
+        }
         rates.update(link.health().snapshot(), engine::clock::steadyMs());
-        std::fprintf(stderr, "nolvo-log: %d/%d s, %llu frames, %ld rows, %s\n", second, options.seconds,
-                     static_cast<unsigned long long>(delegate.framesDispatched()),
-                     path.empty() ? 0L : countRows(path), rates.lineText().c_str());
+        // Run as a service, a line a minute is enough for the journal.
+        if (!unattended.untilStopped || second % 60 == 0) {
+            std::fprintf(stderr, "nolvo-log: %d/%d s, %llu frames, %ld rows, %s\n", second, options.seconds,
+                         static_cast<unsigned long long>(delegate.framesDispatched()),
+                         path.empty() ? 0L : countRows(path), rates.lineText().c_str());
+        }
         // Without recordings only an accessory can feed the log: give it two seconds to appear.
-        if (!haveRecordings && second >= 2 && !model.accessoryConnected.load()) {
+        if (!haveRecordings && !unattended.accessoryOnly && second >= 2 && !model.accessoryConnected.load()) {
             std::fprintf(stderr, "nolvo-log: no accessory attached and no recording %s installed\n",
                          missing.c_str());
             exitCode = 1;
@@ -205,10 +224,16 @@ int main(int argc, char** argv)
     link.stop();
     delegate.stop();
     logger.closeLog();
+    extras.finish(link.health().snapshot(), demoPlaying());
     // The log opened last, also when a disconnection or a failed write closed it.
     const std::string path = file.lastPath().empty() ? lastPath : file.lastPath();
     if (exitCode != 0) {
         return exitCode;
+    }
+    if (UnattendedRun::stopRequested()) {
+        // Stopped as a service is stopped: a clean end, whether or not anything was logged.
+        std::printf("%s\n", path.c_str());
+        return 0;
     }
     if (path.empty()) {
         std::fprintf(stderr, "nolvo-log: nothing was received, no log written (%llu frames)\n",
