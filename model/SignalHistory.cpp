@@ -107,6 +107,8 @@ void SignalHistory::record(const AccessPoint& ap, std::uint64_t nowMs)
     t.ssid = ap.ssidDisplayText();
     t.band = ap.band;
     t.channel = ap.channel;
+    t.security = ap.security;
+    t.hidden = AccessPointFilter::isHiddenSsid(ap.ssidBytes());
     t.lastHeardMs = nowMs;
     t.lastDbm = ap.rssi;
     if (std::isfinite(ap.rssi)) {
@@ -165,6 +167,25 @@ std::vector<const SignalHistory::Track*> SignalHistory::tracks() const
     for (const Entry& entry : m_entries) {
         all.push_back(&entry.track);
     }
+    return all;
+}
+
+std::vector<SignalHistory::Series> SignalHistory::copySeries(const AccessPointFilter& filter, std::uint64_t nowMs) const
+{
+    std::vector<Series> all;
+    for (const Entry& entry : m_entries) {
+        const Track& t = entry.track;
+        if (!filter.matches(t.ssid, t.hidden, t.band, t.channel, t.security, t.lastDbm)) {
+            continue;
+        }
+        Series series{t, {}};
+        this->series(t.bssid, nowMs, series.points);
+        if (!series.points.empty()) {
+            all.push_back(std::move(series));
+        }
+    }
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Series& a, const Series& b) { return a.track.lastDbm > b.track.lastDbm; });
     return all;
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "model/AccessPoint.h"
+#include "model/AccessPointFilter.h"
 
 namespace nolvo {
 
@@ -41,6 +42,8 @@ public:
         std::string ssid;            // display text as last heard
         int band = 0;
         int channel = 0;             // as last heard
+        int security = 0;            // as last heard
+        bool hidden = false;         // the SSID is empty or zero bytes
         std::uint64_t firstHeardMs = 0;
         std::uint64_t lastHeardMs = 0;
         float minDbm = 0.0f;         // since first heard (also beyond the window)
@@ -61,6 +64,15 @@ public:
     void series(const Bssid& bssid, std::uint64_t nowMs, std::vector<Point>& out) const;
     // Every track (unordered).
     std::vector<const Track*> tracks() const;
+
+    // A copy of one track and its samples in the window, for work done without the lock.
+    struct Series {
+        Track track;
+        std::vector<Point> points;
+    };
+    // The series of every track the filter passes (judged by what was last heard), strongest
+    // last level first.
+    std::vector<Series> copySeries(const AccessPointFilter& filter, std::uint64_t nowMs) const;
     // Bytes held by the samples and the track records.
     std::size_t memoryBytes() const;
 
