@@ -83,3 +83,50 @@ TEST(AnalystExport, HistoryCsvIsTimeOrderedFormulaSafeAndNeverOverwrites)
 
 } // namespace
 } // namespace nolvo
+
+#include "tables/AccessPointDetails.h"
+
+namespace nolvo {
+namespace {
+
+TEST(AccessPointDetails, LinesNameEveryFieldAndOnlyGradedOnesShowAGrade)
+{
+    AccessPoint ap = testing::named(testing::makeAp(7, 3, -52.4f, 40, 1), "lab\x01net");
+    ap.modes = AccessPoint::kMode11g | AccessPoint::kMode11n;
+    ap.security = 4;
+    ap.grade = 81.0f;
+    ap.bestChannel = 11;
+    const AccessPointRow row = AccessPointRow::from(ap, false);
+    SignalHistory::Track track;
+    track.minDbm = -71.0f;
+    track.maxDbm = -40.0f;
+    track.firstHeardMs = 40'000;
+    track.lastHeardMs = 100'000;
+    std::tm local{};
+    local.tm_year = 124;
+    local.tm_mday = 1;
+    local.tm_hour = 12;
+    local.tm_isdst = -1;
+    AccessPointDetailsInput in{&row, &track, "Acme\tRadio", true, 100'000, std::mktime(&local)};
+    const std::vector<std::string> expected = {
+        "lab\xEF\xBF\xBDnet", // the control byte shown as U+FFFD
+        "BSSID: 02:00:00:00:00:07",
+        "VENDOR: Acme Radio",
+        "CHANNEL: 3 + 7 (2.4 GHz)",
+        "WIDTH: 40 MHz",
+        "MODE: g/n",
+        "SECURITY: WPA2",
+        "SIGNAL: -52 dBm  (MIN -71, MAX -40)",
+        "FIRST HEARD: 11:59:00  LAST HEARD: 12:00:00",
+        "GRADE: 81% (B)  SUGGESTED CH.: 11",
+    };
+    EXPECT_EQ(accessPointDetailLines(in), expected);
+    in.graded = false;
+    in.track = nullptr;
+    const auto lines = accessPointDetailLines(in);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines.back(), "SIGNAL: -52 dBm");
+}
+
+} // namespace
+} // namespace nolvo
