@@ -102,6 +102,7 @@ void SignalHistory::record(const AccessPoint& ap, std::uint64_t nowMs)
     if (nowMs < m_epochMs) {
         nowMs = m_epochMs; // a clock that stepped back must not wrap the tick count
     }
+    ++m_revision;
     Entry* entry = entryFor(ap, nowMs);
     Track& t = entry->track;
     t.ssid = ap.ssidDisplayText();
@@ -125,6 +126,7 @@ void SignalHistory::prune(std::uint64_t nowMs)
         if (m_entries[i].track.lastHeardMs >= oldest) {
             continue;
         }
+        ++m_revision;
         m_index.erase(key(m_entries[i].track.bssid));
         if (i + 1 != m_entries.size()) {
             m_entries[i] = std::move(m_entries.back());
@@ -139,6 +141,7 @@ void SignalHistory::clear()
     m_entries.clear();
     m_index.clear();
     m_hasEpoch = false;
+    ++m_revision;
 }
 
 void SignalHistory::series(const Bssid& bssid, std::uint64_t nowMs, std::vector<Point>& out) const

@@ -58,6 +58,8 @@ public:
     void clear();
 
     std::size_t trackCount() const { return m_entries.size(); }
+    // Changes whenever a record, prune or clear changed what the history holds.
+    std::uint64_t revision() const { return m_revision; }
     const Track* track(const Bssid& bssid) const;
     // The track's samples within the window before `nowMs`, oldest first (appended to `out`,
     // which is cleared first).
@@ -99,6 +101,7 @@ private:
     std::unordered_map<std::uint64_t, std::size_t> m_index; // BSSID -> entry
     std::uint64_t m_epochMs = 0;
     bool m_hasEpoch = false;
+    std::uint64_t m_revision = 0;
 };
 
 } // namespace nolvo
