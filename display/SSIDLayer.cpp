@@ -4,6 +4,7 @@
 #include "engine/app/Director.h"
 #include "engine/scene/DrawNode.h"
 #include "engine/text/Label.h"
+#include "model/AccessPointFilter.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
 
@@ -33,6 +34,15 @@ SSIDLayer::~SSIDLayer()
     unscheduleUpdate();
     for (engine::DrawNode* node : m_shapes) node->release();
     for (engine::Label* label : m_labels) label->release();
+    if (m_halo) m_halo->release();
+}
+
+void SSIDLayer::setHighlight(const Bssid* bssid)
+{
+    const bool changed = (bssid != nullptr) != m_hasHighlight || (bssid && *bssid != m_highlight);
+    m_hasHighlight = bssid != nullptr;
+    if (bssid) m_highlight = *bssid;
+    if (changed) engine::Director::markDirty();
 }
 
 bool SSIDLayer::init()
@@ -144,9 +154,13 @@ void SSIDLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*trans
         }
     }
 
+    // The filter is read on this thread only (menus and keys write it here), so no lock.
+    const AccessPointFilter filter(m_model.apFilter);
     ModelLock lock(m_model, kAccessPointLock);
     std::size_t shapes = 0;
     std::size_t labels = 0;
+    m_outlines.clear();
+    const OverlayOutline* highlighted = nullptr;
     for (const AccessPointPtr& entry : m_model.accessPoints) {
         if (!entry) continue;
         AccessPoint& ap = *entry;
@@ -154,8 +168,11 @@ void SSIDLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*trans
         const std::optional<AccessPointShape> shape = accessPointShape(ap, size.width);
         if (!shape) continue;
         const int band = ap.band == 1 ? kBand5 : kBand24;
+        // Hidden access points keep animating, so they reappear at the level they have reached.
         smoothStrength(ap, step[band]);
+        if (!filter.matches(ap)) continue;
         const float h = strengthHeight(ap.displayLevel, bottom[band], top[band], size.height);
+        m_outlines.push_back({ap.bssid, *shape, h, ap.rssi});
 
         DrawnShape wanted{*shape, h, {ap.color[0], ap.color[1], ap.color[2], ap.color[3]}};
         drawShape(shapes++, wanted);
@@ -175,6 +192,48 @@ void SSIDLayer::draw(engine::Renderer* /*renderer*/, const engine::Mat4& /*trans
     shrinkPool(m_shapes, shapes);
     m_drawn.resize(m_shapes.size());
     shrinkPool(m_labels, labels);
+    for (const OverlayOutline& outline : m_outlines) {
+        if (m_hasHighlight && outline.bssid == m_highlight) highlighted = &outline;
+    }
+    drawHalo(highlighted);
+}
+
+void SSIDLayer::drawHalo(const OverlayOutline* outline)
+{
+    if (!outline) {
+        if (m_halo) {
+            m_halo->removeFromParentAndCleanup(true);
+            m_halo->release();
+            m_halo = nullptr;
+            engine::Director::markDirty();
+        }
+        return;
+    }
+    const AccessPointShape& was = m_haloOutline.shape;
+    const AccessPointShape& now = outline->shape;
+    if (m_halo && was.x == now.x && was.bottomWidth == now.bottomWidth && was.topWidth == now.topWidth &&
+        was.dome == now.dome && m_haloOutline.height == outline->height) {
+        return; // unchanged: nothing to redraw
+    }
+    m_haloOutline = *outline;
+    if (!m_halo) {
+        m_halo = engine::DrawNode::create(5.0f);
+        addChild(m_halo, 1);
+        m_halo->retain();
+    }
+    m_halo->clear();
+    const engine::Color4F white(1.0f, 1.0f, 1.0f, 0.9f);
+    const AccessPointShape& s = outline->shape;
+    const float b = s.bottomWidth / 2.0f;
+    const float t = s.topWidth / 2.0f;
+    const float h = std::max(outline->height, 2.0f); // a flat outline still shows which one it is
+    if (s.dome) {
+        m_halo->drawCircle(Vec2(s.x, 0.0f), b, 0.0f, kDomeSegments, false, 1.0f, b > 0.0f ? h / b : 0.0f, white);
+    } else {
+        const Vec2 halo[4] = {Vec2(s.x - b, 0.0f), Vec2(s.x - t, h), Vec2(s.x + t, h), Vec2(s.x + b, 0.0f)};
+        m_halo->drawPoly(halo, 4, false, white);
+    }
+    engine::Director::markDirty();
 }
 
 } // namespace nolvo

@@ -18,6 +18,7 @@
 
 #include "display/AccessPointShape.h"
 #include "display/ClippedLayer.h"
+#include "display/OverlayPicking.h"
 
 namespace engine {
 class DrawNode;
@@ -41,6 +42,13 @@ public:
     void draw(engine::Renderer* renderer, const engine::Mat4& transform, std::uint32_t flags) override;
 
     void setBands(bool band24, bool band5);
+
+    // The outlines drawn by the latest draw() (access points the filter hides are not drawn),
+    // for picking by click and Tab.
+    const std::vector<OverlayOutline>& outlines() const { return m_outlines; }
+    // Draws a white halo around the outline of that access point (none: null).
+    void setHighlight(const Bssid* bssid);
+    bool hasHighlight() const { return m_hasHighlight; }
 
     // Font size of the SSID labels for a display size class (10, 13, 15, 13; class 3 otherwise).
     static float labelFontSize(int sizeClass);
@@ -73,6 +81,7 @@ private:
 
     void drawShape(std::size_t index, const DrawnShape& wanted);
     engine::Label* labelAt(std::size_t index, float fontSize);
+    void drawHalo(const OverlayOutline* outline);
     template <typename T>
     static void shrinkPool(std::vector<T*>& pool, std::size_t used);
 
@@ -87,6 +96,11 @@ private:
     std::vector<engine::DrawNode*> m_shapes;
     std::vector<DrawnShape> m_drawn; // beside m_shapes
     std::vector<engine::Label*> m_labels;
+    std::vector<OverlayOutline> m_outlines;
+    engine::DrawNode* m_halo = nullptr;
+    OverlayOutline m_haloOutline; // what m_halo shows
+    Bssid m_highlight{};
+    bool m_hasHighlight = false;
 };
 
 } // namespace nolvo

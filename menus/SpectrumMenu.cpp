@@ -1,6 +1,8 @@
 #include "menus/SpectrumMenu.h"
 #include "model/SharedField.h"
 
+#include "menus/AccessPointFilterMenu.h"
+#include "menus/AnalystControl.h"
 #include "menus/MenuActions.h"
 #include "menus/MenuValues.h"
 #include "model/DataModel.h"
@@ -90,6 +92,17 @@ void SpectrumMenu::buildRows()
             [k](int row) { model().spectrum.traceSelection[k] = static_cast<std::uint8_t>(row); });
     }
     addButton("CLEAR WAVEFORM", [] { ma::clearWaveform(model()); });
+    addButton("FILTERS", [] { AccessPointFilterMenu::openInPlaceOfOpenMenu(); });
+    addSegmented("VIEWS: ", {"SIGNAL HISTORY", "CHANNELS"}, [] { return -1; }, [](int i) {
+        AnalystControl* control = AnalystControl::get();
+        if (!control) return;
+        MenuController::getInstance()->closeMenu(true);
+        if (i == 0) {
+            control->toggleHistoryView();
+        } else {
+            control->toggleOccupancyView();
+        }
+    });
     addSlider(
         "HOLD: ", [] { return mv::percentOfHold(model().spectrum.holdTime); },
         [] { return mv::secondsLabel(model().spectrum.holdTime); },

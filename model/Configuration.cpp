@@ -174,6 +174,7 @@ void DataModel::resetSettings()
     referenceChannel = defaultChannel(true);
     referenceHistory.clear();
     copySettings(demo, DemoSettings{2, 1, 1});
+    apFilter = AccessPointFilterSettings{};
 }
 
 DemoSettings DataModel::demoSettings() const
@@ -199,6 +200,7 @@ void DataModel::saveConfiguration(int slot)
     storeRecord(prefix + "reference_channel0", referenceChannel);
     saveReference(prefix);
     storeSharedRecord(prefix + "demo", demo);
+    storeRecord(prefix + "ap_filter", apFilter);
     store->flush();
 }
 
@@ -236,6 +238,7 @@ void DataModel::loadConfiguration(int slot)
     loadRecord(prefix + "reference_channel0", referenceChannel);
     loadReference(prefix);
     loadSharedRecord(prefix + "demo", demo);
+    loadRecord(prefix + "ap_filter", apFilter);
 }
 
 void DataModel::loadSpectrumSettings(const std::string& prefix, int version)

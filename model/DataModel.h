@@ -30,6 +30,7 @@
 #include "model/LogSink.h"
 #include "model/MeasurementStores.h"
 #include "model/SettingsRecords.h"
+#include "model/SignalHistory.h"
 #include "model/Utilization.h"
 
 namespace nolvo {
@@ -119,6 +120,7 @@ public:
     ChannelSettings referenceChannel{};
     ReferenceHistory referenceHistory;
     DemoSettings demo{};
+    AccessPointFilterSettings apFilter{}; // render thread only (menus, overlay, tables)
 
     // ---- device state ----
     AccessoryInfo deviceInfo;
@@ -157,6 +159,7 @@ public:
     UtilizationStats utilizationStats;           // per-channel utilization and counts, pass counter, updated flag
     std::atomic<bool> utilizationEditMode{false}; // the utilization table's edit mode
     std::atomic<std::uint32_t> totalScanCount{0}; // access-point scan frames merged
+    SignalHistory signalHistory;                  // each access point's signal over ten minutes (accessPointLock)
 
     // Merges one decoded scan into the list (takes accessPointLock; no model lock held).
     void mergeAccessPoints(AccessPointBatch& batch);

@@ -14,6 +14,18 @@ AccessPointList::WindowBottoms windowBottoms(const DataModel& model)
     return {model.band24.amplitudeBottom, model.band5.amplitudeBottom};
 }
 
+// Every record of a scan adds its signal to the history, also while the table's edit mode holds
+// the list still: the history is what was heard, not what is shown (accessPointLock held).
+void recordSignals(SignalHistory& history, const AccessPointBatch& batch, std::uint64_t nowMs)
+{
+    for (const AccessPointPtr& record : batch) {
+        if (record) {
+            history.record(*record, nowMs);
+        }
+    }
+    history.prune(nowMs);
+}
+
 } // namespace
 
 // Runs after every stored sweep (dataLock held): the utilization pass follows the 2.4 GHz sweeps
@@ -32,6 +44,7 @@ void DataModel::afterSweepStored(int band)
 void DataModel::afterHistoriesCleared()
 {
     accessPoints.clear();
+    signalHistory.clear();
     utilizationStats.reset();
     totalScanCount.store(0);
     accessPointListChanged[0].store(true);
@@ -44,18 +57,22 @@ void DataModel::mergeAccessPoints(AccessPointBatch& batch)
         return;
     }
     ModelLock lock(*this, kAccessPointLock);
-    accessPoints.merge(batch, engine::clock::steadyMs(), windowBottoms(*this));
+    const std::uint64_t now = engine::clock::steadyMs();
+    recordSignals(signalHistory, batch, now);
+    accessPoints.merge(batch, now, windowBottoms(*this));
 }
 
 void DataModel::storeAccessPointScan(AccessPointBatch& batch)
 {
     ModelLock lock(*this, kDataLock | kAccessPointLock);
+    const std::uint64_t now = engine::clock::steadyMs();
+    recordSignals(signalHistory, batch, now);
     if (utilizationEditMode.load()) {
         // The user is editing the selection: the table must not change under them.
         batch.clear();
         return;
     }
-    accessPoints.merge(batch, engine::clock::steadyMs(), windowBottoms(*this));
+    accessPoints.merge(batch, now, windowBottoms(*this));
     totalScanCount.fetch_add(1);
     runUtilizationPass(true);
     accessPointListChanged[0].store(true);

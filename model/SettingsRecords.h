@@ -150,6 +150,26 @@ struct DemoSettings {                   // key "demo", 3 bytes
     std::uint8_t accessPoints;          // 2: demo access-point switch
 };
 
+// Which access points the overlay, the tables, the details popover and the exports show. All zero
+// bytes is "no filter", so a slot saved before the filter existed reads as showing everything.
+// Values from a store may be anything; AccessPointFilter sanitises them when it compiles a record.
+struct AccessPointFilterSettings {      // key "ap_filter", 48 bytes
+    enum Flags : std::uint8_t {
+        kHideHidden = 1u << 0,          // drop access points whose SSID is empty or all zero bytes
+        kMinimumSignal = 1u << 1,       // minimumSignal applies
+    };
+    enum Bands : std::uint8_t { kBand24Only = 1u << 0, kBand5Only = 1u << 1 }; // none or both: every band
+
+    std::uint8_t ssidLength;            // 0: 0..32; 0 no text filter
+    std::uint8_t ssidText[32];          // 1..32: case-insensitive substring of the SSID
+    std::uint8_t securityMask;          // 33: bit (1 << security class) for the classes shown, 0 all
+    std::uint8_t bands;                 // 34: Bands bits
+    std::uint8_t flags;                 // 35: Flags bits
+    std::int32_t channelFirst;          // 36: lowest channel shown, 0 no lower bound
+    std::int32_t channelLast;           // 40: highest channel shown, 0 no upper bound
+    float minimumSignal;                // 44: dBm, with kMinimumSignal
+};
+
 // The power-mode waveform lists; the live traces and the saved reference share this shape.
 struct PowerTraces {
     std::vector<std::vector<float>> history;
@@ -196,6 +216,7 @@ NOLVO_CHECK_RECORD(SpectrumSettings, 88);
 NOLVO_CHECK_RECORD(PowerSettings, 44);
 NOLVO_CHECK_RECORD(ChannelSettings, 12);
 NOLVO_CHECK_RECORD(DemoSettings, 3);
+NOLVO_CHECK_RECORD(AccessPointFilterSettings, 48);
 #undef NOLVO_CHECK_RECORD
 
 static_assert(offsetof(CursorSettings, option11) == 11);
@@ -253,5 +274,10 @@ static_assert(offsetof(PowerSettings, measurements) == 38);
 
 static_assert(offsetof(ChannelSettings, optionWord) == 4);
 static_assert(offsetof(ChannelSettings, color) == 8);
+
+static_assert(offsetof(AccessPointFilterSettings, securityMask) == 33);
+static_assert(offsetof(AccessPointFilterSettings, flags) == 35);
+static_assert(offsetof(AccessPointFilterSettings, channelFirst) == 36);
+static_assert(offsetof(AccessPointFilterSettings, minimumSignal) == 44);
 
 } // namespace nolvo

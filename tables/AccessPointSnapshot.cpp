@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "model/AccessPointFilter.h"
 #include "model/DataModel.h"
 
 namespace nolvo {
@@ -65,10 +66,14 @@ void AccessPointSnapshot::take(const DataModel& model)
     }
     rows.clear();
     rows.reserve(model.accessPoints.size());
+    const AccessPointFilter filter(model.apFilter);
     for (const auto& ap : model.accessPoints) {
         const bool selected = !selection.empty() && chosen.contains(ap->bssid);
-        rows.push_back(AccessPointRow::from(*ap, selected));
+        if (selected || filter.matches(*ap)) {
+            rows.push_back(AccessPointRow::from(*ap, selected));
+        }
     }
+    totalAccessPoints = model.accessPoints.size();
     totalScans = model.totalScanCount.load();
 }
 

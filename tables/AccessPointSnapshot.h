@@ -50,8 +50,11 @@ struct AccessPointSnapshot {
     std::vector<AccessPointRow> rows; // in list order (the list was sorted just before)
     std::vector<Bssid> selection;     // the occupied selection slots, in slot order
     std::uint32_t totalScans = 0;
+    std::size_t totalAccessPoints = 0; // in the list, before the filter
 
-    // Copies the list, the selection and the scan count. The caller holds accessPointLock.
+    // Copies the list's access points that pass the model's access-point filter (and every
+    // access point selected for optimization, which the user picked by name), the selection and
+    // the scan count. The caller holds accessPointLock.
     void take(const DataModel& model);
     // The row with that address, or null.
     const AccessPointRow* find(const Bssid& bssid) const;

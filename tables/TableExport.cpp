@@ -119,6 +119,11 @@ std::string exportBaseName(std::time_t when)
 
 ExportResult exportAccessPoints(const AccessPointSnapshot& snapshot, std::time_t when, std::string directory)
 {
+    return exportCsvFile(accessPointsCsv(snapshot), exportBaseName(when), std::move(directory));
+}
+
+ExportResult exportCsvFile(const std::string& text, const std::string& baseName, std::string directory)
+{
     ExportResult result;
     if (directory.empty()) {
         directory = DataLogFile::getInstance()->writableDirectory();
@@ -130,8 +135,7 @@ ExportResult exportAccessPoints(const AccessPointSnapshot& snapshot, std::time_t
     if (directory.back() != '/') {
         directory += '/';
     }
-    const std::string text = accessPointsCsv(snapshot);
-    const std::string base = directory + exportBaseName(when);
+    const std::string base = directory + baseName;
     for (int suffix = 1; suffix <= kMaxSuffix; ++suffix) {
         const std::string candidate = suffix == 1 ? base + ".csv" : base + "_" + std::to_string(suffix) + ".csv";
         if (writeNewFile(candidate, text)) {

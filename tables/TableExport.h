@@ -28,5 +28,8 @@ std::string accessPointsCsv(const AccessPointSnapshot& snapshot);
 std::string exportBaseName(std::time_t when);
 // Writes the CSV into `directory` (the data logs' directory when empty).
 ExportResult exportAccessPoints(const AccessPointSnapshot& snapshot, std::time_t when, std::string directory = {});
+// Writes `text` as "<baseName>.csv" in `directory` (the data logs' directory when empty), never
+// replacing a file: "_2", "_3", ... are tried while the name is taken.
+ExportResult exportCsvFile(const std::string& text, const std::string& baseName, std::string directory = {});
 
 } // namespace nolvo

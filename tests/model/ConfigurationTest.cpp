@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/AccessPointFilter.h"
 #include "model/DataModel.h"
 #include "model/ListCodec.h"
 #include "support/TempDir.h"
@@ -49,6 +50,7 @@ void scrambleSettings(DataModel& m, unsigned seed)
     scramble(m.powerChannel, random);
     scramble(m.referenceChannel, random);
     scramble(m.demo, random);
+    scramble(m.apFilter, random);
     m.referenceHistory.history = {{1.0f, 2.0f}, {}, {3.5f}};
     m.referenceHistory.processedHistory = {{-1.0f}};
     m.referenceHistory.alpha = {0.25f, 1.0f};
@@ -71,6 +73,7 @@ void expectSameSettings(const DataModel& a, const DataModel& b)
     EXPECT_EQ(bytesOf(a.powerChannel), bytesOf(b.powerChannel));
     EXPECT_EQ(bytesOf(a.referenceChannel), bytesOf(b.referenceChannel));
     EXPECT_EQ(bytesOf(a.demo), bytesOf(b.demo));
+    EXPECT_EQ(bytesOf(a.apFilter), bytesOf(b.apFilter));
     EXPECT_EQ(a.referenceHistory.history, b.referenceHistory.history);
     EXPECT_EQ(a.referenceHistory.processedHistory, b.referenceHistory.processedHistory);
     EXPECT_EQ(a.referenceHistory.alpha, b.referenceHistory.alpha);
@@ -125,6 +128,36 @@ TEST_F(ConfigurationTest, SaveThenLoadReproducesEveryRecordInEverySlot)
         SCOPED_TRACE(slot);
         expectSameSettings(saved[slot], loaded);
     }
+}
+
+TEST_F(ConfigurationTest, AStoreWithoutTheFilterKeyLoadsEverythingElseAndKeepsTheFilterInMemory)
+{
+    DataModel stored;
+    scrambleSettings(stored, 42);
+    stored.saveConfiguration(1);
+    const char* const keys[] = {"config1.ap_filter", nullptr};
+    for (const char* key : keys) {
+        UserDefault* store = reopenStore();
+        if (key) {
+            store->deleteValueForKey(key); // as a program from before the filter wrote it
+        } else {
+            // A blob shorter than the record is ignored like any other short record.
+            store->setDataForKey("config1.ap_filter", Data("\x05" "abcde", 6));
+        }
+        DataModel m;
+        setFilterSsid(m.apFilter, "kept");
+        const std::string before = bytesOf(m.apFilter);
+        m.loadConfiguration(1);
+        SCOPED_TRACE(key ? "missing" : "short");
+        EXPECT_EQ(bytesOf(m.apFilter), before);
+        m.apFilter = stored.apFilter;
+        expectSameSettings(stored, m);
+    }
+    // Reset clears the filter.
+    DataModel m;
+    m.apFilter = stored.apFilter;
+    m.resetSettings();
+    EXPECT_EQ(bytesOf(m.apFilter), std::string(sizeof m.apFilter, '\0'));
 }
 
 TEST_F(ConfigurationTest, SlotsOutsideZeroToThreeDoNothing)
