@@ -17,7 +17,7 @@ trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$dir"' EXIT
 # Window points of the controls, GL y turned into window rows (the window is 960 x 640):
 # the bar's second button ("Spectrum") and the MODE row's WATERFALL segment of the menu above it.
 bar_mode_x=525; bar_mode_y=603
-waterfall_x=657; waterfall_y=78
+waterfall_x=644; waterfall_y=55
 
 # X queues the input in order, but the menu must be open (and faded in) before its row is
 # clicked, and the program must have taken every event before it is told to quit: the pauses are
