@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 #include "LogOptions.h"
 #include "ReplayConversion.h"
@@ -33,6 +34,15 @@
 namespace {
 
 using namespace nolvo;
+
+// Where the CSV path goes: the real standard output, which nothing else may write to (see main).
+std::FILE* g_pathOut = stdout;
+
+void printPath(const std::string& path)
+{
+    std::fprintf(g_pathOut, "%s\n", path.c_str());
+    std::fflush(g_pathOut);
+}
 
 // On-screen log lines have no screen here: they go to stderr.
 class StderrLog final : public LogSink {
@@ -95,7 +105,7 @@ int convertRecording(const LogOptions& options, DataModel& model)
                      static_cast<unsigned long long>(result.frames));
         return 1;
     }
-    std::printf("%s\n", result.csvPath.c_str());
+    printPath(result.csvPath);
     return 0;
 }
 
@@ -117,6 +127,15 @@ int main(int argc, char** argv)
     if (options.version) {
         std::printf("%s\n", LogOptions::versionText().c_str());
         return 0;
+    }
+
+    // Standard output carries the CSV path and nothing else: what the libraries print there (the
+    // USB device listing, diagnostics) goes to standard error instead.
+    std::fflush(stdout);
+    if (const int pathFd = ::dup(STDOUT_FILENO); pathFd >= 0) {
+        if (std::FILE* pathOut = ::fdopen(pathFd, "w"); pathOut != nullptr && ::dup2(STDERR_FILENO, STDOUT_FILENO) >= 0) {
+            g_pathOut = pathOut;
+        }
     }
 
     engine::FileUtils* files = engine::FileUtils::getInstance();
@@ -208,6 +227,6 @@ int main(int argc, char** argv)
                      static_cast<unsigned long long>(delegate.framesDispatched()));
         return 1;
     }
-    std::printf("%s\n", path.c_str());
+    printPath(path);
     return 0;
 }
