@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include <SDL2/SDL.h>
@@ -22,6 +23,7 @@
 #include "engine/ui/ImageView.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
+#include "platform/UserDefault.h"
 
 namespace nolvo::test {
 namespace {
@@ -124,6 +126,39 @@ TEST_F(FieldControlsTest, ReplayStripKeysClickHealthAndEnd)
     EXPECT_FALSE(app.link()->suspended.load()) << "after the replay the accessory may come back";
     EXPECT_TRUE(app.scene()->watermark()->isVisible());
 
+    engine::Director::getInstance()->purge();
+    app.shutdown();
+}
+
+TEST_F(FieldControlsTest, MinimisingDuringAReplaySavesTheUsersSettingsAndEscGivesThemBack)
+{
+    // The user works at 5 GHz with a -30 dBm trigger; the recording is a 2.4 GHz one.
+    DataModel* model = DataModel::getInstance();
+    model->demo.hardware = 255;
+    model->spectrum.band = 1;
+    model->power.triggerLevel = -30.0f;
+    model->saveConfiguration(0); // what the start loads
+    AppDelegate app;
+    app.setReplay(minuteOfSweeps());
+    ASSERT_TRUE(app.applicationDidFinishLaunching());
+    RecordingPlayback& replay = app.accessoryDelegate()->replay();
+    ASSERT_TRUE(framesUntil([&] { return replay.positionUs() >= 500000; }));
+    EXPECT_EQ(model->spectrum.band, 0) << "the recording's band while it replays";
+
+    app.applicationDidEnterBackground();
+    engine::UserDefault::destroyInstance(); // read the store as the next start will
+    {
+        auto saved = std::make_unique<DataModel>();
+        saved->loadConfiguration(0);
+        EXPECT_EQ(saved->spectrum.band, 1);
+        EXPECT_EQ(saved->power.triggerLevel, -30.0f);
+    }
+    app.applicationWillEnterForeground();
+    EXPECT_EQ(model->spectrum.band, 0) << "the replay goes on with its own";
+
+    key(SDLK_ESCAPE);
+    ASSERT_TRUE(framesUntil([&] { return model->spectrum.band == 1; }));
+    EXPECT_EQ(model->power.triggerLevel, -30.0f);
     engine::Director::getInstance()->purge();
     app.shutdown();
 }

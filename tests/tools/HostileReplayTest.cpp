@@ -46,15 +46,27 @@ struct ToolRun {
     int status = -1;        // exit status; -1 when killed
     std::string out;
     std::string err;
+    long errLines = 0;
     long peakKb = 0;
 };
 
-std::string slurp(const std::string& path)
+// The first 64 KiB of a file and its line count: a flood of output must not swell this process
+// (a child's peak memory counts this process's peak from before the child's exec).
+std::string slurp(const std::string& path, long* lines = nullptr)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string text;
+    long count = 0;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        const auto n = static_cast<std::size_t>(in.gcount());
+        count += std::count(buffer, buffer + n, '\n');
+        text.append(buffer, std::min(n, 65536 - std::min<std::size_t>(text.size(), 65536)));
+    }
+    if (lines != nullptr) {
+        *lines = count;
+    }
+    return text;
 }
 
 // Runs nolvo-log on `file`; kills it after a minute (a hang, not a slow machine). posix_spawn
@@ -92,7 +104,7 @@ ToolRun convert(const std::string& file, const std::string& dir)
         run.peakKb = usage.ru_maxrss;
     }
     run.out = slurp(out);
-    run.err = slurp(err);
+    run.err = slurp(err, &run.errLines);
     return run;
 }
 
@@ -203,13 +215,16 @@ TEST(HostileReplay, EveryFileIsRefusedOrConvertedWithinItsBounds)
         std::filesystem::remove_all(runDir);
         std::filesystem::create_directories(runDir);
         const ToolRun run = convert(path, runDir);
-        ASSERT_NE(run.status, -1) << "killed (hung?): " << run.err.substr(0, 2000);
+        EXPECT_NE(run.status, -1) << "killed (hung?): " << run.err.substr(0, 2000);
+        if (run.status == -1) {
+            continue;
+        }
         struct stat info {};
         const long fileKb = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? info.st_blocks / 2 : 0;
         if (kMemoryIsTheTools) {
             EXPECT_LE(run.peakKb, 64 * 1024 + fileKb);
         }
-        EXPECT_LE(std::count(run.err.begin(), run.err.end(), '\n'), 20) << run.err.substr(0, 2000);
+        EXPECT_LE(run.errLines, 20) << run.err.substr(0, 2000);
         if (converts) {
             EXPECT_EQ(run.status, 0) << run.err;
             ASSERT_FALSE(run.out.empty());

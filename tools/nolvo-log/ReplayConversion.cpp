@@ -73,8 +73,7 @@ ReplayConversion ReplayConversion::run(const std::shared_ptr<const Recording>& r
     const std::uint64_t reportUs = static_cast<std::uint64_t>(progressEverySeconds > 0 ? progressEverySeconds : 60) * 1000000;
     std::uint64_t nextReportUs = reportUs;
     // Progress lines also wait for the wall clock: a recording that converts fast says little.
-    const auto wallStart = std::chrono::steady_clock::now();
-    auto nextLineWall = wallStart + kProgressWallInterval;
+    auto nextLineWall = std::chrono::steady_clock::now() + kProgressWallInterval;
     // Every pass feeds at least one chunk (the clock skips silences), after a few passes that
     // identify the recording: more passes than chunks means the replay is stuck.
     const std::uint64_t passLimit = static_cast<std::uint64_t>(recording->chunkCount()) + 1000;

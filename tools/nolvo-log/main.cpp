@@ -18,6 +18,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 #include "LogOptions.h"
 #include "ReplayConversion.h"
@@ -36,6 +37,15 @@
 namespace {
 
 using namespace nolvo;
+
+// Where the CSV path goes: the real standard output, which nothing else may write to (see main).
+std::FILE* g_pathOut = stdout;
+
+void printPath(const std::string& path)
+{
+    std::fprintf(g_pathOut, "%s\n", path.c_str());
+    std::fflush(g_pathOut);
+}
 
 // On-screen log lines have no screen here: they go to stderr.
 class StderrLog final : public LogSink {
@@ -98,7 +108,7 @@ int convertRecording(const LogOptions& options, DataModel& model)
                      static_cast<unsigned long long>(result.frames));
         return 1;
     }
-    std::printf("%s\n", result.csvPath.c_str());
+    printPath(result.csvPath);
     if (!result.writeFailure.empty()) {
         std::fprintf(stderr, "nolvo-log: %s was cut short (%s); it keeps the whole rows written before\n",
                      result.csvPath.c_str(), result.writeFailure.c_str());
@@ -126,6 +136,15 @@ int main(int argc, char** argv)
     if (options.version) {
         std::printf("%s\n", LogOptions::versionText().c_str());
         return 0;
+    }
+
+    // Standard output carries the CSV path and nothing else: what the libraries print there (the
+    // USB device listing, diagnostics) goes to standard error instead.
+    std::fflush(stdout);
+    if (const int pathFd = ::dup(STDOUT_FILENO); pathFd >= 0) {
+        if (std::FILE* pathOut = ::fdopen(pathFd, "w"); pathOut != nullptr && ::dup2(STDERR_FILENO, STDOUT_FILENO) >= 0) {
+            g_pathOut = pathOut;
+        }
     }
 
     engine::FileUtils* files = engine::FileUtils::getInstance();
@@ -232,7 +251,7 @@ int main(int argc, char** argv)
     }
     if (UnattendedRun::stopRequested()) {
         // Stopped as a service is stopped: a clean end, whether or not anything was logged.
-        std::printf("%s\n", path.c_str());
+        printPath(path);
         return 0;
     }
     if (path.empty()) {
@@ -240,7 +259,7 @@ int main(int argc, char** argv)
                      static_cast<unsigned long long>(delegate.framesDispatched()));
         return 1;
     }
-    std::printf("%s\n", path.c_str());
+    printPath(path);
     if (!file.writeFailure().empty()) {
         std::fprintf(stderr, "nolvo-log: %s was cut short (%s); it keeps the whole rows written before\n",
                      path.c_str(), file.writeFailure().c_str());

@@ -9,9 +9,9 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 "$fake" "$model" -- "$log" --hardware "$demo" --seconds 3 --output "$out" >"$out/stdout" 2>"$out/stderr"
 status=$?
-# The CSV's path is the last line on standard output (libusb's device listing comes before it).
-csv=$(tail -n 1 "$out/stdout")
-if [ "$status" -ne 0 ] || [ ! -f "$csv" ]; then
+# Standard output holds the CSV's path and nothing else (the device listing goes to stderr).
+csv=$(cat "$out/stdout")
+if [ "$status" -ne 0 ] || [ ! -f "$csv" ] || [ "$(wc -l < "$out/stdout")" -ne 1 ]; then
     echo "$model: nolvo-log exited with $status and named no CSV (\"$csv\")" >&2
     cat "$out/stdout" "$out/stderr" >&2
     exit 1
