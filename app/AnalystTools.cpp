@@ -75,7 +75,7 @@ bool AnalystTools::init()
     if (!m_marker) m_marker = Label::createWithSystemFont("", "Roboto", 14.0f);
     if (m_marker) {
         m_marker->retain();
-        m_marker->setAnchorPoint(Vec2(1.0f, 1.0f));
+        m_marker->setAnchorPoint(Vec2(0.5f, 1.0f));
         m_marker->setTextColor(Color4B(255, 200, 40, 255));
         m_marker->setVisible(false);
         addChild(m_marker, kMarkerZOrder);
@@ -175,9 +175,12 @@ bool AnalystTools::handleKey(const EventKeyboard& event)
             break;
         case Typing::Done: finishTyping(true); break;
         case Typing::Cancelled: finishTyping(false); break;
-        case Typing::Ignored: break;
+        case Typing::Ignored:
+            // Function keys (menus, screenshot) still work while typing; other keys are text.
+            if (key >= Key::KEY_F1 && key <= Key::KEY_F12) return false;
+            break;
         }
-        return true; // while typing no key is a shortcut
+        return true; // while typing no other key is a shortcut
     }
     if (event.isRepeat() && key != Key::KEY_TAB) return false;
     if (m_hooks.menuOpen && m_hooks.menuOpen()) return false;
@@ -439,7 +442,8 @@ void AnalystTools::placeMarker()
 {
     if (!m_marker || !m_hooks.plotRect) return;
     const Rect plot = m_hooks.plotRect();
-    m_marker->setPosition(convertToNodeSpace(Vec2(plot.getMaxX() - 10.0f, plot.getMaxY() - 6.0f)));
+    // Top centre: clear of the views' titles and title-bar buttons and of the tables' titles.
+    m_marker->setPosition(convertToNodeSpace(Vec2(plot.getMidX(), plot.getMaxY() - 6.0f)));
 }
 
 void AnalystTools::relayout()
