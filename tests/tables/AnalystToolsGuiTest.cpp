@@ -16,6 +16,7 @@
 #include "display/SignalHistoryView.h"
 #include "engine/app/Director.h"
 #include "engine/text/Label.h"
+#include "engine/ui/Button.h"
 #include "model/AccessPointFilter.h"
 #include "model/DataModel.h"
 #include "model/ModelLock.h"
@@ -234,6 +235,19 @@ TEST_F(AnalystToolsGuiTest, ViewsOpenByKeyAndTheDetailsAddToTheHistory)
     key(SDLK_g);
     frames(1);
     EXPECT_EQ(tools->historyView(), nullptr);
+
+    // The popover's button does the same as A, by mouse or touch.
+    clickOverlay(outlineOf(2).shape.x, 3.0f);
+    ASSERT_NE(tools->popover(), nullptr);
+    ASSERT_NE(tools->popover()->addButton(), nullptr);
+    ui::Button* add = tools->popover()->addButton();
+    const Vec2 centre = add->getParent()->convertToWorldSpace(add->getPosition());
+    click(centre.x, centre.y);
+    frames(1);
+    ASSERT_NE(tools->historyView(), nullptr);
+    EXPECT_EQ(tools->popover(), nullptr);
+    ASSERT_EQ(tools->historyView()->picks().size(), 1u);
+    EXPECT_EQ(tools->historyView()->picks()[0][5], 2);
 }
 
 } // namespace
