@@ -214,7 +214,9 @@ bool AnalystTools::handleKey(const EventKeyboard& event)
     case Key::KEY_G: toggleHistoryView(); return true;
     case Key::KEY_O: toggleOccupancyView(); return true;
     case Key::KEY_TAB: return cycleFocus(event.isShiftDown() ? -1 : 1);
-    case Key::KEY_ENTER: return m_hasFocus && openDetails(m_focus);
+    case Key::KEY_ENTER:
+        // Only while the overlay can be seen (not under a table, which takes Enter itself).
+        return m_hasFocus && m_hooks.overlay && m_hooks.overlay() && !m_history && !m_occupancy && openDetails(m_focus);
     default: return false;
     }
 }
@@ -236,7 +238,7 @@ bool AnalystTools::pickAt(const Vec2& world)
 bool AnalystTools::cycleFocus(int direction)
 {
     SSIDLayer* overlay = m_hooks.overlay ? m_hooks.overlay() : nullptr;
-    if (!overlay) return false;
+    if (!overlay || m_history || m_occupancy) return false; // the outlines are under a view
     const int index = cycleOutline(overlay->outlines(), m_hasFocus ? &m_focus : nullptr, direction);
     if (index < 0) return false;
     return openDetails(overlay->outlines()[static_cast<std::size_t>(index)].bssid);
