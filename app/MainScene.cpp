@@ -3,12 +3,14 @@
 
 #include <algorithm>
 
+#include "app/AnalystTools.h"
 #include "app/KeyboardShortcuts.h"
 #include "app/RunStats.h"
 #include "app/StatusTexts.h"
 #include "display/CursorReadouts.h"
 #include "display/GridLayer.h"
 #include "display/PowerCursorReadouts.h"
+#include "display/SSIDLayer.h"
 #include "display/ScalingPopoverLayer.h"
 #include "engine/actions/ActionInterval.h"
 #include "engine/app/Director.h"
@@ -103,7 +105,7 @@ MainScene::~MainScene()
     }
     for (Node* node : {static_cast<Node*>(m_watermark), m_scalingPopover, static_cast<Node*>(m_dimmer),
                        static_cast<Node*>(m_outerWheel), static_cast<Node*>(m_innerWheel),
-                       static_cast<Node*>(m_acquiringLabel)}) {
+                       static_cast<Node*>(m_acquiringLabel), static_cast<Node*>(m_analyst)}) {
         if (node) node->release();
     }
 }
@@ -136,7 +138,29 @@ void MainScene::onEnter()
         createStatusLabels(m_barHeight);
         m_labelsCreated = true;
     }
+    createAnalystTools();
     installKeyboard();
+}
+
+void MainScene::createAnalystTools()
+{
+    if (m_analyst) return;
+    AnalystTools::Hooks hooks;
+    hooks.plotRect = [this] { return m_geometry.plot; };
+    // Shapes are picked only where they can be seen: not under a table.
+    hooks.overlay = [this]() -> SSIDLayer* {
+        if (isTableOpen(Table::AccessPoints) || isTableOpen(Table::Utilization)) return nullptr;
+        const LayerSlot slot = m_model.bandIndex() == kBand5 ? LayerSlot::SSID5 : LayerSlot::SSID24;
+        return dynamic_cast<SSIDLayer*>(m_slots[static_cast<int>(slot)]);
+    };
+    hooks.menuOpen = [] {
+        const MenuController* menus = MenuController::getInstance();
+        return menus->getOpenMenu() != nullptr || menus->getPicker() != nullptr;
+    };
+    m_analyst = AnalystTools::create(m_model, std::move(hooks));
+    if (!m_analyst) return;
+    m_analyst->retain();
+    addChild(m_analyst, kAnalystZOrder);
 }
 
 void MainScene::onExit()
@@ -220,6 +244,7 @@ void MainScene::installKeyboard()
     listener->onKeyPressed = [this](EventKeyboard::KeyCode, Event* event) {
         DataModel& model = *DataModel::getInstance();
         const auto& key = *static_cast<EventKeyboard*>(event);
+        if (key.isPressed() && m_analyst && m_analyst->handleKey(key)) return;
         switch (KeyboardShortcuts::handleKey(key, model)) {
         case KeyboardShortcuts::Action::Screenshot: KeyboardShortcuts::saveScreenshot(model); break;
         case KeyboardShortcuts::Action::ToggleAccessPointTable: toggleTable(Table::AccessPoints); break;
@@ -608,6 +633,7 @@ void MainScene::handleResize(const Size& newSize)
     const float b = MenuController::getInstance()->getBarHeight();
     computeGeometry();
     placeWatermark();
+    if (m_analyst) m_analyst->relayout();
 
     // Cursor positions follow the plot: x with the width, y with the height above the strip.
     // A zero-sized previous window (nothing laid out yet) gives no ratio to scale by.

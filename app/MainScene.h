@@ -25,6 +25,7 @@ class ImageView;
 
 namespace nolvo {
 
+class AnalystTools;
 class DataModel;
 
 class MainScene : public engine::Scene, public TableControl {
@@ -37,6 +38,8 @@ public:
     static constexpr int kPopoverZOrder = 100;
     // Tables cover the plot, its labels and the watermark; the menus open above them.
     static constexpr int kTableZOrder = 70;
+    // The Wi-Fi analyst views, the filter marker and the details popover: over the tables.
+    static constexpr int kAnalystZOrder = 71;
     static constexpr std::uint8_t kWatermarkOpacity = 65;
 
     // What the scene needs of an access-point table that the spectrum menu opened.
@@ -94,6 +97,7 @@ public:
     bool isAcquiringIndicatorShown() const { return m_dimmer != nullptr; }
     float ageingTimer() const { return m_ageingTimer; }
     int fallbackAlertCount() const { return m_fallbackAlerts; }
+    AnalystTools* analystTools() const { return m_analyst; }
 
 private:
     MainScene();
@@ -116,6 +120,7 @@ private:
     void removeTables();
     void closeTable(int index);
     void installKeyboard();
+    void createAnalystTools();
     DisplayMode currentMode() const;
 
     DataModel& m_model;
@@ -155,6 +160,7 @@ private:
     float m_barHeight = 0.0f;
     bool m_labelsCreated = false;
     bool m_keyboardInstalled = false;
+    AnalystTools* m_analyst = nullptr;
 };
 
 } // namespace nolvo

@@ -27,13 +27,18 @@ ChannelOccupancy takeOccupancy(const DataModel& model)
     for (int i = 0; i < ChannelOccupancy::kChannels24; ++i) {
         const float u = model.utilizationStats.channelUtilization[static_cast<std::size_t>(i)];
         o.utilization24[static_cast<std::size_t>(i)] = std::clamp(std::isfinite(u) ? u : 0.0f, 0.0f, 100.0f);
-        o.count24[static_cast<std::size_t>(i)] = model.utilizationStats.channelCount[static_cast<std::size_t>(i)];
     }
-    o.leastUsed = leastUsedOf1611(o.utilization24, o.count24);
+    // Counted from the list (primary channels), so the counts show before the first full pass.
     std::map<int, int> five;
     for (const AccessPointPtr& ap : model.accessPoints) {
-        if (ap && ap->band == 1 && ap->channel >= 36 && ap->channel <= 165) ++five[ap->channel];
+        if (!ap) continue;
+        if (ap->band == 0 && ap->channel >= 1 && ap->channel <= ChannelOccupancy::kChannels24) {
+            ++o.count24[static_cast<std::size_t>(ap->channel - 1)];
+        } else if (ap->band == 1 && ap->channel >= 36 && ap->channel <= 165) {
+            ++five[ap->channel];
+        }
     }
+    o.leastUsed = leastUsedOf1611(o.utilization24, o.count24);
     o.count5.assign(five.begin(), five.end());
     return o;
 }

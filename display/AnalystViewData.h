@@ -17,7 +17,7 @@ class DataModel;
 struct ChannelOccupancy {
     static constexpr int kChannels24 = 14;
     std::array<float, kChannels24> utilization24{}; // percent per 2.4 GHz channel 1..14 (the utilization pass)
-    std::array<int, kChannels24> count24{};         // access points on (or spanning) each channel
+    std::array<int, kChannels24> count24{};         // access points whose primary channel it is
     std::array<int, 3> leastUsed{};                 // channels 1, 6 and 11, least used first
     std::vector<std::pair<int, int>> count5;        // (channel, access points) for each 5 GHz channel heard
     bool operator==(const ChannelOccupancy&) const = default;
@@ -26,7 +26,7 @@ struct ChannelOccupancy {
 // Orders channels 1, 6 and 11 by utilization, then by access-point count, then by number.
 std::array<int, 3> leastUsedOf1611(const std::array<float, ChannelOccupancy::kChannels24>& utilization,
                                     const std::array<int, ChannelOccupancy::kChannels24>& counts);
-// The figures of the latest utilization pass and the 5 GHz counts of the list (accessPointLock held).
+// The utilization of the latest pass and the access points per channel of the list (accessPointLock held).
 ChannelOccupancy takeOccupancy(const DataModel& model);
 
 // ---- signal history ----

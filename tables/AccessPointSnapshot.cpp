@@ -55,7 +55,7 @@ AccessPointRow AccessPointRow::from(const AccessPoint& ap, bool selected)
     return row;
 }
 
-void AccessPointSnapshot::take(const DataModel& model)
+void AccessPointSnapshot::take(const DataModel& model, bool keepSelected)
 {
     const OptimizationSelection& chosen = model.optimizationSelection;
     selection.clear();
@@ -69,7 +69,7 @@ void AccessPointSnapshot::take(const DataModel& model)
     const AccessPointFilter filter(model.apFilter);
     for (const auto& ap : model.accessPoints) {
         const bool selected = !selection.empty() && chosen.contains(ap->bssid);
-        if (selected || filter.matches(*ap)) {
+        if ((selected && keepSelected) || filter.matches(*ap)) {
             rows.push_back(AccessPointRow::from(*ap, selected));
         }
     }

@@ -52,10 +52,11 @@ struct AccessPointSnapshot {
     std::uint32_t totalScans = 0;
     std::size_t totalAccessPoints = 0; // in the list, before the filter
 
-    // Copies the list's access points that pass the model's access-point filter (and every
-    // access point selected for optimization, which the user picked by name), the selection and
-    // the scan count. The caller holds accessPointLock.
-    void take(const DataModel& model);
+    // Copies the list's access points that pass the model's access-point filter, the selection
+    // and the scan count. With keepSelected, the access points selected for optimization stay
+    // whatever the filter says (the utilization table lists them by name; hidden, they would read
+    // as not heard). The caller holds accessPointLock.
+    void take(const DataModel& model, bool keepSelected = true);
     // The row with that address, or null.
     const AccessPointRow* find(const Bssid& bssid) const;
 };

@@ -298,7 +298,7 @@ void AccessPointTableLayer::reload()
     if (!m_tableView) return;
     const float oldY = m_tableView->getContentOffset().y;
     const float oldMinY = m_tableView->minContainerOffset().y;
-    m_snapshot.take(m_model);
+    m_snapshot.take(m_model, m_kind == TableKind::Utilization);
     buildRows();
     m_tableView->reloadData();
     if (m_reloaded) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/AccessPointFilter.h"
 #include "model/DataModel.h"
 #include "platform/UserDefault.h"
 
@@ -20,6 +21,7 @@ const char* const kKeys[] = {
     "referenceHistory.processedHistory", "referenceHistory.alpha", "referenceHistory.rollingHistory",
     "referenceHistory.processedRollingHistory", "referenceHistory.maxRollPointsNeeded",
     "referenceHistory.timeScaleIndex", "referenceHistory.amplitudeScaleIndex", "referenceHistory.isValid",
+    "ap_filter",
 };
 
 struct Reader {
@@ -87,6 +89,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         nolvo::DataModel::traceKindOf(model.spectrum.traceSelection[2]) +
                         model.clampedTimeScaleIndex();
     (void)sink;
+    // A stored filter of any bytes compiles and judges an access point without running off its text.
+    nolvo::AccessPoint ap;
+    ap.setSsid("probe");
+    volatile bool shown = nolvo::AccessPointFilter(model.apFilter).matches(ap);
+    (void)shown;
     model.saveConfiguration(slot);
     return 0;
 }

@@ -37,6 +37,14 @@ TEST(AnalystExport, TheFilterCutsTheTableSnapshotButKeepsSelectedAccessPoints)
     EXPECT_EQ(snapshot.totalAccessPoints, 3u);
     // The export writes what the table shows.
     EXPECT_EQ(lines(accessPointsCsv(snapshot)).size(), 3u);
+    // The access-point table has no selection section: there the filter holds for every row.
+    AccessPointSnapshot plain;
+    {
+        ModelLock lock(model, kAccessPointLock);
+        plain.take(model, false);
+    }
+    ASSERT_EQ(plain.rows.size(), 1u);
+    EXPECT_EQ(plain.rows[0].ssid, "alpha");
 }
 
 TEST(AnalystExport, HistoryCsvIsTimeOrderedFormulaSafeAndNeverOverwrites)
