@@ -489,6 +489,8 @@ TEST(UnattendedOptionsParse, GoodAndBadCommandLines)
         {{"--until-stopped", "--accessory-only", "--seconds", "5"}, true, ""},
         {{"--replay", "res", "--accessory-only"}, false, "--accessory-only"},
         {{"--replay-file", "a.nolrec", "--until-stopped"}, false, "--until-stopped"},
+        {{"--replay-file", "a.nolrec", "--metrics", "m.prom"}, false, "--replay-file takes none"},
+        {{"--replay-file", "a.nolrec", "--format", "rtl_power"}, false, "--replay-file takes none"},
         {{"--metrics"}, false, "missing value"},
     };
     for (const auto& c : cases) {
