@@ -412,12 +412,15 @@ TEST_F(UnattendedLogging, AnUnpluggedAccessoryIsWaitedForAndLoggedToANewFile)
     keeper.tick(2);
     EXPECT_EQ(m_model.dataLogState.load(), kLogOff);
     ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("waiting"), std::string::npos) << said[0];
     test::g_wallSeconds = test::kWallSecond + 5;
     m_model.accessoryConnected = true;
     keeper.tick(3);
+    keeper.tick(4);
     sweep();
     EXPECT_TRUE(m_file.isOpen());
     EXPECT_EQ(logs().size(), 2u);
+    EXPECT_EQ(said.size(), 2u) << "one line when it goes, one when it comes back";
 }
 
 TEST_F(UnattendedLogging, RtlPowerLayoutWritesOneHeaderlessRowPerSweep)
