@@ -285,7 +285,10 @@ MetricsSnapshot MetricsCollector::collect(const LinkHealthCounters& health, bool
             out.strongestDbm = last.strongestDbm;
         }
     }
-    m_model.ageAccessPoints();
+    if (m_model.ageAccessPoints() > 0) {
+        m_model.accessPointListChanged[0] = true;
+        m_model.accessPointListChanged[1] = true;
+    }
     // The channel figures mean something once a scan was merged over enough sweeps for a full pass.
     if (m_model.totalScanCount.load() > 0 && m_model.band24.history.size() >= Utilization::kSweepsUsed) {
         const UtilizationStats& stats = m_model.utilizationStats;
