@@ -192,6 +192,23 @@ TEST_F(BeaconFlood, KeepsTheStrongest256SeriesAndEscapesTheHostileName)
     EXPECT_EQ(std::system(command.c_str()), 0) << readFile(path + ".out");
 }
 
+TEST_F(BeaconFlood, AccessPointsNotHeardForThreeMinutesLeaveTheMetrics)
+{
+    AccessPointBatch batch;
+    for (std::uint8_t i = 1; i <= 3; ++i) {
+        batch.push_back(std::make_unique<AccessPoint>());
+        batch.back()->bssid = {0x02, 0, 0, 0, 0, i};
+        batch.back()->channel = 6;
+    }
+    m_model.storeAccessPointScan(batch);
+    MetricsCollector collector(m_model);
+    EXPECT_EQ(collector.collect({}, false, false).bands[0].accessPoints, 3);
+    m_clocks.advance(AccessPointList::kAgeLimitMs);
+    const MetricsSnapshot aged = collector.collect({}, false, false);
+    EXPECT_EQ(aged.bands[0].accessPoints, 0);
+    EXPECT_TRUE(aged.accessPoints.empty());
+}
+
 TEST(MetricsFile, ReplacesTheFileAndFailsWithoutTouchingIt)
 {
     test::TempDir dir;
