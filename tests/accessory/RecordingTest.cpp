@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "accessory/AccessoryCommunicationDelegate.h"
 #include "accessory/DemoPlayback.h"
 #include "accessory/protocols/AccessoryProtocolNolvo.h"
 #include "accessory/protocols/AccessoryProtocolNolvo2.h"
@@ -13,6 +14,10 @@
 #include "accessory/sim/AccessorySimulator.h"
 #include "accessory/sim/DemoScene.h"
 #include "model/AccessPoint.h"
+#include "model/DataModel.h"
+#include "model/ModelLock.h"
+#include "platform/Clock.h"
+#include "platform/FileUtils.h"
 
 namespace nolvo {
 namespace {
@@ -184,6 +189,58 @@ TEST(Recordings, NoiseFloorBreathesInStepWithTheLoop)
     const double loop = mean(100);
     EXPECT_NEAR(start, loop, 0.4);
     EXPECT_GT(std::fabs(threeQuarters - start), 1.5);
+}
+
+} // namespace
+} // namespace nolvo
+
+namespace nolvo {
+namespace {
+
+std::uint64_t g_replayNow = 0;
+std::uint64_t replayNow()
+{
+    return g_replayNow;
+}
+
+// The delegate playing the committed recordings with the access-point overlay on, as nolvo-log and
+// the window do: the recordings switch into access-point scans and back, and sweeps must keep
+// coming scan after scan (the dual-band model's periodic scans once ended the streaming for good
+// after its second scan).
+TEST(Recordings, DemoKeepsStreamingThroughItsAccessPointScans)
+{
+    engine::FileUtils* files = engine::FileUtils::getInstance();
+    const auto roots = files->getResourceRoots();
+    const auto paths = files->getSearchPaths();
+    files->setResourceRoots({std::string(NOLVO_SOURCE_DIR) + "/res"});
+    files->setSearchPaths({""});
+    g_replayNow = 1000;
+    engine::clock::setSource(&replayNow);
+    for (const int hardware : {1, 2}) {
+        DataModel model; // default settings: the overlay is on, with periodic scans
+        model.demo = DemoSettings{static_cast<std::uint8_t>(hardware), 1, 1};
+        AccessoryCommunicationDelegate delegate(model, {std::chrono::milliseconds(100), false});
+        std::uint64_t sweepsAt[4] = {};
+        for (int second = 1; second <= 180; ++second) {
+            for (int pass = 0; pass < 10; ++pass) {
+                g_replayNow += 100;
+                delegate.runWorkerPass();
+            }
+            if (second % 45 == 0) {
+                ModelLock lock(model, kDataLock);
+                sweepsAt[second / 45 - 1] = model.band24.sweepsStored;
+            }
+        }
+        for (int i = 1; i < 4; ++i) {
+            EXPECT_GT(sweepsAt[i], sweepsAt[i - 1] + 45) << "hardware " << hardware << ": no sweeps between "
+                                                         << i * 45 << " s and " << (i + 1) * 45 << " s";
+        }
+        ModelLock lock(model, kAccessPointLock);
+        EXPECT_GT(model.totalScanCount.load(), 1u) << "hardware " << hardware;
+    }
+    engine::clock::setSource(nullptr);
+    files->setResourceRoots(roots);
+    files->setSearchPaths(paths);
 }
 
 } // namespace

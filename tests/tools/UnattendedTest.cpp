@@ -192,6 +192,23 @@ TEST_F(BeaconFlood, KeepsTheStrongest256SeriesAndEscapesTheHostileName)
     EXPECT_EQ(std::system(command.c_str()), 0) << readFile(path + ".out");
 }
 
+TEST_F(BeaconFlood, AccessPointsNotHeardForThreeMinutesLeaveTheMetrics)
+{
+    AccessPointBatch batch;
+    for (std::uint8_t i = 1; i <= 3; ++i) {
+        batch.push_back(std::make_unique<AccessPoint>());
+        batch.back()->bssid = {0x02, 0, 0, 0, 0, i};
+        batch.back()->channel = 6;
+    }
+    m_model.storeAccessPointScan(batch);
+    MetricsCollector collector(m_model);
+    EXPECT_EQ(collector.collect({}, false, false).bands[0].accessPoints, 3);
+    m_clocks.advance(AccessPointList::kAgeLimitMs);
+    const MetricsSnapshot aged = collector.collect({}, false, false);
+    EXPECT_EQ(aged.bands[0].accessPoints, 0);
+    EXPECT_TRUE(aged.accessPoints.empty());
+}
+
 TEST(MetricsFile, ReplacesTheFileAndFailsWithoutTouchingIt)
 {
     test::TempDir dir;
@@ -412,12 +429,15 @@ TEST_F(UnattendedLogging, AnUnpluggedAccessoryIsWaitedForAndLoggedToANewFile)
     keeper.tick(2);
     EXPECT_EQ(m_model.dataLogState.load(), kLogOff);
     ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("waiting"), std::string::npos) << said[0];
     test::g_wallSeconds = test::kWallSecond + 5;
     m_model.accessoryConnected = true;
     keeper.tick(3);
+    keeper.tick(4);
     sweep();
     EXPECT_TRUE(m_file.isOpen());
     EXPECT_EQ(logs().size(), 2u);
+    EXPECT_EQ(said.size(), 2u) << "one line when it goes, one when it comes back";
 }
 
 TEST_F(UnattendedLogging, RtlPowerLayoutWritesOneHeaderlessRowPerSweep)
@@ -489,6 +509,8 @@ TEST(UnattendedOptionsParse, GoodAndBadCommandLines)
         {{"--until-stopped", "--accessory-only", "--seconds", "5"}, true, ""},
         {{"--replay", "res", "--accessory-only"}, false, "--accessory-only"},
         {{"--replay-file", "a.nolrec", "--until-stopped"}, false, "--until-stopped"},
+        {{"--replay-file", "a.nolrec", "--metrics", "m.prom"}, false, "--replay-file takes none"},
+        {{"--replay-file", "a.nolrec", "--format", "rtl_power"}, false, "--replay-file takes none"},
         {{"--metrics"}, false, "missing value"},
     };
     for (const auto& c : cases) {

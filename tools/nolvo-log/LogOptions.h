@@ -39,7 +39,7 @@ struct LogOptions {
         "  --seconds N         how long to log (1 to 86400, default 10)\n"
         "  --output DIR        where the CSV goes (default: the data directory)\n"
         "  --replay-file FILE  convert a stream recording (.nolrec) to CSV, as fast as it can\n"
-        "unattended (also with --replay-file, where the metrics follow the recorded time):\n";
+        "unattended (not with --replay-file):\n";
 
     // "nolvo-log 0.1.0"
     static std::string versionText();

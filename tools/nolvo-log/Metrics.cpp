@@ -104,7 +104,9 @@ void writeChannels(std::string& out, const MetricsSnapshot& s)
         return;
     }
     Family utilization(out, "nolvo_channel_utilization_ratio", "gauge",
-                       "Share of the 2.4 GHz channel's span occupied by signals above the noise floor (0 to 1).");
+                       "2.4 GHz channel utilization as the utilization table shows it, divided by 100: the "
+                       "highest level above the floor over the last 100 sweeps relative to the channel's strongest "
+                       "access point, averaged over the channel's span (above 1 when other signals are stronger).");
     for (std::size_t i = 0; i < s.channelUtilizationPercent.size(); ++i) {
         utilization.sample("band=\"2.4\",channel=\"" + std::to_string(i + 1) + "\"",
                            number(s.channelUtilizationPercent[i] / 100.0));
@@ -283,7 +285,10 @@ MetricsSnapshot MetricsCollector::collect(const LinkHealthCounters& health, bool
             out.strongestDbm = last.strongestDbm;
         }
     }
-    m_model.ageAccessPoints();
+    if (m_model.ageAccessPoints() > 0) {
+        m_model.accessPointListChanged[0] = true;
+        m_model.accessPointListChanged[1] = true;
+    }
     // The channel figures mean something once a scan was merged over enough sweeps for a full pass.
     if (m_model.totalScanCount.load() > 0 && m_model.band24.history.size() >= Utilization::kSweepsUsed) {
         const UtilizationStats& stats = m_model.utilizationStats;

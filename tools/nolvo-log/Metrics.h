@@ -51,7 +51,8 @@ struct MetricsSnapshot {
     bool powerMode = false;
     bool logWriting = false;            // a CSV log is open and being written
     std::array<MetricsBand, 2> bands{};
-    // 2.4 GHz channels 1..14, after the first utilization pass (empty before).
+    // 2.4 GHz channels 1..14 as the utilization table's pass computes them (percent of the
+    // channel's reference level; may exceed 100), after the first full pass (empty before).
     std::vector<float> channelUtilizationPercent;
     std::vector<int> channelAccessPoints;
     // The strongest first, at most kMaxAccessPointSeries.

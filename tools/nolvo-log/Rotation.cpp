@@ -199,17 +199,16 @@ void LogKeeper::tick(std::uint64_t nowSeconds)
 {
     const int state = m_model.dataLogState.load();
     const bool open = m_file.isOpen();
+    if (state == kLogOff) {
+        m_stalled = false; // an unplug closed the log: a new one starts afresh
+    }
     if (m_restartAfterUnplug) {
         const bool attached = m_model.accessoryConnected.load();
-        if (state == kLogOff && !m_waitingForAccessory) {
-            m_waitingForAccessory = true;
-            m_stalled = false;
-            if (!attached) {
-                m_say("no accessory attached: waiting for one, then logging to a new file");
-            }
+        if (attached != !m_waitingForAccessory) {
+            m_waitingForAccessory = !attached;
+            m_say(attached ? "accessory attached: logging" : "no accessory attached: waiting for one");
         }
-        if (state == kLogOff && attached) {
-            m_waitingForAccessory = false;
+        if (attached && state == kLogOff) {
             m_model.dataLogState = kLogStartRequested;
             return;
         }
@@ -217,7 +216,6 @@ void LogKeeper::tick(std::uint64_t nowSeconds)
     if (state != kLogging) {
         return;
     }
-    m_waitingForAccessory = false;
     if (open) {
         if (m_stalled) {
             m_stalled = false;

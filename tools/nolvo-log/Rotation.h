@@ -53,8 +53,9 @@ std::vector<std::string> applyRetention(const std::string& directory, const std:
                                         int keepDays, std::time_t now);
 
 // Called once a second by the main loop: after a failed write (a full disk) it says so once and
-// starts a new file when there is room again; with `restartAfterUnplug`, it starts logging again
-// when an accessory comes back after the log was closed by an unplug.
+// starts a new file when there is room again; with `restartAfterUnplug`, it says when the
+// accessory goes and comes, and starts logging to a new file when it comes back after an unplug
+// closed the log.
 class LogKeeper {
 public:
     // Free bytes the log's file system must have before a new file is tried.

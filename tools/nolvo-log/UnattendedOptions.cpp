@@ -106,8 +106,12 @@ UnattendedOptions::Take UnattendedOptions::take(int argc, const char* const* arg
 
 std::string UnattendedOptions::conflict(bool replayFile, bool replayDir, bool powerMode) const
 {
-    if (replayFile && (untilStopped || accessoryOnly)) {
-        return "--replay-file runs to the recording's end: --until-stopped and --accessory-only do not go with it";
+    const bool any = !metricsPath.empty() || rotate != Rotate::kNone || keepFiles > 0 || keepDays > 0 || rtlPower ||
+                     untilStopped || accessoryOnly;
+    if (replayFile && any) {
+        // The conversion writes one CSV in the program's layout; it takes none of these yet.
+        return "--replay-file takes none of --metrics, --rotate, --keep, --keep-days, --format, --until-stopped, "
+               "--accessory-only";
     }
     if (replayDir && accessoryOnly) {
         return "--accessory-only and --replay exclude each other";

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "accessory/protocols/AccessPointRecord.h"
 #include "model/DataLogFile.h"
 #include "model/DataLogger.h"
 
@@ -75,6 +76,20 @@ void UnattendedRun::writeMetrics(const LinkHealthCounters& health, bool demoPlay
         // Said once per kind of failure, not every interval.
         m_lastMetricsError = error;
         m_say(error);
+    }
+}
+
+LogSink* UnattendedRun::serviceLog(LogSink* inner)
+{
+    m_serviceLog.inner = inner;
+    return &m_serviceLog;
+}
+
+void UnattendedRun::WithoutScans::logLine(int level, const std::string& text)
+{
+    LogSink* sink = inner.load();
+    if (sink != nullptr && level != AccessPointRecord::kLogLevel) {
+        sink->logLine(level, text);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "Metrics.h"
 #include "Rotation.h"
 #include "UnattendedOptions.h"
+#include "model/LogSink.h"
 
 namespace nolvo {
 
@@ -31,12 +32,22 @@ public:
     // The last metrics, with the log closed.
     void finish(const LinkHealthCounters& health, bool demoPlayback);
 
+    // The log lines for a service's journal: those of `inner` without the listing of every
+    // access-point scan (dozens of lines every few seconds, for days; the metrics carry them).
+    LogSink* serviceLog(LogSink* inner);
+
     // SIGTERM and SIGINT end an --until-stopped run at the next second.
     static void installStopHandlers();
     static bool stopRequested() { return s_stop.load(); }
 
 private:
     void writeMetrics(const LinkHealthCounters& health, bool demoPlayback, bool last);
+
+    class WithoutScans final : public LogSink {
+    public:
+        void logLine(int level, const std::string& text) override;
+        std::atomic<LogSink*> inner{nullptr};
+    };
 
     const UnattendedOptions& m_options;
     DataLogFile& m_file;
@@ -45,6 +56,7 @@ private:
     LogKeeper m_keeper;
     std::string m_lastPath;
     std::string m_lastMetricsError;
+    WithoutScans m_serviceLog;
     static std::atomic<bool> s_stop;
 };
 

@@ -198,6 +198,7 @@ int main(int argc, char** argv)
                          [](const std::string& line) { std::fprintf(stderr, "nolvo-log: %s\n", line.c_str()); });
     if (unattended.untilStopped) {
         UnattendedRun::installStopHandlers();
+        model.setLogSink(extras.serviceLog(&screenLog));
     }
     AccessoryCommunicationDelegate delegate(model);
     delegate.setDataLogger(&logger);
