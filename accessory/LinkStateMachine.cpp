@@ -81,14 +81,6 @@ void LinkStateMachine::accessPointScanTiming(std::uint64_t now, bool recorded)
                 elapsed(now, m_context.lastSpectrumSwitchMs.load()) >= intervalMs) {
                 m_context.restartPending = true;
                 m_context.scanningAccessPoints = true;
-                if (recorded) {
-                    // What startStreaming does when a live scan starts; a recording never passes
-                    // there. Without it the next pass finds the last scan's stale first frame,
-                    // ends the scan at once, starts the next one, and the recording never streams
-                    // again.
-                    m_context.lastSpectrumSwitchMs = now;
-                    m_context.firstAccessPointFrameMs = 0;
-                }
                 m_context.advance(state, kStop);
             } else if (m_context.scanningAccessPoints.load() && firstFrame != 0 &&
                        elapsed(now, firstFrame) >= kAccessPointScanMs) {
