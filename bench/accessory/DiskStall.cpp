@@ -6,8 +6,8 @@
 // "Away" is the time from the end of one bulk read to the start of the next: what the link thread
 // spends in the parser, the data log, the recorder and its 1 ms pass. Data-log rows and recording
 // writes go to writer threads, so this must not grow with the slow disk; what the slow disk cannot
-// take is dropped and counted (printed below). Exits 1 when the slow disk's 99th percentile exceeds
-// the fast disk's by more than 2 ms. Run by bench/disk-stall.
+// take is dropped and counted (printed below). Exits 1 when, with the slow disk, the median grows
+// by more than 1 ms or the 99th percentile by more than 2 ms. Run by bench/disk-stall.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -227,8 +227,8 @@ int main(int argc, char** argv)
     print("instant disk", fast, seconds);
     const Result slow = run(1e6, seconds);
     print("1 MB/s disk", slow, seconds);
-    const bool grew = slow.p99 > fast.p99 + 2000.0;
-    std::printf("%s: the 99th percentile %s with the slow disk (%+.0f us)\n", grew ? "FAIL" : "ok",
-                grew ? "grew" : "did not grow", slow.p99 - fast.p99);
+    const bool grew = slow.p50 > fast.p50 + 1000.0 || slow.p99 > fast.p99 + 2000.0;
+    std::printf("%s: with the slow disk the median moved %+.0f us and the 99th percentile %+.0f us\n",
+                grew ? "FAIL (grew)" : "ok (did not grow)", slow.p50 - fast.p50, slow.p99 - fast.p99);
     return grew ? 1 : 0;
 }
