@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -141,10 +142,14 @@ TEST_F(DataLogWriterThread, ThePacketThreadNeverWaitsForTheDisk)
     // In order, with the times of the packets, not of the writes.
     for (int i = 0; i < 6; ++i) {
         const std::string& row = lines[3 + static_cast<std::size_t>(i)];
+        char time[16];
+        char value[16];
+        std::snprintf(time, sizeof time, "0.%d00", i);
+        std::snprintf(value, sizeof value, ",%d.0000,", -50 + i);
         if (i > 0) {
-            EXPECT_EQ(row.substr(0, row.find(',')), "0." + std::to_string(i) + "00") << row;
+            EXPECT_EQ(row.substr(0, row.find(',')), time) << row;
         }
-        EXPECT_NE(row.find("," + std::to_string(-50 + i) + ".0000,"), std::string::npos) << row;
+        EXPECT_NE(row.find(value), std::string::npos) << row;
     }
     EXPECT_EQ(m_logger.droppedPackets(), 0u);
 }
