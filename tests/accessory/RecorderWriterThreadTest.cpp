@@ -3,16 +3,19 @@
 // stalled link; the file stays a whole, readable recording.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 #include <unistd.h>
 
 #include "accessory/LinkRecorder.h"
 #include "accessory/RecordingReader.h"
 #include "model/DataModel.h"
 #include "model/LogSink.h"
+#include "model/SharedField.h"
 #include "support/TempDir.h"
 
 namespace nolvo {
@@ -97,6 +100,32 @@ TEST(RecorderWriterThread, AStalledDiskDropsCountedReadsAndKeepsAWholeRecording)
     EXPECT_FALSE(recording->cut());
     EXPECT_EQ(recording->chunks().size(), static_cast<std::size_t>(reads) - dropped);
     model.setLogSink(nullptr);
+}
+
+// The parser stores the mode and the power scale indexes on identification while a recording may
+// be starting on the render thread: the header reads them through the shared-access helpers
+// (under ThreadSanitizer a plain copy of the records is a reported race).
+TEST(RecorderWriterThread, TheHeaderReadsSettingsThatTheParserWrites)
+{
+    DataModel model;
+    std::atomic<bool> done{false};
+    std::thread parser([&] {
+        for (int i = 0; !done.load(); ++i) {
+            storeShared<std::uint8_t>(model.common.spectrumModeActive, static_cast<std::uint8_t>(i & 1));
+            storeShared(model.power.timeScaleIndex, i & 15);
+            storeShared(model.power.amplitudeScaleIndex, 0);
+        }
+    });
+    std::vector<std::uint8_t> modes;
+    for (int i = 0; i < 2000; ++i) {
+        const recording::Header header = LinkRecorder::headerFor(model, {0xAA}, "t");
+        modes.push_back(header.commonSettings.at(11)); // spectrumModeActive
+    }
+    done = true;
+    parser.join();
+    for (std::uint8_t mode : modes) {
+        EXPECT_LE(mode, 1);
+    }
 }
 
 } // namespace
