@@ -63,7 +63,7 @@ bool LinkRecorder::start(const std::string& directory, const recording::Header& 
     }
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
-    auto writer = std::make_unique<RecordingWriter>();
+    auto writer = std::make_shared<RecordingWriter>();
     writer->setWriteFunction(m_writeFunction);
     if (!writer->open(directory, when, header)) {
         error = writer->failureReason();
@@ -75,6 +75,10 @@ bool LinkRecorder::start(const std::string& directory, const recording::Header& 
         return false; // lost a race with another start; the new file holds only its header
     }
     m_lastPath = writer->path();
+    m_chunks = 0;
+    m_bytes = writer->fileSize();
+    m_dropReported = false;
+    m_dropsAtStart = m_writes.droppedTasks();
     m_writer = std::move(writer);
     m_started = std::chrono::steady_clock::now();
     return true;
@@ -82,37 +86,78 @@ bool LinkRecorder::start(const std::string& directory, const recording::Header& 
 
 std::string LinkRecorder::stop()
 {
-    std::unique_ptr<RecordingWriter> writer;
+    std::shared_ptr<RecordingWriter> writer;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         writer = std::move(m_writer);
+        m_writer.reset();
     }
     if (!writer) {
         return "";
     }
     const std::string path = writer->path();
-    writer->close();
+    // Closed after the reads queued before the stop; the caller may open the file next.
+    m_writes.post(0, [this, writer] { finish(writer); });
+    m_writes.drain();
     return path;
 }
 
 void LinkRecorder::received(const std::uint8_t* bytes, unsigned count)
 {
+    if (bytes == nullptr || count == 0) {
+        return;
+    }
     const auto now = std::chrono::steady_clock::now();
-    std::string failure;
+    std::shared_ptr<RecordingWriter> writer;
+    std::uint64_t timeUs = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_writer) {
             return;
         }
+        writer = m_writer;
         const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now - m_started).count();
-        if (m_writer->append(bytes, count, static_cast<std::uint64_t>(us < 0 ? 0 : us))) {
-            return;
+        timeUs = static_cast<std::uint64_t>(us < 0 ? 0 : us);
+    }
+    std::vector<std::uint8_t> copy(bytes, bytes + count);
+    const bool queued = m_writes.post(count, [this, writer = std::move(writer), data = std::move(copy), timeUs] {
+        append(writer, data, timeUs);
+    });
+    if (!queued && !m_dropReported.exchange(true)) {
+        report("Recording: the disk cannot keep up, reads are being dropped.");
+    }
+}
+
+void LinkRecorder::append(const std::shared_ptr<RecordingWriter>& writer, const std::vector<std::uint8_t>& bytes,
+                          std::uint64_t timeUs)
+{
+    if (!writer->isOpen()) {
+        return; // stopped by an earlier failure
+    }
+    if (writer->append(bytes.data(), bytes.size(), timeUs)) {
+        m_chunks = writer->chunksWritten();
+        m_bytes = writer->fileSize();
+        return;
+    }
+    const std::string failure =
+        "Recording stopped: " + writer->failureReason() + ". " + writer->path() + " keeps what was recorded.";
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_writer == writer) {
+            m_writer.reset();
         }
-        failure = "Recording stopped: " + m_writer->failureReason() + ". " + m_writer->path() +
-                  " keeps what was recorded.";
-        m_writer.reset();
     }
     report(failure);
+}
+
+void LinkRecorder::finish(const std::shared_ptr<RecordingWriter>& writer)
+{
+    writer->close();
+    const std::uint64_t dropped = m_writes.droppedTasks() - m_dropsAtStart.load();
+    if (dropped > 0) {
+        report("Recording: " + std::to_string(dropped) + " reads were dropped from " + writer->path() +
+               " because the disk could not keep up.");
+    }
 }
 
 void LinkRecorder::linkLost()
@@ -140,14 +185,12 @@ std::string LinkRecorder::lastPath() const
 
 std::uint64_t LinkRecorder::chunksWritten() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_writer ? m_writer->chunksWritten() : 0;
+    return recording() ? m_chunks.load() : 0;
 }
 
 std::uint64_t LinkRecorder::bytesWritten() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_writer ? m_writer->fileSize() : 0;
+    return recording() ? m_bytes.load() : 0;
 }
 
 void LinkRecorder::report(const std::string& text)

@@ -63,6 +63,16 @@ std::string DataLogFile::writableDirectory() const
 
 bool DataLogFile::startDataLog()
 {
+    return startDataLog(wallTime());
+}
+
+std::time_t DataLogFile::wallTime() const
+{
+    return wallNow();
+}
+
+bool DataLogFile::startDataLog(std::time_t when)
+{
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_file != nullptr) {
         return true;
@@ -74,7 +84,7 @@ bool DataLogFile::startDataLog()
     if (directory.back() != '/') {
         directory += '/';
     }
-    const std::string base = directory + dataLogBaseName(wallNow());
+    const std::string base = directory + dataLogBaseName(when);
     for (int suffix = 1; suffix <= kMaxSuffix; ++suffix) {
         const std::string candidate = suffix == 1 ? base + ".csv" : base + "_" + std::to_string(suffix) + ".csv";
         std::FILE* file = createExclusive(candidate);
@@ -193,19 +203,13 @@ void DataLogFile::setWriter(Writer writer)
 
 void DataLogFile::setWallClock(WallClock clock)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_wallClock = clock;
-}
-
-std::time_t DataLogFile::wallTime() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return wallNow();
 }
 
 std::time_t DataLogFile::wallNow() const
 {
-    return m_wallClock != nullptr ? m_wallClock() : std::time(nullptr);
+    const WallClock clock = m_wallClock.load();
+    return clock != nullptr ? clock() : std::time(nullptr);
 }
 
 } // namespace nolvo

@@ -10,10 +10,11 @@
 // Data logs are created with mode 0644 (less the umask): they hold the measured levels only, no
 // network names or addresses.
 //
-// Threads: used by the thread that processes accessory packets; path() and isOpen() may be called
-// from any thread (the file manager asks which file is being written). Every member takes the
-// object's own mutex.
+// Threads: used by one thread at a time to start, write and stop (DataLogger's writer thread);
+// path() and isOpen() may be called from any thread (the file manager asks which file is being
+// written). Every member takes the object's own mutex.
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -44,6 +45,9 @@ public:
     // sets the start time to now (steady clock). Returns true when a log is open afterwards. On
     // failure nothing is stored.
     bool startDataLog();
+    // The same, named by the wall-clock second `when` (a log started on another thread than the one
+    // that asked for it keeps the time of the request).
+    bool startDataLog(std::time_t when);
     // Closes the log if one is open; clears the path and the start time.
     void stopDataLog();
 
@@ -54,6 +58,9 @@ public:
     // The time cell of a row (see dataLogTime): absolute uses the wall clock, relative the seconds
     // since the start time (set to now when it is 0).
     std::string timeCell(bool absolute, std::uint64_t offsetMs);
+    // Seconds since the epoch by this log's wall clock (see setWallClock). Takes no lock, so a
+    // thread formatting rows never waits for one that is writing.
+    std::time_t wallTime() const;
 
     bool isOpen() const;
     std::string path() const;              // "" when no log is open
@@ -65,8 +72,6 @@ public:
     std::string writeFailure() const;
     std::uint64_t startTimeMs() const;     // steady-clock ms of the start, 0 while no log runs
     std::string writableDirectory() const; // where the next log will be created
-    // Seconds since the epoch by the clock the names and absolute time cells use.
-    std::time_t wallTime() const;
 
     // Test seams; nullptr restores the default (fwrite + fflush, and time()).
     void setWriter(Writer writer);
@@ -88,7 +93,7 @@ private:
     std::uint64_t m_committed = 0; // bytes of whole writes in the open file
     std::uint64_t m_startMs = 0;
     Writer m_writer = nullptr;
-    WallClock m_wallClock = nullptr;
+    std::atomic<WallClock> m_wallClock{nullptr}; // read without the mutex: see wallTime()
 };
 
 } // namespace nolvo

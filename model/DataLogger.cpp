@@ -4,6 +4,7 @@
 
 #include "model/DataModel.h"
 #include "model/RtlPowerFormat.h"
+#include "platform/Clock.h"
 
 namespace nolvo {
 
@@ -45,29 +46,31 @@ DataLogContext DataLogger::context(bool powerMode, int band) const
 bool DataLogger::advanceState()
 {
     int state = m_model.dataLogState.load();
-    if (state == kLogStartRequested || state == kLogStopRequested) {
-        // Rows still queued belong to the file that was open before.
-        std::lock_guard<std::mutex> guard(m_pendingMutex);
-        writeQueued();
-    }
     if (state == kLogStartRequested) {
-        const bool opened = m_file.startDataLog();
+        // The file is made on the writer thread, after the rows of the file before it; its name
+        // and its time cells count from now.
+        {
+            std::lock_guard<std::mutex> guard(m_pendingMutex);
+            handOverLocked();
+        }
+        const std::time_t when = m_file.wallTime();
+        const bool resuming = m_resuming.exchange(false);
+        m_writes.post(0, [this, when, resuming] { startFile(when, resuming); });
+        m_startMs = engine::clock::steadyMs();
+        m_fileUsable = true;
         // A later request written by the menu in the meantime wins over our 1 -> 2.
         m_model.dataLogState.compare_exchange_strong(state, kLogging);
         m_firstPacket = true;
-        // A resume stays quiet until a write succeeds again: the outage was reported once.
-        if (m_resuming.exchange(false)) {
-            m_reportAfterWrite = true;
-        } else {
-            m_failureReported = false;
-        }
-        if (!opened) {
-            report("Data log not started: cannot create a file in " + m_file.writableDirectory());
-        }
         return true;
     }
     if (state == kLogStopRequested) {
-        m_file.stopDataLog();
+        {
+            std::lock_guard<std::mutex> guard(m_pendingMutex);
+            handOverLocked();
+        }
+        m_writes.post(0, [this] { stopFile(); });
+        m_fileUsable = false;
+        m_startMs = 0;
         m_model.dataLogState.compare_exchange_strong(state, kLogOff);
         m_headerNeeded[2] = false;
         return false;
@@ -80,24 +83,32 @@ bool DataLogger::advanceState()
 
 void DataLogger::rotateIfDue()
 {
-    if (!m_rotationCheck || !m_file.isOpen() || !m_rotationCheck()) {
+    if (!m_rotationCheck || !m_fileUsable || m_rotating || !m_rotationCheck()) {
         return;
     }
+    // The rows collected so far go to the old file; the new one begins with its header and an
+    // absolute time. Both happen on the writer thread, in that order.
     {
         std::lock_guard<std::mutex> guard(m_pendingMutex);
-        writeQueued();
+        handOverLocked();
     }
-    m_file.stopDataLog();
+    m_rotating = true;
+    const std::time_t when = m_file.wallTime();
+    m_writes.post(0, [this] { m_file.stopDataLog(); });
+    m_writes.post(0, [this, when] { startFile(when, false); });
+    m_startMs = engine::clock::steadyMs();
     m_firstPacket = true;
-    if (!m_file.startDataLog()) {
-        report("Data log not started: cannot create a file in " + m_file.writableDirectory());
-    }
 }
 
 void DataLogger::requestResume()
 {
     m_resuming = true;
     m_model.dataLogState = kLogStartRequested;
+}
+
+std::string DataLogger::timeCell(std::uint64_t offsetMs)
+{
+    return dataLogTime(m_firstPacket, offsetMs, m_file.wallTime(), engine::clock::steadyMs(), m_startMs);
 }
 
 std::string DataLogger::headerFor(const DataLogContext& ctx)
@@ -130,7 +141,7 @@ void DataLogger::logSpectrum(int band, const float* values, int count)
     if (!advanceState()) {
         return;
     }
-    if (!m_file.isOpen()) {
+    if (!m_fileUsable) {
         m_firstPacket = false;
         return;
     }
@@ -141,7 +152,7 @@ void DataLogger::logSpectrum(int band, const float* values, int count)
         return;
     }
     const std::string header = headerFor(ctx);
-    std::string row = m_file.timeCell(m_firstPacket, 0);
+    std::string row = timeCell(0);
     row += dataLogRow(values, count, dataLogFrequencyCount(ctx.modelCode, ctx.band));
     m_firstPacket = false;
     queuePacket(header, std::move(row));
@@ -152,7 +163,7 @@ void DataLogger::logPower(const float* samples, int count)
     if (!advanceState()) {
         return;
     }
-    if (!m_file.isOpen()) {
+    if (!m_fileUsable) {
         m_firstPacket = false;
         return;
     }
@@ -165,7 +176,7 @@ void DataLogger::logPower(const float* samples, int count)
     const std::uint64_t step = powerRowStepMs(ctx.timePerDivision, m_model.powerStore.samplesPerScreen);
     std::string rows;
     for (int i = 0; samples != nullptr && i < count; ++i) {
-        rows += m_file.timeCell(m_firstPacket, static_cast<std::uint64_t>(i) * step);
+        rows += timeCell(static_cast<std::uint64_t>(i) * step);
         rows += dataLogValues(samples + i, 1);
     }
     m_firstPacket = false;
@@ -175,30 +186,77 @@ void DataLogger::logPower(const float* samples, int count)
 void DataLogger::queuePacket(std::string header, std::string rows)
 {
     std::lock_guard<std::mutex> guard(m_pendingMutex);
-    m_pending.push_back(std::move(header) + rows);
+    const bool hasHeader = !header.empty();
+    m_pending.push_back(Packet{std::move(header) + rows, hasHeader});
 }
 
 void DataLogger::writePending()
 {
     std::lock_guard<std::mutex> guard(m_pendingMutex);
-    writeQueued();
+    handOverLocked();
 }
 
-void DataLogger::writeQueued()
+void DataLogger::handOverLocked()
 {
-    for (const std::string& packet : m_pending) {
-        const std::string path = m_file.path();
-        if (m_file.write(packet)) {
-            if (!packet.empty() && m_reportAfterWrite.exchange(false)) {
-                m_failureReported = false;
+    for (Packet& packet : m_pending) {
+        const std::size_t bytes = packet.text.size();
+        if (!m_writes.post(bytes, [this, text = std::move(packet.text)] { writePacket(text); }, !packet.hasHeader)) {
+            if (!m_dropReported.exchange(true)) {
+                m_model.logLine(kLogLevel, "Data log: the disk cannot keep up, rows are being dropped");
             }
-            continue;
-        }
-        if (!path.empty() && !m_file.isOpen()) {
-            report("Data log closed: could not write " + fileNameOf(path) + " (disk full?)");
         }
     }
     m_pending.clear();
+}
+
+void DataLogger::startFile(std::time_t when, bool resuming)
+{
+    m_rotating = false;
+    // A resume stays quiet until a write succeeds again: the outage was reported once.
+    if (resuming) {
+        m_reportAfterWrite = true;
+    } else {
+        m_failureReported = false;
+    }
+    m_dropReported = false;
+    m_dropsAtStart = m_writes.droppedTasks();
+    if (!m_file.startDataLog(when)) {
+        m_fileUsable = false;
+        report("Data log not started: cannot create a file in " + m_file.writableDirectory());
+    }
+}
+
+void DataLogger::writePacket(const std::string& packet)
+{
+    const std::string path = m_file.path();
+    if (m_file.write(packet)) {
+        if (!packet.empty() && m_reportAfterWrite.exchange(false)) {
+            m_failureReported = false;
+        }
+        return;
+    }
+    if (!path.empty() && !m_file.isOpen()) {
+        m_fileUsable = false;
+        report("Data log closed: could not write " + fileNameOf(path) + " (disk full?)");
+    }
+}
+
+void DataLogger::stopFile()
+{
+    const bool wasOpen = m_file.isOpen();
+    m_file.stopDataLog();
+    if (wasOpen) {
+        reportDrops();
+    }
+}
+
+void DataLogger::reportDrops()
+{
+    const std::uint64_t dropped = m_writes.droppedTasks() - m_dropsAtStart.load();
+    if (dropped > 0) {
+        m_model.logLine(kLogLevel, "Data log: " + std::to_string(dropped) +
+                                       " packets were dropped because the disk could not keep up");
+    }
 }
 
 void DataLogger::report(const std::string& text)
@@ -213,10 +271,17 @@ void DataLogger::closeLog()
 {
     {
         std::lock_guard<std::mutex> guard(m_pendingMutex);
-        writeQueued();
+        handOverLocked();
     }
-    m_file.stopDataLog();
+    m_writes.post(0, [this] { stopFile(); });
+    m_writes.drain();
+    m_fileUsable = false;
     m_model.dataLogState = kLogOff;
+}
+
+void DataLogger::waitForWrites()
+{
+    m_writes.drain();
 }
 
 } // namespace nolvo

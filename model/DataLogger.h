@@ -17,17 +17,22 @@
 // through DataModel::logLine; so is a start that could not create a file. Nothing else stops: the
 // control word stays at 2 and rows are dropped until the user stops and starts again.
 //
-// Writing: the log* members only format (under dataLock, where the model is read) and queue the
-// packet's text; writePending() writes the queue to the file, in order, and must be called after
-// dataLock is released, so that a slow disk never stalls the threads polling dataLock (the render
-// thread above all). Starting, stopping and closing a file write what is queued first.
+// Writing: the log* members only format (under dataLock, where the model is read) and collect the
+// packet's text; writePending() hands it to the logger's writer thread (a DiskWriteQueue), which
+// opens, writes and closes the file in the order the packets came, so a slow disk holds up
+// neither the threads polling dataLock nor the packet thread, which reads the accessory. When the
+// disk cannot keep up and kMaxQueuedBytes wait, further packets are dropped: the count is in
+// droppedPackets(), the user hears it once while logging, and the total when the log stops.
+// Time cells are taken when a packet is formatted, so they keep the packet's time however late it
+// reaches the disk.
 //
 // Threads: one packet-processing thread calls the log* members and writePending (the link thread,
-// or the worker in demo playback). closeLog may come from another thread. The flag setters may be
-// called from any thread.
+// or the worker in demo playback). closeLog and waitForWrites may come from another thread. The
+// flag setters may be called from any thread.
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -35,6 +40,7 @@
 
 #include "model/DataLogFile.h"
 #include "model/DataLogFormat.h"
+#include "model/DiskWriteQueue.h"
 
 namespace nolvo {
 
@@ -47,6 +53,8 @@ enum class DataLogLayout { kNolvo, kRtlPower };
 class DataLogger {
 public:
     static constexpr int kLogLevel = 1; // on-screen log level of the logger's messages
+    // Bytes that may wait for the disk before packets are dropped: seconds of the fastest stream.
+    static constexpr std::size_t kMaxQueuedBytes = 4u * 1024u * 1024u;
 
     // Neither is owned; both must outlive the logger.
     DataLogger(DataModel& model, DataLogFile& file);
@@ -72,11 +80,17 @@ public:
     // are not reported again: the outage was reported once already. Any thread.
     void requestResume();
 
-    // Writes the queued packets to the file (no model lock held).
+    // Hands the collected packets to the writer thread (no model lock held).
     void writePending();
 
     // The accessory went away: writes what is queued, closes the file and sets the control word to 0.
+    // Returns once the file is closed.
     void closeLog();
+
+    // Returns once everything handed to the writer thread so far has reached the file.
+    void waitForWrites();
+    // Packets dropped since this logger was made because the disk could not keep up.
+    std::uint64_t droppedPackets() const { return m_writes.droppedTasks(); }
 
     // What the header lines of a packet describe, from the model's current settings.
     DataLogContext context(bool powerMode, int band) const;
@@ -92,19 +106,39 @@ private:
     void rotateIfDue();
     // The header text this packet needs ("" when none); updates and clears the flags.
     std::string headerFor(const DataLogContext& context);
+    std::string timeCell(std::uint64_t offsetMs);
     void queuePacket(std::string header, std::string rows);
-    void writeQueued(); // m_pendingMutex held
+    void handOverLocked(); // m_pendingMutex held
+    // Writer thread: the steps of the file.
+    // `resuming`: after a failed write; stays quiet until a write succeeds.
+    void startFile(std::time_t when, bool resuming);
+    void writePacket(const std::string& packet);
+    void stopFile();
+    void reportDrops();
     void report(const std::string& text);
 
     DataModel& m_model;
     DataLogFile& m_file;
     std::atomic<bool> m_headerNeeded[3] = {false, false, false};
-    std::mutex m_pendingMutex; // the queue, and the file while it is written from the queue
-    std::vector<std::string> m_pending; // header and rows of each packet not written yet
+    std::mutex m_pendingMutex; // the packets collected and not yet handed to the writer thread
+    struct Packet {
+        std::string text;
+        bool hasHeader; // never dropped: the rows after it need it
+    };
+    std::vector<Packet> m_pending;
     bool m_firstPacket = false;
+    std::uint64_t m_startMs = 0; // steady-clock start of the running log, for the time cells
+    // False from a stop, or from a start or write the writer thread saw fail, to the next start:
+    // nothing is formatted meanwhile.
+    std::atomic<bool> m_fileUsable{false};
     std::atomic<bool> m_failureReported{false};
+    std::atomic<bool> m_dropReported{false};
+    std::atomic<std::uint64_t> m_dropsAtStart{0}; // droppedPackets() when the running log started
     std::atomic<bool> m_resuming{false};
     std::atomic<bool> m_reportAfterWrite{false};
+    // From a rotation handed to the writer thread until its new file is started: the old file
+    // still answers the rotation check meanwhile.
+    std::atomic<bool> m_rotating{false};
     DataLogLayout m_layout = DataLogLayout::kNolvo;
     std::function<bool()> m_rotationCheck;
     // What the last written header described, to notice when it would change.
@@ -112,6 +146,8 @@ private:
     bool m_lastPowerMode = false;
     int m_lastBand = -1;
     int m_lastModelCode = -1;
+    // Last: it goes first, running what is queued while everything its tasks use still exists.
+    DiskWriteQueue m_writes{kMaxQueuedBytes};
 };
 
 } // namespace nolvo

@@ -182,17 +182,16 @@ void UserDefault::reportLoadProblem(const std::string& path, const std::string& 
                                     const Data& image)
 {
     const std::string copy = keepDamagedCopy(path, wholeImage ? &image : nullptr);
-    std::string text = "the settings store " + path + " " + what + "; ";
-    if (!copy.empty()) {
-        text += "the settings it lost are back at their defaults and the file as found is kept as " + copy;
-    } else {
-        text += "the settings it lost are back at their defaults; no copy of the file could be kept, "
-                "so it will not be replaced";
-    }
-    std::fprintf(stderr, "nolvo: %s\n", text.c_str());
+    auto fileName = [](const std::string& file) { return file.substr(file.find_last_of('/') + 1); };
+    // The full paths for stderr, the names alone for the screen.
+    const std::string lost = copy.empty() ? "the settings it lost are back at their defaults; no copy of the file could "
+                                            "be kept, so it will not be replaced"
+                                          : "the settings it lost are back at their defaults and the file as found is "
+                                            "kept as ";
+    std::fprintf(stderr, "nolvo: the settings store %s %s; %s%s\n", path.c_str(), what.c_str(), lost.c_str(), copy.c_str());
     std::lock_guard<std::mutex> lock(m_mutex);
     m_replaceBlocked = copy.empty();
-    m_loadProblem = text;
+    m_loadProblem = fileName(path) + " " + what + "; " + lost + fileName(copy);
 }
 
 std::string UserDefault::keepDamagedCopy(const std::string& path, const Data* image)
@@ -398,7 +397,8 @@ bool UserDefault::loadFromBytes(const std::uint8_t* bytes, std::size_t size, std
         ++skipped;
         // A damaged record is not skipped by the lengths it claims: they may be what is damaged,
         // and trusting them could jump over whole records. The search for the next record that
-        // checks out starts at the next byte instead (the same place when only its value is hit).
+        // checks out starts at the next byte instead; when only the value or the CRC was hit, it
+        // ends where the lengths said.
         problem(check == RecordCheck::Damaged ? "is damaged" : size - pos < 3 ? "is truncated" : "is damaged or truncated",
                 pos);
         std::size_t next = pos + 1;

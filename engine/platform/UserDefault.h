@@ -13,8 +13,8 @@
 // file is a first start; a file that cannot be opened or read to its end, or that is damaged, is
 // kept under a second name ("settings.store.damaged", then ".2.damaged", ...) before anything can
 // replace it, and when no such copy can be made flush() leaves the file alone. Such a load prints
-// one line on standard error, and takeLoadProblem() hands the same text to the program once, to
-// show the user. Thread-safe.
+// one line on standard error, and takeLoadProblem() hands the program the same text (with file
+// names instead of paths) once, to show the user. Thread-safe.
 
 #include <cstdint>
 #include <map>

@@ -35,6 +35,7 @@ TEST_F(DataLogHandOff, SweepsAreLoggedAndDisconnectClosesTheLog)
     rig.model.dataLogState = kLogStartRequested;
     rig.feed(testing::wideSpectrum(0, 100));
     rig.feed(testing::wideSpectrum(0, 101));
+    logger.waitForWrites(); // the rows go to the file on the logger's writer thread
     ASSERT_TRUE(file.isOpen());
     EXPECT_EQ(rig.model.dataLogState.load(), kLogging);
     const std::string path = file.path();
@@ -64,6 +65,7 @@ TEST_F(DataLogHandOff, WithoutAStartRequestNothingIsWritten)
     rig.delegate.setDataLogger(&logger);
     rig.bringUp();
     rig.feed(testing::wideSpectrum(0, 100));
+    logger.waitForWrites();
     EXPECT_FALSE(file.isOpen());
     EXPECT_EQ(rig.sweeps(kBand24), 1u);
 }

@@ -66,6 +66,7 @@ TEST_F(DataLogStall, SlowDiskNeverHoldsTheRenderThread)
     }
     done = true;
     render.join();
+    logger.waitForWrites(); // the writer thread takes 200 ms per write
     EXPECT_GE(g_slowWrites.load(), kSweeps);
     // A write under the lock would make it wait the whole 200 ms; one frame is 16.7 ms (the bound
     // leaves room for a loaded machine or a sanitizer).

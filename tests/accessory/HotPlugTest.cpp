@@ -148,6 +148,7 @@ TEST_F(HotPlug, UnusableAccessoryLeavesTheDemoPlayingAndIsToldOnce)
         // The link keeps trying the accessory while the demo fills the plot and the log.
         ASSERT_TRUE(eventually([&] { return failures.load() > 20 && sweeps() >= 5; }));
         EXPECT_TRUE(demoPlays());
+        logger.waitForWrites(); // the file is made on the logger's writer thread
         EXPECT_TRUE(file.isOpen());
         EXPECT_EQ(model.dataLogState.load(), kLogging);
         EXPECT_FALSE(model.accessoryConnected.load());

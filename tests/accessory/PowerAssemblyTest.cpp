@@ -356,6 +356,7 @@ TEST_F(PowerLog, EachTraceBecomesRowsOfTheLog)
     rig.model.power.autoTrigger = 1;
     rig.model.dataLogState = kLogStartRequested;
     rig.feed(nolvo2Power(true, [](int k) { return static_cast<std::uint8_t>(k % 200); }));
+    logger.waitForWrites(); // the rows go to the file on the logger's writer thread
     ASSERT_TRUE(file.isOpen());
     const std::string path = file.path();
     file.stopDataLog();

@@ -276,6 +276,7 @@ TEST(RecordingWriter, AFullDiskStopsTheRecordingOnceAndLeavesAWholeFile)
     for (int i = 0; i < 6; ++i) {
         recorder.received(read.data(), static_cast<unsigned>(read.size()));
     }
+    recorder.waitForWrites(); // the reads are written on the recorder's writer thread
     EXPECT_FALSE(recorder.recording());
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0], "Recording stopped: No space left on device. " + path + " keeps what was recorded.");
@@ -299,6 +300,7 @@ TEST(LinkRecorder, RecordsReadsWithRisingTimesUntilTheLinkIsLost)
     EXPECT_EQ(error, "a recording is already running");
     recorder.received(read.data(), 3);
     recorder.received(read.data(), 2);
+    recorder.waitForWrites();
     EXPECT_EQ(recorder.chunksWritten(), 2u);
     const std::string path = recorder.path();
     recorder.linkLost();

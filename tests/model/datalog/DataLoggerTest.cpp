@@ -85,16 +85,19 @@ protected:
 
     void start() { m_model.dataLogState = kLogStartRequested; }
     void stop() { m_model.dataLogState = kLogStopRequested; }
-    // One packet, written as the packet thread does once it has released dataLock.
+    // One packet, handed on as the packet thread does once it has released dataLock; then waits
+    // for the writer thread, so that the file can be looked at.
     void spectrum(int count, int band = kBand24)
     {
         m_logger.logSpectrum(band, m_sweep.data(), count);
         m_logger.writePending();
+        m_logger.waitForWrites();
     }
     void logPower(const float* samples, int count)
     {
         m_logger.logPower(samples, count);
         m_logger.writePending();
+        m_logger.waitForWrites();
     }
     std::string fileText(const std::string& name = "Nolvo_20240315_093005.csv") const
     {
