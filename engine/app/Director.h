@@ -54,6 +54,7 @@ public:
     Size getVisibleSize() const;
     Vec2 getVisibleOrigin() const;
     void setContentScaleFactor(float factor);
+    // Pixels per point for text; follows the window (GLView::getContentScale) when it is set.
     float getContentScaleFactor() const { return m_contentScaleFactor; }
 
     // Seconds between frames (1/60 by default).

@@ -7,6 +7,7 @@
 #include <SDL2/SDL.h>
 
 #include "engine/app/Director.h"
+#include "engine/app/DisplayScale.h"
 #include "engine/app/KeyMap.h"
 
 namespace engine {
@@ -70,7 +71,8 @@ bool GLViewImpl::initWithRect(const std::string& viewName, const Rect& rect, flo
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, attrs.multisamplingCount);
     }
-    m_frameZoom = frameZoomFactor;
+    // The display's content scale (NOLVO_SCALE or Xft.dpi) zooms the window: more pixels per point.
+    m_frameZoom = frameZoomFactor * discoverContentScale(readScaleSources());
     const int w = static_cast<int>(rect.size.width * frameZoomFactor);
     const int h = static_cast<int>(rect.size.height * frameZoomFactor);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
