@@ -99,11 +99,6 @@ void Director::startAnimation()
     markDirty();
 }
 
-const Mat4& Director::getMatrix(MATRIX_STACK_TYPE type) const
-{
-    return type == MATRIX_STACK_TYPE::MATRIX_STACK_PROJECTION ? m_projection : m_modelView;
-}
-
 void Director::setClearColor(float r, float g, float b, float a)
 {
     m_clear[0] = r;

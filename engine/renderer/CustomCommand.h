@@ -20,12 +20,7 @@ class CustomCommand : public RenderCommand {
 public:
     CustomCommand() : RenderCommand(Type::CUSTOM) {}
 
-    void init(float globalOrder) { m_globalOrder = globalOrder; }
-    void init(float globalOrder, const Mat4& modelView, std::uint32_t /*flags*/)
-    {
-        m_globalOrder = globalOrder;
-        m_modelView = modelView;
-    }
+    void init(const Mat4& modelView) { m_modelView = modelView; }
     void execute() const
     {
         if (func) func();

@@ -129,6 +129,16 @@ Label* Label::createWithSystemFont(const std::string& text, const std::string& f
     return label;
 }
 
+Label* Label::createWithFont(const std::string& text, const std::string& font, float fontSize,
+                             const Size& dimensions, TextHAlignment hAlignment, TextVAlignment vAlignment)
+{
+    if (FontCache::isFontFile(font)) {
+        if (Label* label = createWithTTF(text, font, fontSize, dimensions, hAlignment, vAlignment)) return label;
+        return createWithSystemFont(text, "Roboto", fontSize, dimensions, hAlignment, vAlignment);
+    }
+    return createWithSystemFont(text, font, fontSize, dimensions, hAlignment, vAlignment);
+}
+
 std::string Label::currentFontPath() const
 {
     return m_useSystemFont ? FontCache::getInstance()->resolveSystemFont(m_systemFont) : m_ttfConfig.fontFilePath;

@@ -42,6 +42,11 @@ public:
                                 TextVAlignment vAlignment = TextVAlignment::TOP);
     static Label* createWithTTF(const TTFConfig& config, const std::string& text,
                                 TextHAlignment hAlignment = TextHAlignment::LEFT, int maxLineWidth = 0);
+    // The one way to make a label from a font name: a .ttf/.otf file when it opens, else the
+    // system family of that name, else the bundled Roboto. Null only when memory runs out.
+    static Label* createWithFont(const std::string& text, const std::string& font, float fontSize,
+                                 const Size& dimensions = Size::ZERO, TextHAlignment hAlignment = TextHAlignment::LEFT,
+                                 TextVAlignment vAlignment = TextVAlignment::TOP);
     static Label* createWithSystemFont(const std::string& text, const std::string& font, float fontSize,
                                        const Size& dimensions = Size::ZERO,
                                        TextHAlignment hAlignment = TextHAlignment::LEFT,

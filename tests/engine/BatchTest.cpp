@@ -172,7 +172,7 @@ public:
         m_quad.tr = {40, 40, 0, 0, 255, 0, 255, u, v};
         renderer->addQuads(atlas->getTextureName(0), atlas->getProgramState(), BlendFunc::ALPHA_NON_PREMULTIPLIED,
                            &m_quad, 1, transform);
-        m_command.init(0.0f, transform, 0);
+        m_command.init(transform);
         m_command.setOwner(this);
         m_command.func = [this] { *m_ranAlive = !*m_destroyed && m_quad.tr.x == 40; };
         renderer->addCommand(&m_command);
