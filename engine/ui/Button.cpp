@@ -25,12 +25,12 @@ Button* Button::create()
 }
 
 Button* Button::create(const std::string& normalImage, const std::string& selectedImage,
-                       const std::string& disableImage, TextureResType type)
+                       const std::string& disableImage)
 {
     auto* b = new (std::nothrow) Button();
-    if (b && b->init() && b->loadTextureNormal(normalImage, type)) {
-        b->loadTexturePressed(selectedImage, type);
-        b->loadTextureDisabled(disableImage, type);
+    if (b && b->init() && b->loadTextureNormal(normalImage)) {
+        b->loadTexturePressed(selectedImage);
+        b->loadTextureDisabled(disableImage);
         b->autorelease();
         return b;
     }
@@ -65,15 +65,14 @@ bool Button::loadInto(Scale9Sprite* renderer, const std::string& file, bool* loa
     return true;
 }
 
-void Button::loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled,
-                          TextureResType type)
+void Button::loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled)
 {
-    loadTextureNormal(normal, type);
-    loadTexturePressed(selected, type);
-    loadTextureDisabled(disabled, type);
+    loadTextureNormal(normal);
+    loadTexturePressed(selected);
+    loadTextureDisabled(disabled);
 }
 
-bool Button::loadTextureNormal(const std::string& file, TextureResType /*type*/)
+bool Button::loadTextureNormal(const std::string& file)
 {
     const bool ok = loadInto(m_normal, file, &m_normalLoaded);
     if (ok) updateContentSizeFromRenderer();
@@ -82,7 +81,7 @@ bool Button::loadTextureNormal(const std::string& file, TextureResType /*type*/)
     return ok;
 }
 
-bool Button::loadTexturePressed(const std::string& file, TextureResType /*type*/)
+bool Button::loadTexturePressed(const std::string& file)
 {
     const bool ok = loadInto(m_pressed, file, &m_pressedLoaded);
     onSizeChanged();
@@ -90,7 +89,7 @@ bool Button::loadTexturePressed(const std::string& file, TextureResType /*type*/
     return ok;
 }
 
-bool Button::loadTextureDisabled(const std::string& file, TextureResType /*type*/)
+bool Button::loadTextureDisabled(const std::string& file)
 {
     const bool ok = loadInto(m_disabled, file, &m_disabledLoaded);
     onSizeChanged();

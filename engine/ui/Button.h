@@ -22,14 +22,13 @@ public:
     static Button* create();
     // Null when the normal image cannot be loaded.
     static Button* create(const std::string& normalImage, const std::string& selectedImage = "",
-                          const std::string& disableImage = "", TextureResType type = TextureResType::LOCAL);
+                          const std::string& disableImage = "");
     bool init() override;
 
-    void loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled,
-                      TextureResType type = TextureResType::LOCAL);
-    bool loadTextureNormal(const std::string& file, TextureResType type = TextureResType::LOCAL);
-    bool loadTexturePressed(const std::string& file, TextureResType type = TextureResType::LOCAL);
-    bool loadTextureDisabled(const std::string& file, TextureResType type = TextureResType::LOCAL);
+    void loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled);
+    bool loadTextureNormal(const std::string& file);
+    bool loadTexturePressed(const std::string& file);
+    bool loadTextureDisabled(const std::string& file);
 
     void setScale9Enabled(bool enabled);
     bool isScale9Enabled() const { return m_scale9; }

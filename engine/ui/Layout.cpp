@@ -204,7 +204,7 @@ void Layout::setBackGroundColorOpacity(std::uint8_t opacity)
     updateBackground();
 }
 
-void Layout::setBackGroundImage(const std::string& file, TextureResType /*type*/)
+void Layout::setBackGroundImage(const std::string& file)
 {
     Texture2D* texture = Director::getInstance()->getTextureCache()->addImage(file);
     if (!texture) return;

@@ -46,7 +46,7 @@ public:
     std::uint8_t getBackGroundColorOpacity() const { return m_backgroundOpacity; }
 
     // An image stretched over the whole rectangle (nine-slice when enabled).
-    void setBackGroundImage(const std::string& file, TextureResType type = TextureResType::LOCAL);
+    void setBackGroundImage(const std::string& file);
     void removeBackGroundImage();
     void setBackGroundImageScale9Enabled(bool enabled);
     bool isBackGroundImageScale9Enabled() const { return m_backgroundScale9; }
