@@ -64,7 +64,6 @@ bool AppDelegate::applicationDidFinishLaunching()
         director->setOpenGLView(view);
     }
     setAnimationInterval(1.0f / 60.0f);
-    director->setContentScaleFactor(1.0f);
     director->setClearColor(13 / 255.0f, 16 / 255.0f, 22 / 255.0f, 1.0f);
     model->displaySizeClass.store(3);
     FileUtils::getInstance()->setSearchPaths({"res/desktop/sd", "res", ""});

@@ -34,8 +34,7 @@ constexpr float kHealthRefresh = 1.0f; // seconds between two panel refreshes
 
 Label* makeLabel(const Color4B& colour)
 {
-    Label* label = Label::createWithTTF("", kFont, kTextSize);
-    if (!label) label = Label::createWithSystemFont("", "Roboto", kTextSize);
+    Label* label = Label::createWithFont("", kFont, kTextSize);
     if (label) label->setTextColor(colour);
     return label;
 }

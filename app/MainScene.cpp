@@ -45,8 +45,7 @@ const Color4B kCursorColours[4] = {Color4B(255, 64, 64, 255), Color4B(255, 160, 
 
 Label* makeLabel(const std::string& text, float size, const Color4B& colour)
 {
-    Label* label = Label::createWithTTF(text, kFont, size);
-    if (!label) label = Label::createWithSystemFont(text, "Roboto", size);
+    Label* label = Label::createWithFont(text, kFont, size);
     if (label) label->setTextColor(colour);
     return label;
 }

@@ -32,8 +32,7 @@ constexpr float kCaptionGap = 8.0f; // between a caption and its value
 
 Label* makeLabel(const std::string& text, const char* font, float size)
 {
-    Label* label = Label::createWithTTF(text, font, size);
-    if (!label) label = Label::createWithSystemFont(text, "Roboto", size);
+    Label* label = Label::createWithFont(text, font, size);
     if (label) label->setAnchorPoint(Vec2(0.0f, 1.0f));
     return label;
 }

@@ -242,7 +242,8 @@ void PowerLayer::queue(engine::Renderer* renderer, engine::CustomCommand& comman
 {
     if (pass.batches.empty()) return;
     const bool dots = m_dots;
-    command.init(getGlobalZOrder(), modelView, 0);
+    command.init(modelView);
+    command.setOwner(this);
     command.func = [&pass, &modelView, dots] { execute(pass, modelView, dots); };
     renderer->addCommand(&command);
 }

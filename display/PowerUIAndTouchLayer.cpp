@@ -48,8 +48,7 @@ std::function<void()>& reconfigureRequest()
 
 Label* makeLabel(const std::string& text, float size)
 {
-    Label* label = Label::createWithTTF(text, kFont, size);
-    if (!label) label = Label::createWithSystemFont(text, "Roboto", size);
+    Label* label = Label::createWithFont(text, kFont, size);
     if (label) label->setTextColor(kTextColour);
     return label;
 }

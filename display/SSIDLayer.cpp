@@ -111,8 +111,7 @@ engine::Label* SSIDLayer::labelAt(std::size_t index, float fontSize)
         if (label->getTTFConfig().fontSize != fontSize) label->setTTFConfig(engine::TTFConfig(kFont, fontSize));
         return label;
     }
-    engine::Label* label = engine::Label::createWithTTF("", kFont, fontSize);
-    if (!label) label = engine::Label::createWithSystemFont("", "Roboto", fontSize);
+    engine::Label* label = engine::Label::createWithFont("", kFont, fontSize);
     if (!label) return nullptr;
     label->setAnchorPoint(Vec2(0.5f, 0.5f));
     addChild(label);

@@ -1,7 +1,7 @@
 # nolvo_engine: the 2D scene-graph engine (scene graph, actions, GL rendering, text, input,
 # widgets, application loop). Included from engine/CMakeLists.txt.
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(NOLVO_ENGINE_DEPS REQUIRED IMPORTED_TARGET sdl2 SDL2_ttf SDL2_image glew libpng fontconfig)
+pkg_check_modules(NOLVO_ENGINE_DEPS REQUIRED IMPORTED_TARGET sdl2 SDL2_image glew libpng fontconfig freetype2 harfbuzz x11)
 find_package(OpenGL REQUIRED)
 
 add_library(nolvo_engine STATIC
@@ -19,6 +19,7 @@ add_library(nolvo_engine STATIC
   scene/DrawNode.cpp
   text/FontCache.cpp
   text/Label.cpp
+  text/GlyphAtlas.cpp
   renderer/Renderer.cpp
   renderer/GLProgram.cpp
   renderer/GLProgramCache.cpp
@@ -33,6 +34,7 @@ add_library(nolvo_engine STATIC
   app/Director.cpp
   app/GLView.cpp
   app/GLViewImpl.cpp
+  app/DisplayScale.cpp
   app/KeyMap.cpp
   app/Application.cpp
   ui/Widget.cpp

@@ -49,8 +49,7 @@ constexpr Rect kButtonInsets{10, 10, 12, 12};
 Label* makeText(const std::string& text, const char* font, float size, float width)
 {
     if (text.empty()) return nullptr;
-    Label* label = Label::createWithTTF(text, font, size, Size(width, 0), TextHAlignment::CENTER);
-    if (!label) label = Label::createWithSystemFont(text, "Roboto", size, Size(width, 0), TextHAlignment::CENTER);
+    Label* label = Label::createWithFont(text, font, size, Size(width, 0), TextHAlignment::CENTER);
     if (label) label->setOverflow(Label::Overflow::RESIZE_HEIGHT);
     return label;
 }

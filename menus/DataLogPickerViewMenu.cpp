@@ -35,8 +35,7 @@ constexpr float kTapSlop = 6.0f;
 
 Label* makeLabel(const std::string& text, float size)
 {
-    Label* label = Label::createWithTTF(text, kFont, size);
-    if (!label) label = Label::createWithSystemFont(text, "Roboto", size);
+    Label* label = Label::createWithFont(text, kFont, size);
     return label;
 }
 

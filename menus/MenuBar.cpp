@@ -225,8 +225,7 @@ void MenuBar::rebuild()
             m_buttons[static_cast<std::size_t>(i)] = button;
         }
         if (!title.empty()) {
-            Label* label = Label::createWithTTF(title, kBoldFont, kTitleSize);
-            if (!label) label = Label::createWithSystemFont(title, "Roboto", kTitleSize);
+            Label* label = Label::createWithFont(title, kBoldFont, kTitleSize);
             if (label) {
                 label->setAnchorPoint(Vec2(0.5f, 0.0f));
                 label->setPosition(Vec2(centreX, 2.0f));

@@ -24,8 +24,7 @@ constexpr float kCaptionShare = 0.36f;
 
 Label* makeCaption(const std::string& text, float size)
 {
-    Label* label = Label::createWithTTF(text, kBoldFont, size);
-    if (!label) label = Label::createWithSystemFont(text, "Roboto", size);
+    Label* label = Label::createWithFont(text, kBoldFont, size);
     if (label) label->setTextColor(Color4B(255, 255, 255, 255));
     return label;
 }

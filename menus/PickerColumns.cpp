@@ -60,8 +60,7 @@ bool PickerColumns::initColumns(std::vector<std::vector<std::string>> columns, c
         const int first = c < current.size() ? current[c] : 0;
         column.position = first >= 0 && first < static_cast<int>(column.rows.size()) ? static_cast<float>(first) : 0.0f;
         for (int i = 0; i < kVisibleRows + 2; ++i) {
-            Label* label = Label::createWithTTF("", kFont, m_fontSize);
-            if (!label) label = Label::createWithSystemFont("", "Roboto", m_fontSize);
+            Label* label = Label::createWithFont("", kFont, m_fontSize);
             if (!label) continue;
             label->setAnchorPoint(Vec2(0.5f, 0.5f));
             addChild(label, 1);

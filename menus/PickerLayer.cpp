@@ -28,8 +28,7 @@ constexpr float kTapSlop = 6.0f;
 
 Label* makeRowLabel(const std::string& text, float size, bool bold)
 {
-    Label* label = Label::createWithTTF(text, bold ? kBoldFont : kFont, size);
-    if (!label) label = Label::createWithSystemFont(text, "Roboto", size);
+    Label* label = Label::createWithFont(text, bold ? kBoldFont : kFont, size);
     return label;
 }
 

@@ -29,8 +29,7 @@ constexpr int kPopoverZOrder = 20;
 
 Label* makeLabel(const std::string& text, const char* font, float size)
 {
-    Label* label = Label::createWithTTF(text, font, size);
-    if (!label) label = Label::createWithSystemFont(text, "Roboto", size);
+    Label* label = Label::createWithFont(text, font, size);
     return label;
 }
 

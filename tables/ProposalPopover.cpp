@@ -36,8 +36,7 @@ bool ProposalPopover::initWithLines(const std::vector<std::string>& lines, float
     float height = kPadding;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const bool first = i == 0;
-        Label* label = Label::createWithTTF(lines[i], first ? "fonts/roboto/Roboto-Bold.ttf" : "fonts/roboto/Roboto-Regular.ttf", fontSize);
-        if (!label) label = Label::createWithSystemFont(lines[i], "Roboto", fontSize);
+        Label* label = Label::createWithFont(lines[i], first ? "fonts/roboto/Roboto-Bold.ttf" : "fonts/roboto/Roboto-Regular.ttf", fontSize);
         if (!label) continue;
         label->setAnchorPoint(Vec2(0.0f, 1.0f));
         label->setTextColor(first ? Color4B(0, 200, 255, 255) : Color4B(255, 255, 255, 255));

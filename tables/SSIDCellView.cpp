@@ -23,8 +23,7 @@ const Color4B kEditShade(100, 100, 100, 127);
 
 Label* makeCellLabel(float size)
 {
-    Label* label = Label::createWithTTF("", kFont, size);
-    if (!label) label = Label::createWithSystemFont("", "Roboto", size);
+    Label* label = Label::createWithFont("", kFont, size);
     if (label) {
         label->setAnchorPoint(Vec2(0.5f, 0.5f));
         label->setTextColor(kTextColour);

@@ -1,5 +1,7 @@
 #include "engine/app/Director.h"
 
+#include <cmath>
+
 #include <GL/glew.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include "engine/renderer/TextureCache.h"
 #include "engine/scene/Scene.h"
 #include "engine/text/FontCache.h"
+#include "engine/text/GlyphAtlas.h"
 #include "platform/Clock.h"
 
 namespace engine {
@@ -56,6 +59,9 @@ void Director::onFrameSizeChanged()
     const Size old = m_winSize;
     m_winSize = m_view->getFrameSize();
     m_projection = Mat4::orthographic(0.0f, m_winSize.width, 0.0f, m_winSize.height);
+    // Text is rasterised at the window's pixels per point.
+    const float scale = m_view->getContentScale();
+    if (scale > 0.0f && std::isfinite(scale)) m_contentScaleFactor = scale;
     markDirty();
     if (m_winSize != old) {
         Size size = m_winSize;
@@ -91,11 +97,6 @@ void Director::startAnimation()
     m_invalid = false;
     resetDeltaTime();
     markDirty();
-}
-
-const Mat4& Director::getMatrix(MATRIX_STACK_TYPE type) const
-{
-    return type == MATRIX_STACK_TYPE::MATRIX_STACK_PROJECTION ? m_projection : m_modelView;
 }
 
 void Director::setClearColor(float r, float g, float b, float a)
@@ -199,6 +200,11 @@ bool Director::drawScene(bool present)
     }
     m_view->makeCurrent();
     if (m_runningScene) {
+        // The frame's vertices are built during the visit: glyph places and the pixel grid the
+        // lines snap to must be settled before it.
+        GlyphAtlas::getInstance()->beginFrame();
+        const Size frame = m_view->getFrameSize();
+        m_renderer->setPixelScale(frame.width > 0 ? static_cast<float>(m_view->getDrawableWidth()) / frame.width : 1.0f);
         layoutScene();
         m_runningScene->visit(m_renderer, Mat4::IDENTITY, 0);
     }
@@ -258,6 +264,8 @@ void Director::purge()
         m_textureCache->release();
         m_textureCache = nullptr;
     }
+    m_renderer->clear();
+    GlyphAtlas::getInstance()->clear(m_view && m_view->isOpenGLReady());
     FontCache::getInstance()->clear();
     GLProgramCache::destroyInstance();
     m_renderer->releaseGLObjects();

@@ -28,7 +28,6 @@ class Scene;
 class Scheduler;
 class TextureCache;
 
-enum class MATRIX_STACK_TYPE { MATRIX_STACK_MODELVIEW, MATRIX_STACK_PROJECTION };
 
 class Director {
 public:
@@ -54,6 +53,7 @@ public:
     Size getVisibleSize() const;
     Vec2 getVisibleOrigin() const;
     void setContentScaleFactor(float factor);
+    // Pixels per point for text; follows the window (GLView::getContentScale) when it is set.
     float getContentScaleFactor() const { return m_contentScaleFactor; }
 
     // Seconds between frames (1/60 by default).
@@ -96,7 +96,6 @@ public:
     TextureCache* getTextureCache();
 
     const Mat4& getProjectionMatrix() const { return m_projection; }
-    const Mat4& getMatrix(MATRIX_STACK_TYPE type) const;
     // The GL view's frame changed size: the projection and viewport follow, and
     // EVENT_WINDOW_RESIZED is sent when the size is new.
     void onFrameSizeChanged();
@@ -130,7 +129,6 @@ private:
     TextureCache* m_textureCache = nullptr;
     Size m_winSize;
     Mat4 m_projection;
-    Mat4 m_modelView;
     float m_contentScaleFactor = 1.0f;
     double m_animationInterval = 1.0 / 60.0;
     float m_deltaTime = 0.0f;

@@ -46,6 +46,8 @@ public:
     // Points to GL pixels; 1 without design resolution.
     float getScaleX() const { return 1.0f; }
     float getScaleY() const { return 1.0f; }
+    // Drawable pixels per point: the display scale the window was made with (see DisplayScale.h).
+    float getContentScale() const { return pixelScaleX(); }
     int getDrawableWidth() const { return m_drawableWidth; }
     int getDrawableHeight() const { return m_drawableHeight; }
     void applyViewport() const;

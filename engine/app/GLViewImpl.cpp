@@ -7,6 +7,7 @@
 #include <SDL2/SDL.h>
 
 #include "engine/app/Director.h"
+#include "engine/app/DisplayScale.h"
 #include "engine/app/KeyMap.h"
 
 namespace engine {
@@ -70,9 +71,10 @@ bool GLViewImpl::initWithRect(const std::string& viewName, const Rect& rect, flo
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, attrs.multisamplingCount);
     }
-    m_frameZoom = frameZoomFactor;
-    const int w = static_cast<int>(rect.size.width * frameZoomFactor);
-    const int h = static_cast<int>(rect.size.height * frameZoomFactor);
+    // The display's content scale (NOLVO_SCALE or Xft.dpi) zooms the window: more pixels per point.
+    m_frameZoom = frameZoomFactor * discoverContentScale(readScaleSources());
+    const int w = static_cast<int>(rect.size.width * m_frameZoom);
+    const int h = static_cast<int>(rect.size.height * m_frameZoom);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
     if (resizable) flags |= SDL_WINDOW_RESIZABLE;
     m_window = SDL_CreateWindow(viewName.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);

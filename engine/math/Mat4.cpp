@@ -1,5 +1,7 @@
 #include "engine/math/Mat4.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -88,6 +90,20 @@ Mat4 Mat4::getInversed() const
     r.m[12] = -(r.m[0] * m[12] + r.m[4] * m[13]);
     r.m[13] = -(r.m[1] * m[12] + r.m[5] * m[13]);
     return r;
+}
+
+Rect Mat4::transformRectHull(const Rect& r) const
+{
+    const Vec2 corners[4] = {transformPoint({r.getMinX(), r.getMinY()}), transformPoint({r.getMaxX(), r.getMinY()}),
+                             transformPoint({r.getMinX(), r.getMaxY()}), transformPoint({r.getMaxX(), r.getMaxY()})};
+    float x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
+    for (const Vec2& p : corners) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+    return {x0, y0, x1 - x0, y1 - y0};
 }
 
 } // namespace engine

@@ -2,6 +2,7 @@
 // A 4x4 matrix, column-major as OpenGL takes it (m[12], m[13] hold the translation). The engine
 // is 2D, so only the operations the scene graph needs are here.
 
+#include "engine/math/Geometry.h"
 #include "engine/math/Vec2.h"
 
 namespace engine {
@@ -26,6 +27,8 @@ struct Mat4 {
     // Inverse of the 2D affine part (z passes through). When singular every entry is NaN, so
     // every point maps to NaN and fails any containment test.
     Mat4 getInversed() const;
+    // The axis-aligned hull of a rectangle's four transformed corners.
+    Rect transformRectHull(const Rect& r) const;
     bool isIdentity() const;
 };
 

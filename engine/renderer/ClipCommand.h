@@ -13,11 +13,7 @@ public:
     enum class Op { PUSH, POP };
 
     explicit ClipCommand(Op op) : RenderCommand(Type::CLIP), m_op(op) {}
-    void init(float globalOrder, const Rect& worldRect = Rect::ZERO)
-    {
-        m_globalOrder = globalOrder;
-        m_rect = worldRect;
-    }
+    void init(const Rect& worldRect = Rect::ZERO) { m_rect = worldRect; }
     Op getOp() const { return m_op; }
     const Rect& getRect() const { return m_rect; }
 

@@ -1,5 +1,7 @@
 #pragma once
-// Runs a function with raw OpenGL at its place in the frame. When it runs, the renderer has
+// Runs a function with raw OpenGL at its place in the frame. The renderer copies the function
+// and the model-view when the command is added; an owner set here (the node whose members the
+// function uses) is retained until the frame is drawn. When it runs, the renderer has
 // flushed everything queued before it, no buffer object is bound to GL_ARRAY_BUFFER or
 // GL_ELEMENT_ARRAY_BUFFER (client-side vertex arrays work), blending is on and the scissor
 // state is the clip in force (Renderer::getClipRect). The function must leave the bound program,
@@ -9,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/base/Ref.h"
 #include "engine/renderer/RenderCommand.h"
 
 namespace engine {
@@ -17,18 +20,18 @@ class CustomCommand : public RenderCommand {
 public:
     CustomCommand() : RenderCommand(Type::CUSTOM) {}
 
-    void init(float globalOrder) { m_globalOrder = globalOrder; }
-    void init(float globalOrder, const Mat4& modelView, std::uint32_t /*flags*/)
-    {
-        m_globalOrder = globalOrder;
-        m_modelView = modelView;
-    }
+    void init(const Mat4& modelView) { m_modelView = modelView; }
     void execute() const
     {
         if (func) func();
     }
+    void setOwner(Ref* owner) { m_owner = owner; }
+    Ref* getOwner() const { return m_owner; }
 
     std::function<void()> func;
+
+private:
+    Ref* m_owner = nullptr;
 };
 
 } // namespace engine

@@ -17,11 +17,10 @@ class QuadCommand : public RenderCommand {
 public:
     QuadCommand() : RenderCommand(Type::QUAD) {}
 
-    // quads must stay valid until the frame is rendered; modelView maps them to world space.
-    void init(float globalOrder, GLuint textureName, GLProgramState* programState, const BlendFunc& blend,
+    // quads are copied when the command is added; modelView maps them to world space.
+    void init(GLuint textureName, GLProgramState* programState, const BlendFunc& blend,
               const V3F_C4B_T2F_Quad* quads, std::size_t quadCount, const Mat4& modelView)
     {
-        m_globalOrder = globalOrder;
         m_textureName = textureName;
         m_programState = programState;
         m_blend = blend;

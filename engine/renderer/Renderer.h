@@ -1,11 +1,18 @@
 #pragma once
-// Executes the commands queued during a frame's visit, in the order they were queued. Quad
-// commands sharing texture, program state and blend function are merged into one draw call.
-// Clip commands keep a stack of clip rectangles applied as the scissor box: each push intersects
-// with the clip in force, each pop restores it, and the scissor test is off when the stack is
-// empty. Render thread only; needs a current GL context for render().
+// Collects a frame's drawing during the visit and executes it in render(), in the order it was
+// queued. Nodes hand over their quads, triangles and lines, which are transformed to world space
+// and copied into one vertex list owned by the renderer; consecutive geometry with the same
+// texture, program state, blend function and clip rectangle becomes one draw call. Nothing queued
+// points into a node: program states and the owners of custom commands are retained until the
+// frame is rendered or cleared, so a node freed during the visit is safe.
+//
+// Clip rectangles nest during the visit (pushClip/popClip or ClipCommand): each push intersects
+// with the clip in force. The scissor test is off where nothing clips. Render thread only; needs
+// a current GL context for render().
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <GL/glew.h>
@@ -18,29 +25,51 @@ namespace engine {
 
 class RenderCommand;
 class GLProgramState;
+class Ref;
 
 class Renderer {
 public:
-    static constexpr std::size_t kMaxBatchQuads = 8192;
-
     Renderer();
     ~Renderer();
 
+    // Copies the command's work into the frame (quads, a clip change, or a custom function).
     void addCommand(RenderCommand* command);
-    // Runs and empties the queue.
+    // Quads in node space; modelView maps them to world space.
+    void addQuads(GLuint texture, GLProgramState* state, const BlendFunc& blend, const V3F_C4B_T2F_Quad* quads,
+                  std::size_t count, const Mat4& modelView);
+    // Triangles (three vertices each) in node space.
+    void addTriangles(GLuint texture, GLProgramState* state, const BlendFunc& blend, const V3F_C4B_T2F* vertices,
+                      std::size_t count, const Mat4& modelView);
+    // Lines (two vertices each) width points wide, drawn as quads. The width does not follow
+    // the node's scale, like a GL line's; horizontal and vertical lines are snapped so that
+    // they cover whole pixel rows or columns.
+    void addLines(GLuint texture, GLProgramState* state, const BlendFunc& blend, const V3F_C4B_T2F* vertices,
+                  std::size_t count, float width, const Mat4& modelView);
+    // Raw GL at this place in the frame; owner (if any) is kept alive until then.
+    void addCustom(const Mat4& modelView, std::function<void()> func, Ref* owner = nullptr);
+    void pushClip(const Rect& worldRect);
+    void popClip();
+
+    // Runs and empties the frame.
     void render();
-    // Empties the queue without drawing (a frame with nothing changed).
-    void clear() { m_queue.clear(); }
-    std::size_t getQueuedCommandCount() const { return m_queue.size(); }
+    // Empties the frame without drawing (a frame with nothing changed).
+    void clear();
+    // Draw calls and custom functions waiting in the frame.
+    std::size_t getQueuedCommandCount() const { return m_ops.size(); }
+    std::size_t getQueuedVertexCount() const { return m_vertices.size(); }
 
     // Draw calls issued by the latest render() (batches plus custom commands).
     std::size_t getDrawCallCount() const { return m_drawCalls; }
 
+    // Drawable pixels per world point (set by the Director for the frame): lines snap to it.
+    void setPixelScale(float scale) { m_pixelScale = scale > 0.0f ? scale : 1.0f; }
+    float getPixelScale() const { return m_pixelScale; }
+
     // Releases GL objects; called before the context goes away.
     void releaseGLObjects();
 
-    // The clip stack, also driven directly by code that draws outside a frame. Rectangles are
-    // world points (origin bottom-left).
+    // The clip stack as render() applies it, also driven directly by code that draws outside a
+    // frame. Rectangles are world points (origin bottom-left).
     void pushClipRect(const Rect& worldRect);
     void popClipRect();
     // The clip in force (null when nothing clips).
@@ -48,20 +77,38 @@ public:
     std::size_t getClipDepth() const { return m_clips.size(); }
 
 private:
+    struct Op {
+        bool custom = false;
+        GLuint texture = 0;
+        GLProgramState* state = nullptr;
+        BlendFunc blend;
+        int clip = -1;  // index into m_clipRects, -1: none
+        std::size_t first = 0;
+        std::size_t count = 0;
+        std::size_t customIndex = 0;
+    };
+    struct Custom {
+        Mat4 modelView;
+        std::function<void()> func;
+    };
+    // The op the next vertices go into (a new one unless the last one matches).
+    void beginGeometry(GLuint texture, GLProgramState* state, const BlendFunc& blend);
+    void keep(Ref* ref);
+    void releaseKept();
     void applyClip() const;
-    void setupBuffers();
-    void appendQuads(const class QuadCommand& command);
-    void flush();
+    void bindVertexArrays();
 
-    std::vector<RenderCommand*> m_queue;
-    std::vector<Rect> m_clips;
+    std::vector<Op> m_ops;
+    std::vector<Custom> m_customs;
     std::vector<V3F_C4B_T2F> m_vertices;
+    std::vector<Ref*> m_kept;
+    GLProgramState* m_lastKeptState = nullptr;
+    std::vector<Rect> m_clipRects;
+    std::vector<int> m_visitClips;
+    std::vector<Rect> m_clips;
     GLuint m_vbo = 0;
-    GLuint m_ibo = 0;
-    GLuint m_batchTexture = 0;
-    GLProgramState* m_batchState = nullptr;
-    BlendFunc m_batchBlend;
     std::size_t m_drawCalls = 0;
+    float m_pixelScale = 1.0f;
 };
 
 } // namespace engine

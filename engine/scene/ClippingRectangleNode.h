@@ -5,7 +5,6 @@
 // is axis-aligned in world space (the hull of the region when the node is rotated).
 // Render thread only.
 
-#include "engine/renderer/ClipCommand.h"
 #include "engine/scene/Node.h"
 
 namespace engine {
@@ -22,8 +21,7 @@ public:
     void setClippingEnabled(bool enabled);
     bool isClippingEnabled() const { return m_clippingEnabled; }
 
-    void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) override;
-    bool getChildrenClipRect(Rect* worldRect) const override;
+    bool getChildrenClipRegion(Rect* nodeRect) const override;
 
 protected:
     ClippingRectangleNode() = default;
@@ -32,8 +30,6 @@ private:
     bool m_clippingEnabled = true;
     bool m_regionSet = false;
     Rect m_region;
-    ClipCommand m_begin{ClipCommand::Op::PUSH};
-    ClipCommand m_end{ClipCommand::Op::POP};
 };
 
 } // namespace engine

@@ -5,34 +5,12 @@
 #include <new>
 
 #include "engine/app/Director.h"
-#include "engine/renderer/GLProgram.h"
-#include "engine/renderer/GLProgramCache.h"
 #include "engine/renderer/Renderer.h"
+#include "engine/text/GlyphAtlas.h"
 
 namespace engine {
 
 namespace {
-// The node's colour and opacity tint every shape (opacity cascades like any node's).
-const char* const kProgramKey = "engine.DrawNode";
-const char* const kVertexShader = R"(
-attribute vec4 a_position;
-attribute vec4 a_color;
-varying vec4 v_color;
-void main()
-{
-    gl_Position = CC_MVPMatrix * a_position;
-    v_color = a_color;
-}
-)";
-const char* const kFragmentShader = R"(
-uniform vec4 u_tint;
-varying vec4 v_color;
-void main()
-{
-    gl_FragColor = v_color * u_tint;
-}
-)";
-
 std::uint8_t channel(float v)
 {
     return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
@@ -50,10 +28,7 @@ DrawNode* DrawNode::create(float defaultLineWidth)
     return nullptr;
 }
 
-DrawNode::~DrawNode()
-{
-    if (m_vbo) glDeleteBuffers(1, &m_vbo);
-}
+DrawNode::~DrawNode() = default;
 
 DrawNode::Vertex DrawNode::vertex(const Vec2& p, const Color4F& c)
 {
@@ -197,66 +172,40 @@ void DrawNode::setBlendFunc(const BlendFunc& blend)
     Director::markDirty();
 }
 
-void DrawNode::draw(Renderer* renderer, const Mat4& transform, std::uint32_t /*flags*/)
+void DrawNode::tint(const std::vector<Vertex>& in, const Color4B& tint, std::vector<V3F_C4B_T2F>* out)
 {
-    if (m_triangles != m_uploadedTriangles || m_lines != m_uploadedLines) {
-        m_uploadedTriangles = m_triangles;
-        m_uploadedLines = m_lines;
-        m_needsUpload = true;
-        Director::markDirty();
+    const float u = GlyphAtlas::whiteU(), v = GlyphAtlas::whiteV();
+    out->resize(in.size());
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const Vertex& p = in[i];
+        (*out)[i] = {p.x, p.y, 0.0f, static_cast<std::uint8_t>(p.r * tint.r / 255),
+                     static_cast<std::uint8_t>(p.g * tint.g / 255), static_cast<std::uint8_t>(p.b * tint.b / 255),
+                     static_cast<std::uint8_t>(p.a * tint.a / 255), u, v};
     }
-    if (m_uploadedTriangles.empty() && m_uploadedLines.empty()) return;
-    m_drawnColor = m_displayedColor;
-    m_drawnOpacity = m_displayedOpacity;
-    m_command.init(m_globalZOrder, transform, 0);
-    m_command.func = [this]() { onDraw(); };
-    renderer->addCommand(&m_command);
 }
 
-void DrawNode::onDraw()
+void DrawNode::draw(Renderer* renderer, const Mat4& transform, std::uint32_t /*flags*/)
 {
-    if (!m_vbo) glGenBuffers(1, &m_vbo);
-    glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
-    const std::size_t triBytes = m_uploadedTriangles.size() * sizeof(Vertex);
-    const std::size_t lineBytes = m_uploadedLines.size() * sizeof(Vertex);
-    if (m_needsUpload) {
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(triBytes + lineBytes), nullptr, GL_STATIC_DRAW);
-        if (triBytes) glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(triBytes), m_uploadedTriangles.data());
-        if (lineBytes) {
-            glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(triBytes), static_cast<GLsizeiptr>(lineBytes),
-                            m_uploadedLines.data());
-        }
-        m_needsUpload = false;
+    const Color4B tintNow(m_displayedColor, m_displayedOpacity);
+    const bool changed = m_triangles != m_drawnTriangles || m_lines != m_drawnLines;
+    if (changed) {
+        m_drawnTriangles = m_triangles;
+        m_drawnLines = m_lines;
         ++m_uploads;
+        Director::markDirty();
     }
-    GLProgram* program = GLProgramCache::getInstance()->getGLProgram(kProgramKey);
-    if (!program) {
-        program = GLProgram::createWithByteArrays(kVertexShader, kFragmentShader);
-        GLProgramCache::getInstance()->addGLProgram(program, kProgramKey);
+    if (changed || !(tintNow == m_tint) || m_tintedTriangles.size() != m_drawnTriangles.size() ||
+        m_tintedLines.size() != m_drawnLines.size()) {
+        m_tint = tintNow;
+        tint(m_drawnTriangles, m_tint, &m_tintedTriangles);
+        tint(m_drawnLines, m_tint, &m_tintedLines);
     }
-    program->use();
-    program->setUniformsForBuiltins(m_command.getModelView());
-    glEnable(GL_BLEND);
-    glBlendFunc(m_blend.src, m_blend.dst);
-    const auto stride = static_cast<GLsizei>(sizeof(Vertex));
-    glEnableVertexAttribArray(GLProgram::VERTEX_ATTRIB_POSITION);
-    glEnableVertexAttribArray(GLProgram::VERTEX_ATTRIB_COLOR);
-    glDisableVertexAttribArray(GLProgram::VERTEX_ATTRIB_TEX_COORD);
-    glVertexAttribPointer(GLProgram::VERTEX_ATTRIB_POSITION, 2, GL_FLOAT, GL_FALSE, stride,
-                          reinterpret_cast<const void*>(offsetof(Vertex, x)));
-    glVertexAttribPointer(GLProgram::VERTEX_ATTRIB_COLOR, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<const void*>(offsetof(Vertex, r)));
-    const GLint tint = program->getUniformLocation("u_tint");
-    glUniform4f(tint, m_drawnColor.r / 255.0f, m_drawnColor.g / 255.0f, m_drawnColor.b / 255.0f, m_drawnOpacity / 255.0f);
-    if (!m_uploadedTriangles.empty()) {
-        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m_uploadedTriangles.size()));
-    }
-    if (!m_uploadedLines.empty()) {
-        glLineWidth(m_lineWidth);
-        glDrawArrays(GL_LINES, static_cast<GLint>(m_uploadedTriangles.size()), static_cast<GLsizei>(m_uploadedLines.size()));
-        glLineWidth(1.0f);
-    }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (m_drawnTriangles.empty() && m_drawnLines.empty()) return;
+    GlyphAtlas* atlas = GlyphAtlas::getInstance();
+    const GLuint page = atlas->getTextureName(0);
+    GLProgramState* state = atlas->getProgramState();
+    renderer->addTriangles(page, state, m_blend, m_tintedTriangles.data(), m_tintedTriangles.size(), transform);
+    renderer->addLines(page, state, m_blend, m_tintedLines.data(), m_tintedLines.size(), m_lineWidth, transform);
 }
 
 } // namespace engine

@@ -1,14 +1,14 @@
 #pragma once
-// Vector shapes drawn in node space: lines (at the node's line width), filled shapes, points,
-// rectangles and circles. The shapes are kept in one vertex buffer that is uploaded only when
-// the geometry really changed: clearing and drawing the same shapes again is not a change and
-// does not cost a redraw. Colours are straight alpha (0 to 1). Render thread only.
+// Vector shapes drawn in node space: lines (at the node's line width, in points, as quads),
+// filled shapes, points, rectangles and circles. The shapes go to the renderer's frame with the
+// glyph atlas's white texel, so they batch with text. Clearing and drawing the same shapes again
+// is not a change and does not cost a redraw. Colours are straight alpha (0 to 1). Render
+// thread only.
 
 #include <vector>
 
 #include <GL/glew.h>
 
-#include "engine/renderer/CustomCommand.h"
 #include "engine/scene/Node.h"
 
 namespace engine {
@@ -53,7 +53,7 @@ public:
     // Vertices held for lines and for filled triangles (tests, statistics).
     std::size_t getLineVertexCount() const { return m_lines.size(); }
     std::size_t getTriangleVertexCount() const { return m_triangles.size(); }
-    // Times the vertex buffer was uploaded.
+    // Times the geometry handed to the renderer changed.
     std::size_t getUploadCount() const { return m_uploads; }
 
     void draw(Renderer* renderer, const Mat4& transform, std::uint32_t flags) override;
@@ -69,21 +69,20 @@ private:
     };
     static Vertex vertex(const Vec2& p, const Color4F& c);
     void addTriangle(const Vec2& a, const Vec2& b, const Vec2& c, const Color4F& color);
-    void onDraw();
+    // The shapes as the renderer takes them, tinted by the node's colour and opacity.
+    static void tint(const std::vector<Vertex>& in, const Color4B& tint, std::vector<V3F_C4B_T2F>* out);
 
     std::vector<Vertex> m_triangles;
     std::vector<Vertex> m_lines;
-    // What the GL buffer holds: triangles first, then lines.
-    std::vector<Vertex> m_uploadedTriangles;
-    std::vector<Vertex> m_uploadedLines;
-    bool m_needsUpload = false;
+    // What was handed to the renderer last, and the same tinted.
+    std::vector<Vertex> m_drawnTriangles;
+    std::vector<Vertex> m_drawnLines;
+    std::vector<V3F_C4B_T2F> m_tintedTriangles;
+    std::vector<V3F_C4B_T2F> m_tintedLines;
+    Color4B m_tint = Color4B(255, 255, 255, 255);
     std::size_t m_uploads = 0;
-    GLuint m_vbo = 0;
     float m_lineWidth;
     BlendFunc m_blend = BlendFunc::ALPHA_NON_PREMULTIPLIED;
-    Color3B m_drawnColor;
-    std::uint8_t m_drawnOpacity = 255;
-    CustomCommand m_command;
 };
 
 } // namespace engine

@@ -4,8 +4,7 @@
 
 #include "engine/app/Director.h"
 #include "engine/renderer/Renderer.h"
-#include "engine/renderer/TextureCache.h"
-#include "engine/renderer/Texture2D.h"
+#include "engine/text/GlyphAtlas.h"
 
 namespace engine {
 
@@ -62,7 +61,6 @@ LayerColor* LayerColor::create(const Color4B& color, float width, float height)
 
 LayerColor::~LayerColor()
 {
-    if (m_white) m_white->release();
 }
 
 bool LayerColor::init()
@@ -103,20 +101,18 @@ void LayerColor::setBlendFunc(const BlendFunc& blend)
 
 void LayerColor::draw(Renderer* renderer, const Mat4& transform, std::uint32_t /*flags*/)
 {
-    if (!m_white) {
-        m_white = Director::getInstance()->getTextureCache()->getWhiteTexture();
-        m_white->retain();
-    }
     const float w = m_contentSize.width, h = m_contentSize.height;
     const Color3B c = m_displayedColor;
     const std::uint8_t a = m_displayedOpacity;
-    auto set = [&](V3F_C4B_T2F& v, float x, float y) { v = {x, y, 0.0f, c.r, c.g, c.b, a, 0.5f, 0.5f}; };
+    // The glyph atlas's white texel: colour layers batch with text and shapes.
+    const float u = GlyphAtlas::whiteU(), t = GlyphAtlas::whiteV();
+    auto set = [&](V3F_C4B_T2F& v, float x, float y) { v = {x, y, 0.0f, c.r, c.g, c.b, a, u, t}; };
     set(m_quad.bl, 0, 0);
     set(m_quad.br, w, 0);
     set(m_quad.tl, 0, h);
     set(m_quad.tr, w, h);
-    m_command.init(m_globalZOrder, m_white->getName(), nullptr, m_blend, &m_quad, 1, transform);
-    renderer->addCommand(&m_command);
+    GlyphAtlas* atlas = GlyphAtlas::getInstance();
+    renderer->addQuads(atlas->getTextureName(0), atlas->getProgramState(), m_blend, &m_quad, 1, transform);
 }
 
 } // namespace engine

@@ -39,9 +39,7 @@ protected:
 
 private:
     V3F_C4B_T2F_Quad m_quad{};
-    QuadCommand m_command;
     BlendFunc m_blend = BlendFunc::ALPHA_NON_PREMULTIPLIED;
-    Texture2D* m_white = nullptr;
 };
 
 } // namespace engine

@@ -10,6 +10,7 @@
 #include "engine/base/Scheduler.h"
 #include "engine/input/EventDispatcher.h"
 #include "engine/input/Touch.h"
+#include "engine/renderer/Renderer.h"
 #include "engine/scene/Scene.h"
 
 namespace engine {
@@ -376,32 +377,20 @@ Vec2 Node::convertTouchToNodeSpaceAR(Touch* touch) const
 Rect Node::getBoundingBox() const
 {
     const Size size = getContentSize();  // a label lays itself out here
-    const Mat4& t = getNodeToParentTransform();
-    const Vec2 corners[4] = {t.transformPoint({0, 0}), t.transformPoint({size.width, 0}),
-                             t.transformPoint({0, size.height}), t.transformPoint({size.width, size.height})};
-    float x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
-    for (const Vec2& p : corners) {
-        x0 = std::min(x0, p.x);
-        x1 = std::max(x1, p.x);
-        y0 = std::min(y0, p.y);
-        y1 = std::max(y1, p.y);
-    }
-    return {x0, y0, x1 - x0, y1 - y0};
+    return getNodeToParentTransform().transformRectHull(Rect(Vec2::ZERO, size));
 }
 
 Rect Node::rectToWorld(const Rect& r) const
 {
-    const Mat4 t = getNodeToWorldTransform();
-    const Vec2 corners[4] = {t.transformPoint({r.getMinX(), r.getMinY()}), t.transformPoint({r.getMaxX(), r.getMinY()}),
-                             t.transformPoint({r.getMinX(), r.getMaxY()}), t.transformPoint({r.getMaxX(), r.getMaxY()})};
-    float x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
-    for (const Vec2& p : corners) {
-        x0 = std::min(x0, p.x);
-        x1 = std::max(x1, p.x);
-        y0 = std::min(y0, p.y);
-        y1 = std::max(y1, p.y);
-    }
-    return {x0, y0, x1 - x0, y1 - y0};
+    return getNodeToWorldTransform().transformRectHull(r);
+}
+
+bool Node::getChildrenClipRect(Rect* worldRect) const
+{
+    Rect region;
+    if (!getChildrenClipRegion(&region)) return false;
+    if (worldRect) *worldRect = rectToWorld(region);
+    return true;
 }
 
 bool Node::isVisibleInTree() const
@@ -700,6 +689,10 @@ void Node::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t 
 {
     if (!m_visible) return;
     const std::uint32_t flags = processParentFlags(parentTransform, parentFlags);
+    Rect region;
+    const bool clips = getChildrenClipRegion(&region);
+    if (clips) renderer->pushClip(m_modelViewTransform.transformRectHull(region));
+    drawBackground(renderer, flags);
     sortAllChildren();
     std::size_t i = 0;
     for (; i < m_children.size() && m_children[i]->m_localZOrder < 0; ++i) {
@@ -709,6 +702,7 @@ void Node::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t 
     for (; i < m_children.size(); ++i) {
         m_children[i]->visit(renderer, m_modelViewTransform, flags);
     }
+    if (clips) renderer->popClip();
 }
 
 } // namespace engine

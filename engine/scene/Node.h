@@ -65,8 +65,6 @@ public:
 
     virtual void setLocalZOrder(int z);
     int getLocalZOrder() const { return m_localZOrder; }
-    void setGlobalZOrder(float z) { m_globalZOrder = z; }
-    float getGlobalZOrder() const { return m_globalZOrder; }
 
     // Transform.
     virtual void setPosition(const Vec2& position);
@@ -128,9 +126,12 @@ public:
     // The axis-aligned hull of a node-space rectangle in world space.
     Rect rectToWorld(const Rect& nodeRect) const;
 
-    // Clipping. A node that draws its children only inside a rectangle says so here, with the
-    // rectangle in world space; hit-testing rejects points its clipping hides.
-    virtual bool getChildrenClipRect(Rect* /*worldRect*/) const { return false; }
+    // Clipping. A node that draws its children (and itself) only inside a rectangle says so in
+    // getChildrenClipRegion, with the rectangle in its own space; visit() clips to its world hull
+    // and hit-testing rejects points the clipping hides.
+    virtual bool getChildrenClipRegion(Rect* /*nodeRect*/) const { return false; }
+    // The clip rectangle in world space (false when the node does not clip).
+    bool getChildrenClipRect(Rect* worldRect) const;
     // Whether the node and all its ancestors are visible.
     bool isVisibleInTree() const;
     // False when a clipping ancestor hides the world point.
@@ -206,8 +207,10 @@ public:
     bool layoutIfNeeded();
     virtual void doLayout() {}
 
-    // Drawing. visit() transforms, draws the children behind (z < 0), the node, then the rest.
+    // Drawing. visit() transforms, clips (getChildrenClipRegion), draws what lies behind
+    // everything (drawBackground), the children behind (z < 0), the node, then the rest.
     virtual void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags);
+    virtual void drawBackground(Renderer* /*renderer*/, std::uint32_t /*flags*/) {}
     virtual void draw(Renderer* /*renderer*/, const Mat4& /*transform*/, std::uint32_t /*flags*/) {}
     // Model-view transform of the latest visit.
     const Mat4& getModelViewTransform() const { return m_modelViewTransform; }
@@ -243,7 +246,6 @@ protected:
     float m_scaleY = 1.0f;
     float m_rotation = 0.0f;
     int m_localZOrder = 0;
-    float m_globalZOrder = 0.0f;
     int m_tag = INVALID_TAG;
     std::string m_name;
     bool m_visible = true;

@@ -184,8 +184,7 @@ void Sprite::draw(Renderer* renderer, const Mat4& transform, std::uint32_t /*fla
         v->b = c.b;
         v->a = a;
     }
-    m_command.init(m_globalZOrder, m_texture->getName(), m_programState, m_blend, &m_quad, 1, transform);
-    renderer->addCommand(&m_command);
+    renderer->addQuads(m_texture->getName(), m_programState, m_blend, &m_quad, 1, transform);
 }
 
 } // namespace engine

@@ -59,7 +59,6 @@ protected:
     bool m_flippedY = false;
     BlendFunc m_blend = BlendFunc::ALPHA_NON_PREMULTIPLIED;
     V3F_C4B_T2F_Quad m_quad{};
-    QuadCommand m_command;
 };
 
 } // namespace engine

@@ -4,24 +4,14 @@
 #include <cmath>
 #include <new>
 
-#include <SDL2/SDL.h>
-#include <SDL2/SDL_ttf.h>
-
 #include "engine/app/Director.h"
 #include "engine/renderer/Renderer.h"
-#include "engine/renderer/Texture2D.h"
 #include "engine/text/FontCache.h"
+#include "engine/text/GlyphAtlas.h"
 
 namespace engine {
 
 namespace {
-
-int textWidth(TTF_Font* font, const std::string& text)
-{
-    int w = 0, h = 0;
-    if (text.empty() || TTF_SizeUTF8(font, text.c_str(), &w, &h) != 0) return 0;
-    return w;
-}
 
 std::size_t nextCharEnd(const std::string& s, std::size_t i)
 {
@@ -30,13 +20,15 @@ std::size_t nextCharEnd(const std::string& s, std::size_t i)
     return i;
 }
 
-// Greedy word wrap of one paragraph; words longer than the width break between characters.
-void wrapParagraph(TTF_Font* font, const std::string& paragraph, float maxWidth, std::vector<std::string>* out)
+// Greedy word wrap of one paragraph at maxWidth pixels; words longer than the width break between
+// characters.
+void wrapParagraph(const Font& font, const std::string& paragraph, float maxWidth, std::vector<std::string>* out)
 {
     if (maxWidth <= 0.0f) {
         out->push_back(paragraph);
         return;
     }
+    auto textWidth = [&](const std::string& text) { return text.empty() ? 0 : font.measure(text); };
     std::string current;
     std::size_t pos = 0;
     while (pos <= paragraph.size()) {
@@ -45,16 +37,16 @@ void wrapParagraph(TTF_Font* font, const std::string& paragraph, float maxWidth,
         const std::string word = paragraph.substr(pos, space - pos);
         pos = space + 1;
         const std::string candidate = current.empty() ? word : current + " " + word;
-        if (textWidth(font, candidate) <= maxWidth) {
+        if (textWidth(candidate) <= maxWidth) {
             current = candidate;
             continue;
         }
         if (!current.empty()) out->push_back(current);
         current = word;
-        while (textWidth(font, current) > maxWidth) {
+        while (textWidth(current) > maxWidth) {
             std::size_t cut = nextCharEnd(current, 0);
             for (std::size_t next = nextCharEnd(current, cut); next <= current.size() &&
-                 textWidth(font, current.substr(0, next)) <= maxWidth; next = nextCharEnd(current, next)) {
+                 textWidth(current.substr(0, next)) <= maxWidth; next = nextCharEnd(current, next)) {
                 cut = next;
                 if (next == current.size()) break;
             }
@@ -75,9 +67,12 @@ Label::Label()
     m_cascadeColor = true;
 }
 
-Label::~Label()
+Label::~Label() = default;
+
+float Label::currentScale()
 {
-    if (m_texture) m_texture->release();
+    const float scale = Director::getInstance()->getContentScaleFactor();
+    return scale > 0.0f ? scale : 1.0f;
 }
 
 Label* Label::create()
@@ -134,6 +129,16 @@ Label* Label::createWithSystemFont(const std::string& text, const std::string& f
     return label;
 }
 
+Label* Label::createWithFont(const std::string& text, const std::string& font, float fontSize,
+                             const Size& dimensions, TextHAlignment hAlignment, TextVAlignment vAlignment)
+{
+    if (FontCache::isFontFile(font)) {
+        if (Label* label = createWithTTF(text, font, fontSize, dimensions, hAlignment, vAlignment)) return label;
+        return createWithSystemFont(text, "Roboto", fontSize, dimensions, hAlignment, vAlignment);
+    }
+    return createWithSystemFont(text, font, fontSize, dimensions, hAlignment, vAlignment);
+}
+
 std::string Label::currentFontPath() const
 {
     return m_useSystemFont ? FontCache::getInstance()->resolveSystemFont(m_systemFont) : m_ttfConfig.fontFilePath;
@@ -163,7 +168,8 @@ void Label::setString(const std::string& text)
 bool Label::setTTFConfig(const TTFConfig& config)
 {
     // Refuse a font that cannot be opened, keeping the old one.
-    if (!FontCache::getInstance()->getFont(config.fontFilePath, std::max(1, static_cast<int>(std::lround(config.fontSize))))) {
+    const int pixels = std::max(1, static_cast<int>(std::lround(config.fontSize * currentScale())));
+    if (!FontCache::getInstance()->getFont(config.fontFilePath, pixels)) {
         return false;
     }
     if (!m_useSystemFont && config.fontFilePath == m_ttfConfig.fontFilePath && config.fontSize == m_ttfConfig.fontSize) {
@@ -266,59 +272,47 @@ int Label::getStringNumLines() const
 float Label::getLineHeight() const
 {
     updateContent();
-    return static_cast<float>(m_lineSkip);
+    return static_cast<float>(m_lineSkip) / m_renderedScale;
 }
 
 float Label::getTextWidth() const
 {
     updateContent();
-    return static_cast<float>(m_textWidth);
+    return static_cast<float>(m_textWidth) / m_renderedScale;
 }
 
-bool Label::renderLines(int fontSize, float wrapWidth) const
+bool Label::shapeLines(int fontSize, float wrapWidth) const
 {
-    if (!m_glyphsDirty && fontSize == m_renderedSize && wrapWidth == m_renderedWrapWidth) {
+    const float scale = currentScale();
+    if (!m_glyphsDirty && fontSize == m_renderedSize && wrapWidth == m_renderedWrapWidth && scale == m_renderedScale) {
         return true;
     }
-    TTF_Font* font = FontCache::getInstance()->getFont(currentFontPath(), fontSize);
+    const int pixelSize = std::max(1, static_cast<int>(std::lround(static_cast<float>(fontSize) * scale)));
+    Font* font = FontCache::getInstance()->getFont(currentFontPath(), pixelSize);
     m_lines.clear();
     m_textWidth = m_textHeight = 0;
     m_renderedSize = fontSize;
+    m_renderedScale = scale;
     m_renderedWrapWidth = wrapWidth;
     m_glyphsDirty = false;
+    m_font = font;
     if (!font) return false;
-    m_lineSkip = TTF_FontLineSkip(font);
+    m_lineSkip = font->getLineSkip();
+    m_ascent = font->getAscent();
     std::vector<std::string> texts;
     std::size_t start = 0;
     while (true) {
         const std::size_t nl = m_text.find('\n', start);
-        wrapParagraph(font, m_text.substr(start, nl == std::string::npos ? std::string::npos : nl - start), wrapWidth,
-                      &texts);
+        wrapParagraph(*font, m_text.substr(start, nl == std::string::npos ? std::string::npos : nl - start),
+                      wrapWidth * scale, &texts);
         if (nl == std::string::npos) break;
         start = nl + 1;
     }
     ++m_glyphRenders;
-    const SDL_Color white{255, 255, 255, 255};
     for (const std::string& text : texts) {
         Line line;
-        line.text = text;
-        line.height = m_lineSkip;
-        SDL_Surface* rendered = text.empty() ? nullptr : TTF_RenderUTF8_Blended(font, text.c_str(), white);
-        SDL_Surface* surface = rendered ? SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
-        if (rendered) SDL_FreeSurface(rendered);
-        if (surface && SDL_LockSurface(surface) == 0) {
-            line.width = surface->w;
-            line.height = std::max(surface->h, m_lineSkip);
-            line.alpha.assign(static_cast<std::size_t>(line.width) * line.height, 0);
-            for (int y = 0; y < surface->h; ++y) {
-                const auto* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(surface->pixels) + y * surface->pitch);
-                for (int x = 0; x < surface->w; ++x) {
-                    line.alpha[static_cast<std::size_t>(y) * line.width + x] = static_cast<std::uint8_t>(row[x] >> 24);
-                }
-            }
-            SDL_UnlockSurface(surface);
-        }
-        if (surface) SDL_FreeSurface(surface);
+        const float advance = font->shape(text, &line.glyphs);
+        line.width = static_cast<int>(std::ceil(advance - 0.01f));
         m_textWidth = std::max(m_textWidth, line.width);
         m_lines.push_back(std::move(line));
     }
@@ -328,70 +322,91 @@ bool Label::renderLines(int fontSize, float wrapWidth) const
 
 void Label::updateContent() const
 {
-    if (!m_layoutDirty) return;
+    const bool atlasChanged = m_atlasGeneration != GlyphAtlas::getInstance()->getGeneration();
+    if (!m_layoutDirty && m_renderedScale == currentScale()) {
+        if (atlasChanged) buildQuads();
+        return;
+    }
     m_layoutDirty = false;
     const float wrapWidth = m_wrap ? (m_dimensions.width > 0.0f ? m_dimensions.width : m_maxLineWidth) : 0.0f;
     int size = std::max(1, static_cast<int>(std::lround(m_ttfConfig.fontSize)));
-    renderLines(size, wrapWidth);
+    shapeLines(size, wrapWidth);
     if (m_overflow == Overflow::SHRINK && (m_dimensions.width > 0.0f || m_dimensions.height > 0.0f)) {
         auto fits = [&]() {
-            return (m_dimensions.width <= 0.0f || m_textWidth <= m_dimensions.width) &&
-                   (m_dimensions.height <= 0.0f || m_textHeight <= m_dimensions.height);
+            return (m_dimensions.width <= 0.0f || m_textWidth <= m_dimensions.width * m_renderedScale) &&
+                   (m_dimensions.height <= 0.0f || m_textHeight <= m_dimensions.height * m_renderedScale);
         };
         while (!fits() && size > 1) {
-            renderLines(--size, wrapWidth);
+            shapeLines(--size, wrapWidth);
         }
     }
+    const float textW = static_cast<float>(m_textWidth) / m_renderedScale;
+    const float textH = static_cast<float>(m_textHeight) / m_renderedScale;
+    float cw = m_dimensions.width > 0.0f ? m_dimensions.width : textW;
+    float ch = m_dimensions.height > 0.0f ? m_dimensions.height : textH;
+    if (m_overflow == Overflow::RESIZE_HEIGHT) ch = textH;
+    const_cast<Label*>(this)->Node::setContentSize(Size(cw, ch));
+    buildQuads();
+}
 
-    // Compose the lines into one white texture whose alpha is the glyph coverage.
-    const int W = std::max(m_textWidth, 1), H = std::max(m_textHeight, 1);
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(W) * H * 4, 0);
+void Label::buildQuads() const
+{
+    GlyphAtlas* atlas = GlyphAtlas::getInstance();
+    m_atlasGeneration = atlas->getGeneration();
+    m_quads.clear();
+    m_quadPages.clear();
+    if (!m_font || m_lines.empty() || m_textWidth == 0) return;
+    const float scale = m_renderedScale;
+    const float cw = m_contentSize.width * scale, ch = m_contentSize.height * scale;  // pixels
+    const int W = m_textWidth, H = m_textHeight;
+    // The text block's bottom-left corner in pixels of node space, on whole pixels.
+    float ox = 0.0f, oy = 0.0f;
+    if (m_hAlignment == TextHAlignment::CENTER) ox = std::floor((cw - static_cast<float>(W)) * 0.5f);
+    else if (m_hAlignment == TextHAlignment::RIGHT) ox = std::round(cw - static_cast<float>(W));
+    if (m_vAlignment == TextVAlignment::TOP) oy = std::round(ch - static_cast<float>(H));
+    else if (m_vAlignment == TextVAlignment::CENTER) oy = std::floor((ch - static_cast<float>(H)) * 0.5f);
+    const bool clamp = m_overflow == Overflow::CLAMP && m_dimensions.width > 0.0f && m_dimensions.height > 0.0f;
+    const float inv = 1.0f / scale;
+    const float texel = 1.0f / static_cast<float>(GlyphAtlas::kPageSize);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         const Line& line = m_lines[i];
         int x0 = 0;
         if (m_hAlignment == TextHAlignment::CENTER) x0 = (W - line.width) / 2;
         else if (m_hAlignment == TextHAlignment::RIGHT) x0 = W - line.width;
-        const int y0 = static_cast<int>(i) * m_lineSkip;
-        for (int y = 0; y < line.height && y0 + y < H; ++y) {
-            for (int x = 0; x < line.width; ++x) {
-                std::uint8_t* p = &pixels[(static_cast<std::size_t>(y0 + y) * W + x0 + x) * 4];
-                p[0] = p[1] = p[2] = 255;
-                p[3] = line.alpha[static_cast<std::size_t>(y) * line.width + x];
+        const float baseline = oy + static_cast<float>(H - static_cast<int>(i) * m_lineSkip - m_ascent);
+        for (const Font::ShapedGlyph& shaped : line.glyphs) {
+            const GlyphAtlas::Glyph& g = atlas->getGlyph(m_font, shaped.glyph);
+            if (g.page < 0) continue;
+            float left = ox + static_cast<float>(x0) + std::round(shaped.x) + static_cast<float>(g.left);
+            float top = baseline + std::round(shaped.y) + static_cast<float>(g.top);
+            float right = left + static_cast<float>(g.width);
+            float bottom = top - static_cast<float>(g.height);
+            float u0 = static_cast<float>(g.x) * texel, u1 = static_cast<float>(g.x + g.width) * texel;
+            float vTop = static_cast<float>(g.y) * texel, vBottom = static_cast<float>(g.y + g.height) * texel;
+            if (clamp) {
+                // Cut the glyph at the label's box, texture coordinates along.
+                const float cl = std::max(left, 0.0f), cr = std::min(right, cw);
+                const float cb = std::max(bottom, 0.0f), ct = std::min(top, ch);
+                if (cl >= cr || cb >= ct) continue;
+                u0 += (cl - left) * texel;
+                u1 -= (right - cr) * texel;
+                vTop += (top - ct) * texel;
+                vBottom -= (cb - bottom) * texel;
+                left = cl;
+                right = cr;
+                top = ct;
+                bottom = cb;
             }
+            V3F_C4B_T2F_Quad q;
+            q.bl = {left * inv, bottom * inv, 0, 255, 255, 255, 255, u0, vBottom};
+            q.br = {right * inv, bottom * inv, 0, 255, 255, 255, 255, u1, vBottom};
+            q.tl = {left * inv, top * inv, 0, 255, 255, 255, 255, u0, vTop};
+            q.tr = {right * inv, top * inv, 0, 255, 255, 255, 255, u1, vTop};
+            m_quads.push_back(q);
+            m_quadPages.push_back(g.page);
         }
     }
-    if (!m_texture) m_texture = new Texture2D();
-    m_texture->initWithData(pixels.data(), pixels.size(), Texture2D::PixelFormat::RGBA8888, W, H,
-                            Size(static_cast<float>(W), static_cast<float>(H)));
-
-    float cw = m_dimensions.width > 0.0f ? m_dimensions.width : static_cast<float>(m_textWidth);
-    float ch = m_dimensions.height > 0.0f ? m_dimensions.height : static_cast<float>(m_textHeight);
-    if (m_overflow == Overflow::RESIZE_HEIGHT) ch = static_cast<float>(m_textHeight);
-    const_cast<Label*>(this)->Node::setContentSize(Size(cw, ch));
-
-    float ox = 0.0f, oy = 0.0f;
-    if (m_hAlignment == TextHAlignment::CENTER) ox = std::floor((cw - W) * 0.5f);
-    else if (m_hAlignment == TextHAlignment::RIGHT) ox = cw - W;
-    if (m_vAlignment == TextVAlignment::TOP) oy = ch - H;
-    else if (m_vAlignment == TextVAlignment::CENTER) oy = std::floor((ch - H) * 0.5f);
-    float x0 = ox, x1 = ox + W, y0 = oy, y1 = oy + H;
-    float u0 = 0, u1 = 1, tTop = 0, tBottom = 1;
-    if (m_overflow == Overflow::CLAMP && m_dimensions.width > 0.0f && m_dimensions.height > 0.0f) {
-        const float cx0 = std::max(x0, 0.0f), cx1 = std::min(x1, cw);
-        const float cy0 = std::max(y0, 0.0f), cy1 = std::min(y1, ch);
-        u0 = (cx0 - ox) / W;
-        u1 = (cx1 - ox) / W;
-        tTop = (oy + H - cy1) / H;
-        tBottom = (oy + H - cy0) / H;
-        x0 = cx0;
-        x1 = std::max(cx0, cx1);
-        y0 = cy0;
-        y1 = std::max(cy0, cy1);
-    }
-    m_quad.bl = {x0, y0, 0, 255, 255, 255, 255, u0, tBottom};
-    m_quad.br = {x1, y0, 0, 255, 255, 255, 255, u1, tBottom};
-    m_quad.tl = {x0, y1, 0, 255, 255, 255, 255, u0, tTop};
-    m_quad.tr = {x1, y1, 0, 255, 255, 255, 255, u1, tTop};
+    m_quadColor = Color4B(255, 255, 255, 255);
 }
 
 void Label::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags)
@@ -404,20 +419,34 @@ void Label::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t
 void Label::draw(Renderer* renderer, const Mat4& transform, std::uint32_t /*flags*/)
 {
     updateContent();
-    if (!m_texture || m_lines.empty() || m_textWidth == 0) return;
+    if (m_quads.empty()) return;
     const Color3B c = m_displayedColor;
-    const auto r = static_cast<std::uint8_t>(m_textColor.r * c.r / 255);
-    const auto g = static_cast<std::uint8_t>(m_textColor.g * c.g / 255);
-    const auto b = static_cast<std::uint8_t>(m_textColor.b * c.b / 255);
-    const auto a = static_cast<std::uint8_t>(m_textColor.a * m_displayedOpacity / 255);
-    for (V3F_C4B_T2F* v : {&m_quad.bl, &m_quad.br, &m_quad.tl, &m_quad.tr}) {
-        v->r = r;
-        v->g = g;
-        v->b = b;
-        v->a = a;
+    const Color4B colour(static_cast<std::uint8_t>(m_textColor.r * c.r / 255),
+                         static_cast<std::uint8_t>(m_textColor.g * c.g / 255),
+                         static_cast<std::uint8_t>(m_textColor.b * c.b / 255),
+                         static_cast<std::uint8_t>(m_textColor.a * m_displayedOpacity / 255));
+    if (!(colour == m_quadColor)) {
+        for (V3F_C4B_T2F_Quad& q : m_quads) {
+            for (V3F_C4B_T2F* v : {&q.bl, &q.br, &q.tl, &q.tr}) {
+                v->r = colour.r;
+                v->g = colour.g;
+                v->b = colour.b;
+                v->a = colour.a;
+            }
+        }
+        m_quadColor = colour;
     }
-    m_command.init(m_globalZOrder, m_texture->getName(), nullptr, m_blend, &m_quad, 1, transform);
-    renderer->addCommand(&m_command);
+    GlyphAtlas* atlas = GlyphAtlas::getInstance();
+    GLProgramState* state = atlas->getProgramState();
+    // One hand-over per run of quads on the same page (almost always the whole label).
+    std::size_t first = 0;
+    while (first < m_quads.size()) {
+        std::size_t end = first + 1;
+        while (end < m_quads.size() && m_quadPages[end] == m_quadPages[first]) ++end;
+        renderer->addQuads(atlas->getTextureName(m_quadPages[first]), state, m_blend, &m_quads[first], end - first,
+                           transform);
+        first = end;
+    }
 }
 
 } // namespace engine

@@ -1,21 +1,23 @@
 #pragma once
-// Text drawn from a TTF font through SDL_ttf (HarfBuzz shaping, so kerning from GPOS applies).
+// Text drawn from a TTF font: shaped with HarfBuzz (so kerning from GPOS applies), glyphs from
+// the shared glyph atlas, one quad per glyph, batched with everything else using the atlas.
 // A label has a font (a TTF file, or a system font by family name with the bundled Roboto as
 // fallback), a size in points, optional dimensions with horizontal and vertical alignment,
 // wrapping, an overflow mode, and a text colour that multiplies the node colour and opacity.
-// Glyphs are rendered again only when the text, font, size or wrap width change; colour, opacity,
-// alignment and position changes reuse them. Render thread only.
+// Glyphs are rasterised at the real pixel size (points times the Director's content scale).
+// The label keeps its shaped lines: it shapes again only when the text, font, size, scale or
+// wrap width change; colour, opacity, alignment and position changes reuse them. Render thread
+// only.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "engine/renderer/QuadCommand.h"
+#include "engine/base/Types.h"
+#include "engine/text/FontCache.h"
 #include "engine/scene/Node.h"
 
 namespace engine {
-
-class Texture2D;
 
 struct TTFConfig {
     std::string fontFilePath;
@@ -40,6 +42,11 @@ public:
                                 TextVAlignment vAlignment = TextVAlignment::TOP);
     static Label* createWithTTF(const TTFConfig& config, const std::string& text,
                                 TextHAlignment hAlignment = TextHAlignment::LEFT, int maxLineWidth = 0);
+    // The one way to make a label from a font name: a .ttf/.otf file when it opens, else the
+    // system family of that name, else the bundled Roboto. Null only when memory runs out.
+    static Label* createWithFont(const std::string& text, const std::string& font, float fontSize,
+                                 const Size& dimensions = Size::ZERO, TextHAlignment hAlignment = TextHAlignment::LEFT,
+                                 TextVAlignment vAlignment = TextVAlignment::TOP);
     static Label* createWithSystemFont(const std::string& text, const std::string& font, float fontSize,
                                        const Size& dimensions = Size::ZERO,
                                        TextHAlignment hAlignment = TextHAlignment::LEFT,
@@ -83,8 +90,11 @@ public:
     float getLineHeight() const;
     // Width in points of the rendered text block (widest line).
     float getTextWidth() const;
-    // How many times glyphs were rendered (tests; it must not grow on colour or position changes).
+    // How many times the text was shaped and laid out in lines (tests; it must not grow on
+    // colour or position changes).
     std::size_t getGlyphRenderCount() const { return m_glyphRenders; }
+    // Glyph quads drawn by the label.
+    std::size_t getQuadCount() const { return m_quads.size(); }
 
     void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) override;
     void draw(Renderer* renderer, const Mat4& transform, std::uint32_t flags) override;
@@ -94,16 +104,17 @@ protected:
 
 private:
     struct Line {
-        std::string text;
-        int width = 0;
-        int height = 0;
-        std::vector<std::uint8_t> alpha;  // width x height coverage
+        std::vector<Font::ShapedGlyph> glyphs;
+        int width = 0;  // pixels
     };
     void markLayoutDirty();
     void markGlyphsDirty();
-    // Re-renders glyphs when needed and recomposes the texture; const because getContentSize is.
+    // Shapes and places the glyphs when needed; const because getContentSize is.
     void updateContent() const;
-    bool renderLines(int fontSize, float wrapWidth) const;
+    bool shapeLines(int fontSize, float wrapWidth) const;
+    // The glyph quads in node space from the shaped lines and the atlas.
+    void buildQuads() const;
+    static float currentScale();
     std::string currentFontPath() const;
 
     std::string m_text;
@@ -122,15 +133,20 @@ private:
     mutable bool m_layoutDirty = true;
     mutable bool m_glyphsDirty = true;
     mutable std::vector<Line> m_lines;
-    mutable int m_renderedSize = 0;
+    mutable int m_renderedSize = 0;  // points
+    mutable float m_renderedScale = 0.0f;
     mutable float m_renderedWrapWidth = -1.0f;
+    mutable Font* m_font = nullptr;
+    // Pixel metrics of the shaped lines.
+    mutable int m_ascent = 0;
     mutable int m_lineSkip = 0;
     mutable int m_textWidth = 0;
     mutable int m_textHeight = 0;
     mutable std::size_t m_glyphRenders = 0;
-    mutable Texture2D* m_texture = nullptr;
-    mutable V3F_C4B_T2F_Quad m_quad{};
-    QuadCommand m_command;
+    mutable std::uint64_t m_atlasGeneration = 0;
+    mutable std::vector<V3F_C4B_T2F_Quad> m_quads;
+    mutable std::vector<int> m_quadPages;
+    mutable Color4B m_quadColor = Color4B(255, 255, 255, 255);
 };
 
 } // namespace engine

@@ -1,5 +1,7 @@
 #include "engine/ui/Button.h"
 
+#include <algorithm>
+
 #include <new>
 
 #include "engine/app/Director.h"
@@ -23,12 +25,12 @@ Button* Button::create()
 }
 
 Button* Button::create(const std::string& normalImage, const std::string& selectedImage,
-                       const std::string& disableImage, TextureResType type)
+                       const std::string& disableImage)
 {
     auto* b = new (std::nothrow) Button();
-    if (b && b->init() && b->loadTextureNormal(normalImage, type)) {
-        b->loadTexturePressed(selectedImage, type);
-        b->loadTextureDisabled(disableImage, type);
+    if (b && b->init() && b->loadTextureNormal(normalImage)) {
+        b->loadTexturePressed(selectedImage);
+        b->loadTextureDisabled(disableImage);
         b->autorelease();
         return b;
     }
@@ -63,15 +65,14 @@ bool Button::loadInto(Scale9Sprite* renderer, const std::string& file, bool* loa
     return true;
 }
 
-void Button::loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled,
-                          TextureResType type)
+void Button::loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled)
 {
-    loadTextureNormal(normal, type);
-    loadTexturePressed(selected, type);
-    loadTextureDisabled(disabled, type);
+    loadTextureNormal(normal);
+    loadTexturePressed(selected);
+    loadTextureDisabled(disabled);
 }
 
-bool Button::loadTextureNormal(const std::string& file, TextureResType /*type*/)
+bool Button::loadTextureNormal(const std::string& file)
 {
     const bool ok = loadInto(m_normal, file, &m_normalLoaded);
     if (ok) updateContentSizeFromRenderer();
@@ -80,7 +81,7 @@ bool Button::loadTextureNormal(const std::string& file, TextureResType /*type*/)
     return ok;
 }
 
-bool Button::loadTexturePressed(const std::string& file, TextureResType /*type*/)
+bool Button::loadTexturePressed(const std::string& file)
 {
     const bool ok = loadInto(m_pressed, file, &m_pressedLoaded);
     onSizeChanged();
@@ -88,7 +89,7 @@ bool Button::loadTexturePressed(const std::string& file, TextureResType /*type*/
     return ok;
 }
 
-bool Button::loadTextureDisabled(const std::string& file, TextureResType /*type*/)
+bool Button::loadTextureDisabled(const std::string& file)
 {
     const bool ok = loadInto(m_disabled, file, &m_disabledLoaded);
     onSizeChanged();
@@ -132,13 +133,50 @@ void Button::onSizeChanged()
         r->setContentSize(size);
     }
     if (m_title) m_title->setPosition(size.width * 0.5f, size.height * 0.5f);
+    fitTitle();
+}
+
+Size Button::getMinimumSize() const
+{
+    const Size title = m_title ? m_title->getContentSize() : Size::ZERO;
+    if (m_normalLoaded && !m_scale9) return m_normal->getOriginalSize();
+    if (!m_normalLoaded && m_ignoreSize) return title;
+    if (!m_title || m_title->getString().empty()) return Size::ZERO;
+    // The natural width at the current face, scaled to the smallest face the title may take.
+    const float natural = m_title->getDimensions().width > 0.0f ? m_title->getTextWidth() * m_titleFontSize /
+                                                                      std::max(1.0f, m_title->getRenderingFontSize())
+                                                                : m_title->getTextWidth();
+    return {natural * 0.75f + 2.0f * kTitlePadding, m_title->getLineHeight()};
+}
+
+void Button::fitTitle()
+{
+    if (!m_title || m_fittingTitle) return;
+    m_fittingTitle = true;
+    // A button sized by its title has nothing to fit; otherwise the title gets the inner width.
+    const bool sizedByTitle = !m_normalLoaded && m_ignoreSize;
+    const float room = m_contentSize.width - 2.0f * kTitlePadding;
+    m_title->setDimensions(0.0f, 0.0f);
+    m_title->setOverflow(Label::Overflow::NONE);
+    if (!sizedByTitle && room > 0.0f && m_title->getTextWidth() > room) {
+        m_title->enableWrap(false);
+        m_title->setHorizontalAlignment(TextHAlignment::CENTER);
+        m_title->setOverflow(Label::Overflow::SHRINK);
+        m_title->setDimensions(room, 0.0f);
+    }
+    m_fittingTitle = false;
 }
 
 void Button::show(Scale9Sprite* renderer, float scale)
 {
     for (Scale9Sprite* r : {m_normal, m_pressed, m_disabled}) r->setVisible(r == renderer);
     renderer->setScale(scale);
-    if (m_title) m_title->setScale(scale);
+    if (m_title && scale != m_titleZoom) {
+        // Only the press zoom changes: a scale the title's owner gave it stays.
+        const float sx = m_title->getScaleX() / m_titleZoom, sy = m_title->getScaleY() / m_titleZoom;
+        m_title->setScale(sx * scale, sy * scale);
+    }
+    m_titleZoom = scale;
 }
 
 void Button::onPressStateChangedToNormal()
@@ -167,11 +205,9 @@ void Button::setZoomScale(float scale)
 void Button::ensureTitle()
 {
     if (m_title) return;
-    m_title = FontCache::isFontFile(m_titleFontName)
-                  ? Label::createWithTTF("", m_titleFontName, m_titleFontSize)
-                  : Label::createWithSystemFont("", m_titleFontName, m_titleFontSize);
-    if (!m_title) m_title = Label::createWithSystemFont("", "Roboto", m_titleFontSize);
+    m_title = Label::createWithFont("", m_titleFontName, m_titleFontSize);
     m_title->setAnchorPoint(Vec2::ANCHOR_MIDDLE);
+    m_title->setScale(m_titleZoom);
     addChild(m_title, -1);
     onSizeChanged();
 }
@@ -181,6 +217,7 @@ void Button::setTitleText(const std::string& text)
     ensureTitle();
     m_title->setString(text);
     if (!m_normalLoaded) updateContentSizeFromRenderer();
+    fitTitle();
 }
 
 std::string Button::getTitleText() const
@@ -205,6 +242,7 @@ void Button::setTitleFontSize(float size)
     ensureTitle();
     if (FontCache::isFontFile(m_titleFontName)) m_title->setTTFConfig(TTFConfig(m_titleFontName, size));
     else m_title->setSystemFontSize(size);
+    fitTitle();
 }
 
 void Button::setTitleFontName(const std::string& name)
@@ -216,6 +254,7 @@ void Button::setTitleFontName(const std::string& name)
     } else {
         m_title->setSystemFontName(name);
     }
+    fitTitle();
 }
 
 } // namespace engine::ui

@@ -1,6 +1,9 @@
 #pragma once
 // A push button: normal, pressed and disabled images (the pressed and disabled ones optional),
-// optional nine-slice stretching, a title label and a zoom while pressed. Render thread only.
+// optional nine-slice stretching, a title label and a zoom while pressed. A button whose size
+// does not come from its title fits the title inside it, kTitlePadding from each side, with a
+// smaller face when the text is too wide (never by scaling the node). The zoom while pressed
+// multiplies whatever scale the title was given. Render thread only.
 
 #include <string>
 
@@ -19,14 +22,13 @@ public:
     static Button* create();
     // Null when the normal image cannot be loaded.
     static Button* create(const std::string& normalImage, const std::string& selectedImage = "",
-                          const std::string& disableImage = "", TextureResType type = TextureResType::LOCAL);
+                          const std::string& disableImage = "");
     bool init() override;
 
-    void loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled,
-                      TextureResType type = TextureResType::LOCAL);
-    bool loadTextureNormal(const std::string& file, TextureResType type = TextureResType::LOCAL);
-    bool loadTexturePressed(const std::string& file, TextureResType type = TextureResType::LOCAL);
-    bool loadTextureDisabled(const std::string& file, TextureResType type = TextureResType::LOCAL);
+    void loadTextures(const std::string& normal, const std::string& selected, const std::string& disabled);
+    bool loadTextureNormal(const std::string& file);
+    bool loadTexturePressed(const std::string& file);
+    bool loadTextureDisabled(const std::string& file);
 
     void setScale9Enabled(bool enabled);
     bool isScale9Enabled() const { return m_scale9; }
@@ -44,6 +46,11 @@ public:
     void setTitleFontName(const std::string& name);
     const std::string& getTitleFontName() const { return m_titleFontName; }
     Label* getTitleRenderer() const { return m_title; }
+    // Room kept between the title and the button's sides.
+    static constexpr float kTitlePadding = 4.0f;
+    // A stretchable button needs its title at three quarters of its face plus the padding; an
+    // image button its image; a button sized by its title the title.
+    Size getMinimumSize() const override;
 
     // Extra scale while pressed (0.1 = 10 % larger).
     void setZoomScale(float scale);
@@ -66,6 +73,8 @@ private:
     bool loadInto(Scale9Sprite* renderer, const std::string& file, bool* loaded);
     void show(Scale9Sprite* renderer, float scale);
     void ensureTitle();
+    // Gives the title the button's width minus the padding, shrinking its face if it must.
+    void fitTitle();
 
     Scale9Sprite* m_normal = nullptr;
     Scale9Sprite* m_pressed = nullptr;
@@ -78,6 +87,9 @@ private:
     std::string m_titleFontName = "fonts/roboto/Roboto-Regular.ttf";
     float m_titleFontSize = 14.0f;
     float m_zoomScale = 0.1f;
+    // The press zoom the title carries now (its own scale is its scale divided by this).
+    float m_titleZoom = 1.0f;
+    bool m_fittingTitle = false;
     bool m_pressedActionEnabled = true;
 };
 

@@ -19,10 +19,10 @@ ImageView* ImageView::create()
     return nullptr;
 }
 
-ImageView* ImageView::create(const std::string& imageFileName, TextureResType type)
+ImageView* ImageView::create(const std::string& imageFileName)
 {
     auto* v = new (std::nothrow) ImageView();
-    if (v && v->init() && v->loadTexture(imageFileName, type)) {
+    if (v && v->init() && v->loadTexture(imageFileName)) {
         v->autorelease();
         return v;
     }
@@ -39,7 +39,7 @@ bool ImageView::init()
     return true;
 }
 
-bool ImageView::loadTexture(const std::string& fileName, TextureResType /*type*/)
+bool ImageView::loadTexture(const std::string& fileName)
 {
     Texture2D* texture = Director::getInstance()->getTextureCache()->addImage(fileName);
     if (!texture) return false;

@@ -13,10 +13,10 @@ class ImageView : public Widget {
 public:
     static ImageView* create();
     // Null when the image cannot be loaded.
-    static ImageView* create(const std::string& imageFileName, TextureResType type = TextureResType::LOCAL);
+    static ImageView* create(const std::string& imageFileName);
     bool init() override;
 
-    bool loadTexture(const std::string& fileName, TextureResType type = TextureResType::LOCAL);
+    bool loadTexture(const std::string& fileName);
     void setScale9Enabled(bool enabled);
     bool isScale9Enabled() const { return m_scale9; }
     void setCapInsets(const Rect& insets);

@@ -94,10 +94,24 @@ std::vector<Node*> Layout::placedChildren() const
 
 void Layout::doLayout()
 {
+    if (m_type != Type::NONE) growToMinimumSizes();
     switch (m_type) {
     case Type::VERTICAL: layoutVertical(); break;
     case Type::HORIZONTAL: layoutHorizontal(); break;
     case Type::NONE: break;
+    }
+}
+
+void Layout::growToMinimumSizes()
+{
+    for (Node* child : placedChildren()) {
+        auto* widget = dynamic_cast<Widget*>(child);
+        if (!widget || widget->isIgnoreContentAdaptWithSize()) continue;
+        const Size min = widget->getMinimumSize();
+        const Size size = widget->getContentSize();
+        if (size.width < min.width || size.height < min.height) {
+            widget->setContentSize(Size(std::max(size.width, min.width), std::max(size.height, min.height)));
+        }
     }
 }
 
@@ -190,7 +204,7 @@ void Layout::setBackGroundColorOpacity(std::uint8_t opacity)
     updateBackground();
 }
 
-void Layout::setBackGroundImage(const std::string& file, TextureResType /*type*/)
+void Layout::setBackGroundImage(const std::string& file)
 {
     Texture2D* texture = Director::getInstance()->getTextureCache()->addImage(file);
     if (!texture) return;
@@ -263,40 +277,19 @@ void Layout::setClippingEnabled(bool enabled)
     Director::markDirty();
 }
 
-bool Layout::getChildrenClipRect(Rect* worldRect) const
+bool Layout::getChildrenClipRegion(Rect* nodeRect) const
 {
     if (!m_clipping) return false;
-    if (worldRect) *worldRect = rectToWorld(Rect(Vec2::ZERO, m_contentSize));
+    if (nodeRect) *nodeRect = Rect(Vec2::ZERO, m_contentSize);
     return true;
 }
 
-void Layout::visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags)
+void Layout::drawBackground(Renderer* renderer, std::uint32_t flags)
 {
-    if (!m_visible) return;
-    const std::uint32_t flags = processParentFlags(parentTransform, parentFlags);
-    Rect clip;
-    if (getChildrenClipRect(&clip)) {
-        m_beginClip.init(m_globalZOrder, clip);
-        renderer->addCommand(&m_beginClip);
-    }
-    // Backgrounds behind every child, whatever its z-order.
     if (m_colorType == BackGroundColorType::SOLID && m_colorRenderer) {
         m_colorRenderer->visit(renderer, m_modelViewTransform, flags);
     }
     if (m_imageRenderer) m_imageRenderer->visit(renderer, m_modelViewTransform, flags);
-    sortAllChildren();
-    std::size_t i = 0;
-    for (; i < m_children.size() && m_children[i]->getLocalZOrder() < 0; ++i) {
-        m_children[i]->visit(renderer, m_modelViewTransform, flags);
-    }
-    draw(renderer, m_modelViewTransform, flags);
-    for (; i < m_children.size(); ++i) {
-        m_children[i]->visit(renderer, m_modelViewTransform, flags);
-    }
-    if (m_clipping) {
-        m_endClip.init(m_globalZOrder);
-        renderer->addCommand(&m_endClip);
-    }
 }
 
 } // namespace engine::ui

@@ -1,7 +1,8 @@
 #pragma once
 // A container widget. Its children keep the positions they are given (NONE), or are stacked
 // from the top down (VERTICAL) or from the left to the right (HORIZONTAL), each with the margins
-// and gravity of its LinearLayoutParameter. Hidden children take no room. The stack is laid out
+// and gravity of its LinearLayoutParameter, and no smaller than its minimum size
+// (Widget::getMinimumSize). Hidden children take no room. The stack is laid out
 // again before the next frame whenever a child is added, removed, hidden, shown or resized,
 // or the layout's own size or type changes (requestDoLayout asks for it explicitly,
 // forceDoLayout does it at once). The layout may fill its rectangle with a solid colour or a
@@ -12,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/renderer/ClipCommand.h"
 #include "engine/ui/Widget.h"
 
 namespace engine {
@@ -46,7 +46,7 @@ public:
     std::uint8_t getBackGroundColorOpacity() const { return m_backgroundOpacity; }
 
     // An image stretched over the whole rectangle (nine-slice when enabled).
-    void setBackGroundImage(const std::string& file, TextureResType type = TextureResType::LOCAL);
+    void setBackGroundImage(const std::string& file);
     void removeBackGroundImage();
     void setBackGroundImageScale9Enabled(bool enabled);
     bool isBackGroundImageScale9Enabled() const { return m_backgroundScale9; }
@@ -55,13 +55,14 @@ public:
     // Children are drawn, and hit, only inside the layout's rectangle.
     void setClippingEnabled(bool enabled);
     bool isClippingEnabled() const { return m_clipping; }
-    bool getChildrenClipRect(Rect* worldRect) const override;
+    bool getChildrenClipRegion(Rect* nodeRect) const override;
 
     // Width and height the children of a linear layout take together with their margins
     // (along the stack: the sum; across it: the largest).
     Size getContentSizeOfChildren() const;
 
-    void visit(Renderer* renderer, const Mat4& parentTransform, std::uint32_t parentFlags) override;
+    // The background colour and image, behind every child whatever its z-order.
+    void drawBackground(Renderer* renderer, std::uint32_t flags) override;
     void updateDisplayedOpacity(std::uint8_t parentOpacity) override;
     void updateDisplayedColor(const Color3B& parentColor) override;
 
@@ -72,6 +73,8 @@ protected:
 private:
     // The children that a linear layout places, in drawing order.
     std::vector<Node*> placedChildren() const;
+    // Widgets sized from outside grow to their minimum size before they are stacked.
+    void growToMinimumSizes();
     void layoutVertical();
     void layoutHorizontal();
     void updateBackground();
@@ -84,8 +87,6 @@ private:
     Scale9Sprite* m_imageRenderer = nullptr;
     bool m_backgroundScale9 = false;
     bool m_clipping = false;
-    ClipCommand m_beginClip{ClipCommand::Op::PUSH};
-    ClipCommand m_endClip{ClipCommand::Op::POP};
 };
 
 } // namespace engine::ui

@@ -24,13 +24,8 @@ LoadingBar* LoadingBar::create()
 
 LoadingBar* LoadingBar::create(const std::string& textureName, float percentage)
 {
-    return create(textureName, TextureResType::LOCAL, percentage);
-}
-
-LoadingBar* LoadingBar::create(const std::string& textureName, TextureResType type, float percentage)
-{
     auto* bar = new (std::nothrow) LoadingBar();
-    if (bar && bar->init() && bar->loadTexture(textureName, type)) {
+    if (bar && bar->init() && bar->loadTexture(textureName)) {
         bar->setPercent(percentage);
         bar->autorelease();
         return bar;
@@ -48,7 +43,7 @@ bool LoadingBar::init()
     return true;
 }
 
-bool LoadingBar::loadTexture(const std::string& file, TextureResType /*type*/)
+bool LoadingBar::loadTexture(const std::string& file)
 {
     Texture2D* texture = Director::getInstance()->getTextureCache()->addImage(file);
     if (!texture) return false;

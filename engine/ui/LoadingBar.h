@@ -19,10 +19,9 @@ public:
     static LoadingBar* create();
     // Null when the image cannot be loaded.
     static LoadingBar* create(const std::string& textureName, float percentage = 0.0f);
-    static LoadingBar* create(const std::string& textureName, TextureResType type, float percentage = 0.0f);
     bool init() override;
 
-    bool loadTexture(const std::string& file, TextureResType type = TextureResType::LOCAL);
+    bool loadTexture(const std::string& file);
     void setDirection(Direction direction);
     Direction getDirection() const { return m_direction; }
     // Clamped to 0..100.

@@ -181,8 +181,7 @@ void Scale9Sprite::draw(Renderer* renderer, const Mat4& transform, std::uint32_t
             v->a = m_displayedOpacity;
         }
     }
-    m_command.init(m_globalZOrder, m_texture->getName(), nullptr, m_blend, m_quads, m_quadCount, transform);
-    renderer->addCommand(&m_command);
+    renderer->addQuads(m_texture->getName(), nullptr, m_blend, m_quads, m_quadCount, transform);
 }
 
 } // namespace engine::ui

@@ -58,7 +58,6 @@ private:
     std::size_t m_quadCount = 0;
     Size m_builtSize{-1, -1};
     bool m_quadsDirty = true;
-    QuadCommand m_command;
 };
 
 } // namespace engine::ui

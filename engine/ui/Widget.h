@@ -62,6 +62,10 @@ public:
     virtual void ignoreContentAdaptWithSize(bool ignore);
     bool isIgnoreContentAdaptWithSize() const { return m_ignoreSize; }
     void setContentSize(const Size& size) override;
+    // The smallest size the widget shows its content at without cutting it: its image or text
+    // when it adapts to it, nothing otherwise. A layout container never makes a widget that
+    // takes its size from outside smaller than this.
+    virtual Size getMinimumSize() const { return m_ignoreSize ? getVirtualRendererSize() : Size::ZERO; }
 
     // Margins and gravity inside a layout container (retained); the container lays out again.
     void setLayoutParameter(LayoutParameter* parameter);

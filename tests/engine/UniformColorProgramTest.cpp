@@ -30,7 +30,7 @@ public:
     }
     void draw(Renderer* renderer, const Mat4& transform, std::uint32_t) override
     {
-        m_command.init(0.0f, transform, 0);
+        m_command.init(transform);
         m_command.func = [this, transform] {
             GLProgram* p = GLProgramCache::getInstance()->getGLProgram(GLProgram::SHADER_NAME_POSITION_U_COLOR);
             p->use();
