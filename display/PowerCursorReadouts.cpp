@@ -50,13 +50,13 @@ std::string fixedText(const char* prefix, float value, const char* unit)
 
 CursorReadout timeReadout(const CursorSettings& c, float t, float dt, float window)
 {
-    switch (c.option9) {
+    switch (c.timeUnit()) {
     case kUnitPhase: {
-        const float s = span(c.option10, dt, window);
+        const float s = span(c.phaseSpan(), dt, window);
         return {true, fixedText("@t: ", t / s * 360.0f, "°"), fixedText("Δt: ", dt / s * 360.0f, "°")};
     }
     case kUnitRatio: {
-        const float s = span(c.option11, dt, window);
+        const float s = span(c.ratioSpan(), dt, window);
         return {true, fixedText("@t: ", t / s * 100.0f, "%"), fixedText("Δt: ", dt / s * 100.0f, "%")};
     }
     default: return {true, siText("@t: ", t, "s"), siText("Δt: ", dt, "s")};
@@ -88,7 +88,7 @@ CursorReadouts makePowerCursorReadouts(const DataModel& model, const engine::Siz
         out[2] = {true, siText("Ws: ", energy, "Ws"), ""};
     } else if (c.horizontalSelected) {
         const PowerMapping map{model.powerStore.amplitudeBottom, model.powerStore.amplitudeTop, plot.height,
-                               static_cast<float>(model.powerChannel.optionWord)};
+                               static_cast<float>(model.powerChannel.verticalOffset())};
         const float a = map.dbmAt(c.horizontalY[active]) + offset;
         const float b = map.dbmAt(c.horizontalY[other]) + offset;
         out[1] = {true, levelText(a, units), differenceText(a, b, units)};

@@ -127,7 +127,7 @@ void PowerLayer::draw(engine::Renderer* renderer, const engine::Mat4& transform,
         const engine::Size size = getContentSize();
         const PowerStore& store = m_model.powerStore;
         m_mapping = PowerMapping{store.amplitudeBottom, store.amplitudeTop, size.height,
-                                 static_cast<float>(m_model.powerChannel.optionWord)};
+                                 static_cast<float>(m_model.powerChannel.verticalOffset())};
         m_dots = m_model.common.displayStyle == 1;
         m_xTransform = XTransform{};
         const StoppedCapture& capture = store.stoppedCapture;
@@ -143,7 +143,7 @@ void PowerLayer::draw(engine::Renderer* renderer, const engine::Mat4& transform,
         traceMatrix = transform * plotMatrix(m_xTransform, m_mapping);
 
         PowerMapping referenceMap = m_mapping;
-        referenceMap.channelOffset = static_cast<float>(m_model.referenceChannel.optionWord);
+        referenceMap.channelOffset = static_cast<float>(m_model.referenceChannel.verticalOffset());
         XTransform referenceX;
         const ReferenceHistory& reference = m_model.referenceHistory;
         const std::vector<float>& table = store.timePerDivision;

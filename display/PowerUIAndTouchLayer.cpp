@@ -176,7 +176,7 @@ void PowerUIAndTouchLayer::onExit()
 PowerMapping PowerUIAndTouchLayer::mapping() const
 {
     return PowerMapping{m_model.powerStore.amplitudeBottom, m_model.powerStore.amplitudeTop, getContentSize().height,
-                        static_cast<float>(m_model.powerChannel.optionWord)};
+                        static_cast<float>(m_model.powerChannel.verticalOffset())};
 }
 
 float PowerUIAndTouchLayer::timeWindow() const { return PowerPlot::timeWindow(m_model.timePerDivision()); }

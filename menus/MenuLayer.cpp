@@ -230,14 +230,13 @@ MultiChoiceRow* MenuLayer::addMultiPicker(const std::string& caption, std::vecto
 
 void MenuLayer::addAttenuationRows(ValueButtonRow::Enabled enabled)
 {
-    namespace mv = menu_values;
     ValueButtonRow* internal = addPicker(
-        "INT. ATTEN: ", [] { return mv::internalAttenuationNames(); },
+        "INT. ATTEN: ", [] { return menu_values::internalAttenuationNames(); },
         [] {
-            return mv::rowOf(DataModel::getInstance()->common.internalAttenuationIndex,
-                             mv::internalAttenuationNames().size());
+            return menu_values::rowOf(DataModel::getInstance()->common.internalAttenuationIndex,
+                             menu_values::internalAttenuationNames().size());
         },
-        [] { return mv::internalAttenuationName(DataModel::getInstance()->common.internalAttenuationIndex); },
+        [] { return menu_values::internalAttenuationName(DataModel::getInstance()->common.internalAttenuationIndex); },
         [](int row) {
             DataModel::getInstance()->common.internalAttenuationIndex = row;
             menu_actions::requestRestart(false);
@@ -246,13 +245,18 @@ void MenuLayer::addAttenuationRows(ValueButtonRow::Enabled enabled)
         "EXT. ATTEN: ",
         [] {
             std::vector<std::string> names;
-            for (float dB : mv::externalAttenuationChoices()) names.push_back(mv::externalAttenuationName(dB));
+            for (float dB : menu_values::externalAttenuationChoices()) {
+                names.push_back(menu_values::externalAttenuationName(dB));
+            }
             return names;
         },
-        [] { return mv::nearestExternalAttenuationChoice(DataModel::getInstance()->common.externalAttenuation); },
-        [] { return mv::externalAttenuationName(DataModel::getInstance()->common.externalAttenuation); },
+        [] {
+            return menu_values::nearestExternalAttenuationChoice(DataModel::getInstance()->common.externalAttenuation);
+        },
+        [] { return menu_values::externalAttenuationName(DataModel::getInstance()->common.externalAttenuation); },
         [](int row) {
-            DataModel::getInstance()->common.externalAttenuation = mv::externalAttenuationChoices()[static_cast<std::size_t>(row)];
+            DataModel::getInstance()->common.externalAttenuation =
+                menu_values::externalAttenuationChoices()[static_cast<std::size_t>(row)];
             // The power trigger level the accessory is given includes the attenuation.
             menu_actions::requestRestart(false);
         });

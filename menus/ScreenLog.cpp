@@ -31,6 +31,7 @@ ScreenLog* ScreenLog::create()
 
 ScreenLog::~ScreenLog()
 {
+    // No other thread can still log into a log being destroyed.
     for (auto& message : m_messages) {
         if (message->label) message->label->release();
     }
@@ -54,10 +55,7 @@ void ScreenLog::onExit()
     unscheduleUpdate();
     // The labels' textures belong to the window's GL context, which may go away before this
     // log does (other threads can still log into it): drop them now, rebuild them on re-entry.
-    {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        dropLabels();
-    }
+    dropLabels(heldLines());
     Layer::onExit();
 }
 
@@ -103,15 +101,29 @@ float ScreenLog::lineHeight() const
     return Director::getInstance()->getVisibleSize().height / 50.0f - 1.0f + 3.0f;
 }
 
-void ScreenLog::dropLabels()
+std::vector<std::shared_ptr<screenLogMessage>> ScreenLog::heldLines()
 {
-    for (auto& message : m_messages) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_messages;
+}
+
+void ScreenLog::dropLabels(const std::vector<std::shared_ptr<screenLogMessage>>& lines)
+{
+    for (const auto& message : lines) {
         if (!message->label) continue;
         message->label->removeFromParent();
         message->label->release();
         message->label = nullptr;
         message->dirty = true;
+        m_labelCount.fetch_sub(1);
     }
+}
+
+Label* ScreenLog::makeLabel(const std::string& text, const std::string& fontFile, float fontSize) const
+{
+    if (m_labelMaker) return m_labelMaker(text, fontFile, fontSize);
+    Label* label = FileUtils::getInstance()->isFileExist(fontFile) ? Label::createWithTTF(text, fontFile, fontSize) : nullptr;
+    return label ? label : Label::createWithSystemFont(text, fontFile, fontSize);
 }
 
 void ScreenLog::update(float /*dt*/)
@@ -122,70 +134,73 @@ void ScreenLog::update(float /*dt*/)
     const float barHeight = MenuController::getInstance()->getBarHeight();
     const float now = static_cast<float>(clock::steadyMs());
     const float timeout = m_timeoutMs.load();
-    std::vector<Label*> expired;
+    std::vector<std::shared_ptr<screenLogMessage>> lines;
+    std::vector<std::shared_ptr<screenLogMessage>> expired;
+    std::string fontFile;
+    bool moved = false;
     {
+        // Only the list under the lock: from the newest line back, drop what is too old or has
+        // too many newer lines below it; take the rest.
         std::lock_guard<std::mutex> guard(m_mutex);
-        bool moved = false;
-        // A new window size gives every line the new font size and width: the old labels go, so
-        // no line of the previous size stays behind.
-        if (fontSize != m_layout.fontSize || lineWidth != m_layout.lineWidth) {
-            dropLabels();
-            setContentSize(visible);
-            m_layout.fontSize = fontSize;
-            m_layout.lineWidth = lineWidth;
-            moved = true;
-        }
-        if (barHeight != m_layout.barHeight) {
-            m_layout.barHeight = barHeight;
-            moved = true;
-        }
-        const bool fontExists = FileUtils::getInstance()->isFileExist(m_fontFile);
-        for (auto& message : m_messages) {
-            if (!message->dirty) continue;
-            Label* label = fontExists ? Label::createWithTTF(message->text, m_fontFile, fontSize) : nullptr;
-            if (!label) label = Label::createWithSystemFont(message->text, m_fontFile, fontSize);
-            message->dirty = false;
-            if (!label) continue;
-            label->retain();
-            label->setAnchorPoint(Vec2(0, 0));
-            // One line each, cut at the window's right edge.
-            label->enableWrap(false);
-            label->setDimensions(lineWidth, 2.0f * fontSize); // tall enough for any glyph
-            label->setOverflow(Label::Overflow::CLAMP);
-            label->setVerticalAlignment(TextVAlignment::BOTTOM);
-            label->setTextColor(Color4B(120, 255, 160, 255));
-            addChild(label);
-            message->label = label;
-            moved = true;
-        }
-        // From the newest line back: drop what is too old or has too many newer lines below it.
         int newer = 0;
         for (auto it = m_messages.end(); it != m_messages.begin();) {
             --it;
             const bool tooOld = now - (*it)->createdMs > timeout;
             if (tooOld || newer > kMaxNewerLines) {
-                if ((*it)->label) expired.push_back((*it)->label);
+                expired.push_back(*it);
                 it = m_messages.erase(it);
-                moved = true;
                 continue;
             }
             ++newer;
         }
-        // The newest line sits just above the menu bar strip (never covering its labels), each
-        // older one a line higher.
-        if (moved) {
-            float y = barHeight + kBottomMargin;
-            for (auto it = m_messages.rbegin(); it != m_messages.rend(); ++it) {
-                if (!(*it)->label) continue;
-                (*it)->label->setPosition(Vec2(kLeftMargin, y));
-                y += lineHeight();
-            }
-            Director::markDirty();
-        }
+        lines = m_messages;
+        fontFile = m_fontFile;
     }
-    for (Label* label : expired) {
-        label->removeFromParent();
-        label->release();
+    if (!expired.empty()) {
+        dropLabels(expired);
+        moved = true;
+    }
+    // A new window size gives every line the new font size and width: the old labels go, so no
+    // line of the previous size stays behind.
+    if (fontSize != m_layout.fontSize || lineWidth != m_layout.lineWidth) {
+        dropLabels(lines);
+        setContentSize(visible);
+        m_layout.fontSize = fontSize;
+        m_layout.lineWidth = lineWidth;
+        moved = true;
+    }
+    if (barHeight != m_layout.barHeight) {
+        m_layout.barHeight = barHeight;
+        moved = true;
+    }
+    for (auto& message : lines) {
+        if (!message->dirty) continue;
+        Label* label = makeLabel(message->text, fontFile, fontSize);
+        message->dirty = false;
+        if (!label) continue;
+        label->retain();
+        label->setAnchorPoint(Vec2(0, 0));
+        // One line each, cut at the window's right edge.
+        label->enableWrap(false);
+        label->setDimensions(lineWidth, 2.0f * fontSize); // tall enough for any glyph
+        label->setOverflow(Label::Overflow::CLAMP);
+        label->setVerticalAlignment(TextVAlignment::BOTTOM);
+        label->setTextColor(Color4B(120, 255, 160, 255));
+        addChild(label);
+        message->label = label;
+        m_labelCount.fetch_add(1);
+        moved = true;
+    }
+    // The newest line sits just above the menu bar strip (never covering its labels), each
+    // older one a line higher.
+    if (moved) {
+        float y = barHeight + kBottomMargin;
+        for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+            if (!(*it)->label) continue;
+            (*it)->label->setPosition(Vec2(kLeftMargin, y));
+            y += lineHeight();
+        }
+        Director::markDirty();
     }
 }
 
@@ -193,13 +208,6 @@ std::size_t ScreenLog::messageCount()
 {
     std::lock_guard<std::mutex> guard(m_mutex);
     return m_messages.size();
-}
-
-std::size_t ScreenLog::labelCount()
-{
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return static_cast<std::size_t>(
-        std::count_if(m_messages.begin(), m_messages.end(), [](const auto& m) { return m->label != nullptr; }));
 }
 
 std::vector<std::string> ScreenLog::texts()

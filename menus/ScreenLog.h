@@ -3,12 +3,16 @@
 // by age (the timeout) and by count (at most kMaxNewerLines newer lines above an old one).
 //
 // Threads: log() and logLine() may be called from any thread; they only queue a message under
-// the log's mutex. Labels are created, moved and removed only in update(), on the render thread.
+// the log's mutex. Labels are created, moved and removed only in update(), on the render thread,
+// which holds the mutex only to take the list of lines and drop the expired ones: rasterising
+// and uploading the labels (and looking up the font file) happen outside it, so a thread that
+// logs never waits for the frame.
 // The model reaches the log through its LogSink interface (DataModel::setLogSink).
 
 #include <atomic>
 #include <cstdarg>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,7 +31,8 @@ struct screenLogMessage {
     std::int32_t level = 0;
     std::string text;
     float createdMs = 0.0f;           // steady clock, milliseconds
-    engine::Label* label = nullptr;   // created lazily on the render thread; retained by the log
+    // Render thread only:
+    engine::Label* label = nullptr;   // created lazily; retained by the log
     bool dirty = true;                // no label yet
 };
 
@@ -49,6 +54,11 @@ public:
     float getTimeoutMs() const { return m_timeoutMs.load(); }
     // The font file used when it exists; otherwise the system font of that name.
     void setFontFile(const std::string& fontFile);
+    // Makes the label of one line (text, font file, font size): by default a TTF label of the
+    // font file when it exists, else the system font. Render thread; it runs without the log's
+    // mutex, so it may log itself.
+    using LabelMaker = std::function<engine::Label*(const std::string& text, const std::string& fontFile, float fontSize)>;
+    void setLabelMaker(LabelMaker maker) { m_labelMaker = std::move(maker); }
 
     // Formats with printf rules and queues the line; null when the level is masked out. Any thread.
     // Callers may read the returned message's level, text and time, never its label.
@@ -65,7 +75,7 @@ public:
 
     // Lines currently held (queued or shown), and those that have a label. Any thread.
     std::size_t messageCount();
-    std::size_t labelCount();
+    std::size_t labelCount() const { return m_labelCount.load(); }
     // Texts from oldest to newest. Any thread.
     std::vector<std::string> texts();
 
@@ -73,14 +83,19 @@ private:
     ScreenLog() = default;
     bool init() override;
     float lineHeight() const;
-    // Removes and releases every label; the lines get new ones on the next update (m_mutex held).
-    void dropLabels();
+    // Removes and releases the labels of `lines`; they get new ones on the next update.
+    void dropLabels(const std::vector<std::shared_ptr<screenLogMessage>>& lines);
+    // The lines held now (a copy of the list, taken under the mutex).
+    std::vector<std::shared_ptr<screenLogMessage>> heldLines();
+    engine::Label* makeLabel(const std::string& text, const std::string& fontFile, float fontSize) const;
 
-    std::mutex m_mutex; // guards m_messages and m_fontFile
+    std::mutex m_mutex; // guards m_messages (the list, not the labels) and m_fontFile
     std::vector<std::shared_ptr<screenLogMessage>> m_messages; // oldest first
     std::string m_fontFile = "fonts/roboto/Roboto-Regular.ttf";
     std::atomic<std::int32_t> m_levelMask{~0};
     std::atomic<float> m_timeoutMs{15000.0f};
+    std::atomic<std::size_t> m_labelCount{0};
+    LabelMaker m_labelMaker;
     // What the labels were laid out for (render thread only); a change lays them out again.
     struct Layout {
         float fontSize = 0.0f;

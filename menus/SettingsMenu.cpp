@@ -6,8 +6,6 @@
 
 namespace nolvo {
 
-namespace mv = menu_values;
-namespace ma = menu_actions;
 
 namespace {
 
@@ -52,23 +50,23 @@ void SettingsMenu::buildRows()
         addSegmented("CONFIG " + std::to_string(slot) + ": ", {"SAVE", "LOAD"}, [] { return -1; },
                      [slot](int i) {
                          if (i == 0) {
-                             ma::saveConfiguration(model(), slot);
+                             menu_actions::saveConfiguration(model(), slot);
                          } else {
-                             ma::loadConfiguration(model(), slot);
+                             menu_actions::loadConfiguration(model(), slot);
                          }
                      });
     }
-    addButton("RESET CONFIG", [] { ma::resetConfiguration(model()); });
+    addButton("RESET CONFIG", [] { menu_actions::resetConfiguration(model()); });
     addSegmented(
-        "DATA LOG: ", {"START", "STOP"}, [] { return ma::isDataLogRunning(model()) ? 0 : 1; },
+        "DATA LOG: ", {"START", "STOP"}, [] { return menu_actions::isDataLogRunning(model()) ? 0 : 1; },
         [](int i) {
             if (i == 0) {
-                ma::startDataLog(model());
+                menu_actions::startDataLog(model());
             } else {
-                ma::stopDataLog(model());
+                menu_actions::stopDataLog(model());
             }
         },
-        [](int i) { return (i == 0) != ma::isDataLogRunning(model()); });
+        [](int i) { return (i == 0) != menu_actions::isDataLogRunning(model()); });
     addSegmented(
         "RECORD: ", {"START", "STOP"},
         [] {
@@ -94,23 +92,23 @@ void SettingsMenu::buildRows()
     addButton("SCREENSHOT", [] {
         // The picture is of the display, not of this menu.
         MenuController::getInstance()->closeMenu(false);
-        ma::saveScreenshot(model());
+        menu_actions::saveScreenshot(model());
     });
     addMultiPicker(
-        "", mv::graticuleRows(), [] { return model().graticuleMask; },
+        "", menu_values::graticuleRows(), [] { return model().graticuleMask; },
         [](std::int32_t mask) { model().graticuleMask = mask & kGraticuleAll; },
-        [] { return mv::graticuleTitle(model().graticuleMask); });
+        [] { return menu_values::graticuleTitle(model().graticuleMask); });
     addMultiPicker(
-        "", mv::alertRows(), [] { return model().alertsMask; },
+        "", menu_values::alertRows(), [] { return model().alertsMask; },
         [](std::int32_t mask) { model().alertsMask = mask & kAlertsAll; },
-        [] { return mv::alertsTitle(model().alertsMask); });
+        [] { return menu_values::alertsTitle(model().alertsMask); });
     addSegmented(
         "PERSIST:   ", {"LINES", "DOTS"}, [] { return static_cast<int>(model().common.displayStyle); },
         [](int i) { model().common.displayStyle = static_cast<std::uint8_t>(i); });
     addSlider(
-        "", [] { return mv::percentOfPersist(model().power.persistence); },
-        [] { return mv::secondsLabel(model().power.persistence); },
-        [](int p) { model().power.persistence = mv::persistFromPercent(p); });
+        "", [] { return menu_values::percentOfPersist(model().power.persistence); },
+        [] { return menu_values::secondsLabel(model().power.persistence); },
+        [](int p) { model().power.persistence = menu_values::persistFromPercent(p); });
     addSegmented(
         "UNITS: ", {"dBm", "mW"}, [] { return model().common.powerUnits; },
         [](int i) { model().common.powerUnits = i; });

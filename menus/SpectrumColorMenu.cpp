@@ -5,16 +5,18 @@
 
 namespace nolvo {
 
-namespace mv = menu_values;
 
 void SpectrumColorMenu::buildRows()
 {
     // The heat map and the waterfall always share the colour map chosen here; the button shows
     // the waterfall's.
     addPicker(
-        "COLORS: ", [] { return mv::colorMapNames(); },
-        [] { return mv::rowOf(DataModel::getInstance()->spectrum.waterfallColorMap, mv::colorMapNames().size()); },
-        [] { return mv::colorMapName(DataModel::getInstance()->spectrum.waterfallColorMap); },
+        "COLORS: ", [] { return menu_values::colorMapNames(); },
+        [] {
+            return menu_values::rowOf(DataModel::getInstance()->spectrum.waterfallColorMap,
+                                      menu_values::colorMapNames().size());
+        },
+        [] { return menu_values::colorMapName(DataModel::getInstance()->spectrum.waterfallColorMap); },
         [](int row) {
             SpectrumSettings& s = DataModel::getInstance()->spectrum;
             s.heatMapColorMap = row;

@@ -48,17 +48,17 @@ void SpectrumCursors::buildRows()
     // RATIO as 100 % (each usable while its unit is chosen). A stored byte outside the choices
     // reads as the readouts read it: BASE, 5 DIV.
     addSegmented(
-        "UNIT: ", {"BASE", "PHASE", "RATIO"}, [] { return unitRow(cursors().option9); },
-        [](int i) { cursors().option9 = static_cast<std::uint8_t>(i); });
+        "UNIT: ", {"BASE", "PHASE", "RATIO"}, [] { return unitRow(cursors().timeUnit()); },
+        [](int i) { cursors().setTimeUnit(static_cast<PowerCursorUnit>(i)); });
     const std::vector<std::string> spans{"5 DIV", "CURSOR", "GRID"};
     addSegmented(
-        "360° WITHIN: ", spans, [] { return spanRow(cursors().option10); },
-        [](int i) { cursors().option10 = static_cast<std::uint8_t>(i); },
-        [](int) { return cursors().option9 == kUnitPhase; });
+        "360° WITHIN: ", spans, [] { return spanRow(cursors().phaseSpan()); },
+        [](int i) { cursors().setPhaseSpan(static_cast<PowerCursorSpan>(i)); },
+        [](int) { return cursors().timeUnit() == kUnitPhase; });
     addSegmented(
-        "100% WITHIN: ", spans, [] { return spanRow(cursors().option11); },
-        [](int i) { cursors().option11 = static_cast<std::uint8_t>(i); },
-        [](int) { return cursors().option9 == kUnitRatio; });
+        "100% WITHIN: ", spans, [] { return spanRow(cursors().ratioSpan()); },
+        [](int i) { cursors().setRatioSpan(static_cast<PowerCursorSpan>(i)); },
+        [](int) { return cursors().timeUnit() == kUnitRatio; });
 }
 
 } // namespace nolvo

@@ -6,7 +6,6 @@
 
 namespace nolvo {
 
-namespace mv = menu_values;
 
 namespace {
 
@@ -23,37 +22,40 @@ void SpectrumMeasureMenu::buildRows()
     // selection k shows, or in the waterfall view the horizontal and vertical cursor peaks.
     for (int k = 0; k < 3; ++k) {
         SliderRow* row = addSlider(
-            mv::peakTarget(spectrum(), k).caption,
+            menu_values::peakTarget(spectrum(), k).caption,
             [k] {
-                const mv::PeakTarget target = mv::peakTarget(spectrum(), k);
-                return target.field ? mv::percentOfPeakCount(*target.field) : 0;
+                const menu_values::PeakTarget target = menu_values::peakTarget(spectrum(), k);
+                return target.field ? menu_values::percentOfPeakCount(*target.field) : 0;
             },
             [k] {
-                const mv::PeakTarget target = mv::peakTarget(spectrum(), k);
+                const menu_values::PeakTarget target = menu_values::peakTarget(spectrum(), k);
                 return target.field ? std::to_string(DataModel::peakCountOf(*target.field)) : std::string("-");
             },
             [k](int p) {
-                const mv::PeakTarget target = mv::peakTarget(spectrum(), k);
-                if (target.field) *target.field = static_cast<std::uint8_t>(mv::peakCountFromPercent(p));
+                const menu_values::PeakTarget target = menu_values::peakTarget(spectrum(), k);
+                if (target.field) *target.field = static_cast<std::uint8_t>(menu_values::peakCountFromPercent(p));
             });
         if (!row) continue;
-        row->setCaptionSource([k] { return mv::peakTarget(spectrum(), k).caption; });
-        row->setEnabledSource([k] { return mv::peakTarget(spectrum(), k).field != nullptr; });
+        row->setCaptionSource([k] { return menu_values::peakTarget(spectrum(), k).caption; });
+        row->setEnabledSource([k] { return menu_values::peakTarget(spectrum(), k).field != nullptr; });
     }
     addPicker(
-        "PEAKS \n(ON TOP):", [] { return mv::traceNames(); },
-        [] { return mv::rowOf(spectrum().onTopPeakTrace, 6); }, [] { return mv::traceName(spectrum().onTopPeakTrace); },
+        "PEAKS \n(ON TOP):", [] { return menu_values::traceNames(); },
+        [] { return menu_values::rowOf(spectrum().onTopPeakTrace, 6); },
+        [] { return menu_values::traceName(spectrum().onTopPeakTrace); },
         // HEAT MAP has no peaks: choosing it turns the on-top marking off.
-        [](int row) { spectrum().onTopPeakTrace = mv::onTopOfKind(row); });
+        [](int row) { spectrum().onTopPeakTrace = menu_values::onTopOfKind(row); });
     const char* const guideCaptions[2] = {"2.4 GHz \nGUIDE:", "5 GHz \nGUIDE:"};
     for (int band = 0; band < 2; ++band) {
         addPicker(
-            guideCaptions[band], [band] { return mv::guideRows(band); },
+            guideCaptions[band], [band] { return menu_values::guideRows(band); },
             [band] {
                 const std::int32_t stored = band == 0 ? spectrum().channelGuide24 : spectrum().channelGuide5;
                 return channelplan::pickerRowOfPlan(band, stored);
             },
-            [band] { return mv::guideTitle(band, band == 0 ? spectrum().channelGuide24 : spectrum().channelGuide5); },
+            [band] {
+                return menu_values::guideTitle(band, band == 0 ? spectrum().channelGuide24 : spectrum().channelGuide5);
+            },
             [band](int row) {
                 std::int32_t& slot = band == 0 ? spectrum().channelGuide24 : spectrum().channelGuide5;
                 slot = channelplan::planOfPickerRow(band, row);

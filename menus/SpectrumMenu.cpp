@@ -9,8 +9,6 @@
 
 namespace nolvo {
 
-namespace mv = menu_values;
-namespace ma = menu_actions;
 
 namespace {
 
@@ -28,8 +26,8 @@ bool tableAvailable(TableControl::Table which)
 // Opens or closes a table unless the accessory has no access points to list.
 void toggleTable(TableControl::Table which)
 {
-    if (ma::accessPointsUnavailable(model())) {
-        ma::showAccessPointsUnavailable(which == TableControl::kUtilization);
+    if (menu_actions::accessPointsUnavailable(model())) {
+        menu_actions::showAccessPointsUnavailable(which == TableControl::kUtilization);
         return;
     }
     TableControl* tables = MenuController::getInstance()->tableControl();
@@ -51,7 +49,7 @@ void SpectrumMenu::buildRows()
             storeShared<std::uint8_t>(m.common.spectrumModeActive, 1);
             storeShared(m.spectrum.band, i);
             // The dual-band accessory sweeps the band its settings command names.
-            if (changed) ma::requestRestart(true);
+            if (changed) menu_actions::requestRestart(true);
         });
     addSegmented(
         "MODE: ", {"REAL WAVE", "WATERFALL"}, [] { return static_cast<int>(loadShared(model().spectrum.displayMode)); },
@@ -60,7 +58,7 @@ void SpectrumMenu::buildRows()
             const bool modeChanged = loadShared(m.common.spectrumModeActive) != 1;
             storeShared<std::uint8_t>(m.common.spectrumModeActive, 1);
             storeShared(m.spectrum.displayMode, static_cast<std::uint8_t>(i));
-            if (modeChanged) ma::requestRestart(true);
+            if (modeChanged) menu_actions::requestRestart(true);
         });
     addSegmented(
         "SSID: ", {"OFF", "ON", "TABLE"}, [] { return static_cast<int>(loadShared(model().spectrum.ssidOverlay)); },
@@ -68,8 +66,8 @@ void SpectrumMenu::buildRows()
             DataModel& m = model();
             if (i == 0) {
                 storeShared<std::uint8_t>(m.spectrum.ssidOverlay, 0);
-            } else if (ma::accessPointsUnavailable(m)) {
-                ma::showAccessPointsUnavailable(false);
+            } else if (menu_actions::accessPointsUnavailable(m)) {
+                menu_actions::showAccessPointsUnavailable(false);
             } else if (i == 1) {
                 storeShared<std::uint8_t>(m.spectrum.ssidOverlay, 1);
             } else {
@@ -78,20 +76,20 @@ void SpectrumMenu::buildRows()
         },
         [](int i) { return i != 2 || tableAvailable(TableControl::kAccessPoints); });
     addSlider(
-        "REFRESH:  ", [] { return mv::percentOfRefresh(loadShared(model().spectrum.ssidScanInterval)); },
-        [] { return mv::refreshLabel(loadShared(model().spectrum.ssidScanInterval)); },
-        [](int p) { storeShared(model().spectrum.ssidScanInterval, mv::refreshFromPercent(p)); });
+        "REFRESH:  ", [] { return menu_values::percentOfRefresh(loadShared(model().spectrum.ssidScanInterval)); },
+        [] { return menu_values::refreshLabel(loadShared(model().spectrum.ssidScanInterval)); },
+        [](int p) { storeShared(model().spectrum.ssidScanInterval, menu_values::refreshFromPercent(p)); });
     addButton(
         "ACCESS POINT UTILIZATION", [] { toggleTable(TableControl::kUtilization); },
         [] { return tableAvailable(TableControl::kUtilization); });
     for (int k = 0; k < 3; ++k) {
         addPicker(
-            "TRACE " + std::to_string(k + 1) + ": ", [] { return mv::traceNames(); },
-            [k] { return mv::rowOf(model().spectrum.traceSelection[k], mv::traceNames().size()); },
-            [k] { return mv::traceName(model().spectrum.traceSelection[k]); },
+            "TRACE " + std::to_string(k + 1) + ": ", [] { return menu_values::traceNames(); },
+            [k] { return menu_values::rowOf(model().spectrum.traceSelection[k], menu_values::traceNames().size()); },
+            [k] { return menu_values::traceName(model().spectrum.traceSelection[k]); },
             [k](int row) { model().spectrum.traceSelection[k] = static_cast<std::uint8_t>(row); });
     }
-    addButton("CLEAR WAVEFORM", [] { ma::clearWaveform(model()); });
+    addButton("CLEAR WAVEFORM", [] { menu_actions::clearWaveform(model()); });
     addButton("FILTERS", [] { AccessPointFilterMenu::openInPlaceOfOpenMenu(); });
     addSegmented("VIEWS: ", {"SIGNAL HISTORY", "CHANNELS"}, [] { return -1; }, [](int i) {
         AnalystControl* control = AnalystControl::get();
@@ -104,17 +102,17 @@ void SpectrumMenu::buildRows()
         }
     });
     addSlider(
-        "HOLD: ", [] { return mv::percentOfHold(model().spectrum.holdTime); },
-        [] { return mv::secondsLabel(model().spectrum.holdTime); },
-        [](int p) { model().spectrum.holdTime = mv::holdFromPercent(p); });
+        "HOLD: ", [] { return menu_values::percentOfHold(model().spectrum.holdTime); },
+        [] { return menu_values::secondsLabel(model().spectrum.holdTime); },
+        [](int p) { model().spectrum.holdTime = menu_values::holdFromPercent(p); });
     addSlider(
-        "DECAY: ", [] { return mv::percentOfDecay(model().spectrum.decayRate); },
-        [] { return mv::decayLabel(model().spectrum.decayRate); },
-        [](int p) { model().spectrum.decayRate = mv::decayFromPercent(p); });
+        "DECAY: ", [] { return menu_values::percentOfDecay(model().spectrum.decayRate); },
+        [] { return menu_values::decayLabel(model().spectrum.decayRate); },
+        [](int p) { model().spectrum.decayRate = menu_values::decayFromPercent(p); });
     addSlider(
-        "AVERAGE: ", [] { return mv::percentOfAverage(model().spectrum.averageTime); },
-        [] { return mv::secondsLabel(model().spectrum.averageTime); },
-        [](int p) { model().spectrum.averageTime = mv::averageFromPercent(p); });
+        "AVERAGE: ", [] { return menu_values::percentOfAverage(model().spectrum.averageTime); },
+        [] { return menu_values::secondsLabel(model().spectrum.averageTime); },
+        [](int p) { model().spectrum.averageTime = menu_values::averageFromPercent(p); });
     addAttenuationRows();
 }
 

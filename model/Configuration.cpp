@@ -86,7 +86,7 @@ CursorSettings defaultCursors()
 {
     CursorSettings c{};
     c.verticalSelected = 1;
-    c.option9 = 255;
+    c.option9 = 255; // a time unit outside the choices: BASE
     c.verticalX[0] = c.horizontalY[0] = c.secondY[0] = c.secondX[0] = 100.0f;
     c.verticalX[1] = c.horizontalY[1] = c.secondY[1] = c.secondX[1] = 200.0f;
     return c;

@@ -35,6 +35,12 @@ enum AlertBits : std::int32_t {
     kAlertsAll = 3,
 };
 
+// Power-mode cursor options (CursorSettings bytes 9 to 11, read through the accessors below): the
+// unit of the time readouts, the span the PHASE unit counts as 360° and the span the RATIO unit
+// counts as 100 %. A stored byte outside the values reads as BASE and as five divisions.
+enum PowerCursorUnit : std::uint8_t { kUnitBase = 0, kUnitPhase = 1, kUnitRatio = 2 };
+enum PowerCursorSpan : std::uint8_t { kWithinFiveDivisions = 0, kWithinCursors = 1, kWithinGrid = 2 };
+
 struct CursorSettings {                 // key "cursors", 44 bytes
     std::uint8_t shown;                 // 0: cursors shown ("OFF"/"ON")
     std::uint8_t optionFlag;            // 1: cursor option flag (the cursor menu tests it for 1)
@@ -52,12 +58,15 @@ struct CursorSettings {                 // key "cursors", 44 bytes
     float horizontalY[2];               // 20, 24: horizontal cursor y positions
     float secondY[2];                   // 28, 32: second pair of y positions
     float secondX[2];                   // 36, 40: second pair of x positions
-};
 
-// Power-mode cursor options: option9 is the unit of the time readouts, option10 the span the
-// PHASE unit counts as 360°, option11 the span the RATIO unit counts as 100 %.
-enum PowerCursorUnit : std::uint8_t { kUnitBase = 0, kUnitPhase = 1, kUnitRatio = 2 };
-enum PowerCursorSpan : std::uint8_t { kWithinFiveDivisions = 0, kWithinCursors = 1, kWithinGrid = 2 };
+    // What bytes 9, 10 and 11 mean (power mode); the stored bytes are exactly these.
+    PowerCursorUnit timeUnit() const { return static_cast<PowerCursorUnit>(option9); }
+    void setTimeUnit(PowerCursorUnit unit) { option9 = unit; }
+    PowerCursorSpan phaseSpan() const { return static_cast<PowerCursorSpan>(option10); }
+    void setPhaseSpan(PowerCursorSpan span) { option10 = span; }
+    PowerCursorSpan ratioSpan() const { return static_cast<PowerCursorSpan>(option11); }
+    void setRatioSpan(PowerCursorSpan span) { option11 = span; }
+};
 
 struct CommonSettings {                 // key "common_settings", 16 bytes
     float externalAttenuation;          // 0: dB
@@ -116,7 +125,7 @@ struct SpectrumSettings {               // key "spectrum_settings", 88 bytes (ve
 };
 
 struct PowerSettings {                  // key "power_setting", 44 bytes
-    std::int32_t optionWord;            // 0
+    std::int32_t optionWord;            // 0: stored and kept, no meaning in this program
     float persistence;                  // 4: the power option value, seconds
     std::int32_t timeScaleIndex;        // 8: index into the time-per-division table
     std::int32_t amplitudeScaleIndex;   // 12: index into the amplitude-per-division table
@@ -124,7 +133,7 @@ struct PowerSettings {                  // key "power_setting", 44 bytes
     float triggerHoldoff;               // 20: seconds
     std::uint8_t autoTrigger;           // 24: 1 AUTO (free running), 0 NORMAL
     std::uint8_t triggerType;           // 25: 1 POWER, 0 DIGITAL
-    std::uint8_t option26;              // 26
+    std::uint8_t option26;              // 26: trigger option byte, stored and kept, no meaning here
     std::uint8_t pad27;                 // 27
     float triggerLevel;                 // 28: dBm
     std::uint8_t powerEdgeRising;       // 32
@@ -139,9 +148,13 @@ struct PowerSettings {                  // key "power_setting", 44 bytes
 struct ChannelSettings {                // keys "power_channel0" / "reference_channel0", 12 bytes
     std::uint8_t shown;                 // 0
     std::uint8_t pad1[3];               // 1..3
-    std::int32_t optionWord;            // 4: channel option word (vertical offset)
+    std::int32_t optionWord;            // 4: channel option word: the vertical offset
     std::uint8_t color[3];              // 8..10: R, G, B
     std::uint8_t pad11;                 // 11
+
+    // The channel's vertical offset on the power plot, layer points upwards (the option word).
+    std::int32_t verticalOffset() const { return optionWord; }
+    void setVerticalOffset(std::int32_t points) { optionWord = points; }
 };
 
 struct DemoSettings {                   // key "demo", 3 bytes

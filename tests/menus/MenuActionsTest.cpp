@@ -20,7 +20,6 @@
 namespace nolvo::test {
 namespace {
 
-namespace ma = menu_actions;
 using engine::UserDefault;
 
 // Every persisted settings byte of a model, for before/after comparisons.
@@ -74,7 +73,7 @@ TEST_F(MenuActionsTest, LoadingASlotThatHoldsNoConfigurationChangesNothing)
     pushSweeps(*model, 3);
     const std::string before = settingsBytes(*model);
     for (int slot : {2, 3}) {
-        EXPECT_FALSE(ma::loadConfiguration(*model, slot)) << slot;
+        EXPECT_FALSE(menu_actions::loadConfiguration(*model, slot)) << slot;
         EXPECT_EQ(settingsBytes(*model), before) << "slot " << slot << " changed the working settings";
     }
     // Nothing was written into either slot, nothing reached the link, the histories stay.
@@ -89,7 +88,7 @@ TEST_F(MenuActionsTest, SaveAndLoadASlotClearTheHistoriesAndRestartTheLink)
     model->spectrum.band = 1;
     model->graticuleMask = 7;
     pushSweeps(*model, 4);
-    ma::saveConfiguration(*model, 2);
+    menu_actions::saveConfiguration(*model, 2);
     EXPECT_EQ(model->band24.history.size(), 0u); // saving also starts the histories afresh
     EXPECT_TRUE(model->slotHoldsConfiguration(2));
 
@@ -97,7 +96,7 @@ TEST_F(MenuActionsTest, SaveAndLoadASlotClearTheHistoriesAndRestartTheLink)
     model->graticuleMask = 31;
     pushSweeps(*model, 2);
     model->menuRefresh = false;
-    ASSERT_TRUE(ma::loadConfiguration(*model, 2));
+    ASSERT_TRUE(menu_actions::loadConfiguration(*model, 2));
     EXPECT_EQ(model->spectrum.band, 1);
     EXPECT_EQ(model->graticuleMask, 7);
     EXPECT_EQ(model->band24.history.size(), 0u);
@@ -120,17 +119,17 @@ TEST_F(MenuActionsTest, ConfigurationsThatChangeTheDemoRestartPlayback)
     };
     for (const auto& c : cases) {
         model->demo = DemoSettings{c.savedHardware, c.savedScene, 1};
-        ma::saveConfiguration(*model, 1);
+        menu_actions::saveConfiguration(*model, 1);
         model->demo = DemoSettings{2, 1, 1};
         model->accessoryConnected = c.connected;
         link.calls.clear();
-        ASSERT_TRUE(ma::loadConfiguration(*model, 1));
+        ASSERT_TRUE(menu_actions::loadConfiguration(*model, 1));
         EXPECT_EQ(link.calls, std::vector<std::string>{c.expected}) << int(c.savedHardware) << "/" << int(c.savedScene);
 
         // RESET CONFIG goes back to demo 2/1: a restart of playback when that differs.
         model->demo = DemoSettings{c.savedHardware, c.savedScene, 1};
         link.calls.clear();
-        ma::resetConfiguration(*model);
+        menu_actions::resetConfiguration(*model);
         EXPECT_EQ(model->demo.hardware, 2);
         EXPECT_EQ(link.calls, std::vector<std::string>{c.expected});
     }
@@ -142,7 +141,7 @@ TEST_F(MenuActionsTest, ResetRestoresTheDefaultsAndClearsTheHistories)
     model->spectrum.traceSelection[0] = 3;
     model->common.powerUnits = 1;
     pushSweeps(*model, 2);
-    ma::resetConfiguration(*model);
+    menu_actions::resetConfiguration(*model);
     EXPECT_EQ(settingsBytes(*model), defaults);
     EXPECT_EQ(model->band24.history.size(), 0u);
 }
@@ -166,7 +165,8 @@ TEST_F(MenuActionsTest, DataLogStartsOnlyWhenOffAndStopsOnlyWhenRunning)
     };
     for (const auto& c : cases) {
         model->dataLogState = c.before;
-        EXPECT_EQ(c.start ? ma::startDataLog(*model) : ma::stopDataLog(*model), c.acted) << c.before << c.start;
+        EXPECT_EQ(c.start ? menu_actions::startDataLog(*model) : menu_actions::stopDataLog(*model), c.acted)
+            << c.before << c.start;
         EXPECT_EQ(model->dataLogState.load(), c.after) << c.before << c.start;
     }
 }
@@ -185,7 +185,7 @@ TEST_F(MenuActionsTest, ClearWaveformWaitsForTheAccessPointLock)
     {
         ModelLock held(*model, kAccessPointLock);
         clearer = std::thread([&] {
-            ma::clearWaveform(*model);
+            menu_actions::clearWaveform(*model);
             done = true;
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -221,8 +221,8 @@ TEST(ScreenshotNameTest, CarriesLocalDateAndTime)
 {
     setenv("TZ", "UTC", 1);
     tzset();
-    EXPECT_EQ(ma::screenshotFileName(0), "Nolvo_19700101_000000.png");
-    EXPECT_EQ(ma::screenshotFileName(1796428805), "Nolvo_20261205_000005.png");
+    EXPECT_EQ(menu_actions::screenshotFileName(0), "Nolvo_19700101_000000.png");
+    EXPECT_EQ(menu_actions::screenshotFileName(1796428805), "Nolvo_20261205_000005.png");
 }
 
 } // namespace

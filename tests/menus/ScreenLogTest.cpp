@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -129,6 +131,33 @@ TEST_F(ScreenLogTest, ModelAndOtherThreadsLogThroughTheSink)
     frames(1);
     EXPECT_EQ(log->messageCount(), 80u);
     EXPECT_EQ(log->labelCount(), 80u);
+}
+
+// While the frame draws the lines (rasterising and uploading each label), another thread that
+// logs goes straight through: it never waits for the drawing. The line it logs shows next frame.
+TEST_F(ScreenLogTest, AThreadThatLogsDoesNotWaitForTheLabelsToBeDrawn)
+{
+    int made = 0;
+    int loggedWhileDrawing = 0;
+    std::future<void> other; // finished (joined) only after the frame, whatever happens
+    log->setLabelMaker([&](const std::string& text, const std::string& fontFile, float fontSize) {
+        ++made;
+        if (text == "first") {
+            // A wait of seconds means the other thread is held behind this drawing.
+            other = std::async(std::launch::async, [this] { log->logText(1, "while drawing"); });
+            if (other.wait_for(std::chrono::seconds(10)) == std::future_status::ready) ++loggedWhileDrawing;
+        }
+        return Label::createWithSystemFont(text, fontFile, fontSize);
+    });
+    log->logText(1, "first");
+    frames(1);
+    other.wait();
+    EXPECT_EQ(loggedWhileDrawing, 1);
+    frames(1);
+    EXPECT_EQ(log->texts(), (std::vector<std::string>{"first", "while drawing"}));
+    EXPECT_EQ(log->labelCount(), 2u);
+    EXPECT_EQ(made, 2);
+    log->setLabelMaker({});
 }
 
 // Narrow, then wide again: one label per line at the window's font size, none wider than the

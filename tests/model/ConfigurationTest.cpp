@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -86,6 +87,43 @@ void expectSameSettings(const DataModel& a, const DataModel& b)
 }
 
 using ConfigurationTest = IsolatedStoreTest;
+
+// The named accessors of the option bytes write exactly the stored bytes they stand for.
+TEST(OptionAccessors, WriteTheStoredBytesAndNothingElse)
+{
+    struct Case {
+        const char* what;
+        std::size_t offset;
+        std::function<void(CursorSettings&, ChannelSettings&)> set;
+        std::vector<std::uint8_t> bytes;
+    };
+    const Case cases[] = {
+        {"time unit", 9, [](CursorSettings& c, ChannelSettings&) { c.setTimeUnit(kUnitRatio); }, {2}},
+        {"phase span", 10, [](CursorSettings& c, ChannelSettings&) { c.setPhaseSpan(kWithinGrid); }, {2}},
+        {"ratio span", 11, [](CursorSettings& c, ChannelSettings&) { c.setRatioSpan(kWithinCursors); }, {1}},
+        // Channel records are told apart by offsets past the cursor record's 44 bytes.
+        {"vertical offset", 44 + 4, [](CursorSettings&, ChannelSettings& ch) { ch.setVerticalOffset(-20); },
+         {0xEC, 0xFF, 0xFF, 0xFF}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CursorSettings cursors{};
+        ChannelSettings channel{};
+        c.set(cursors, channel);
+        std::uint8_t stored[sizeof cursors + sizeof channel];
+        std::memcpy(stored, &cursors, sizeof cursors);
+        std::memcpy(stored + sizeof cursors, &channel, sizeof channel);
+        for (std::size_t i = 0; i < sizeof stored; ++i) {
+            const bool inside = i >= c.offset && i < c.offset + c.bytes.size();
+            EXPECT_EQ(stored[i], inside ? c.bytes[i - c.offset] : 0) << "byte " << i;
+        }
+    }
+    CursorSettings fresh{};
+    fresh.option9 = 1;
+    fresh.option10 = 2;
+    EXPECT_EQ(fresh.timeUnit(), kUnitPhase);
+    EXPECT_EQ(fresh.phaseSpan(), kWithinGrid);
+}
 
 TEST_F(ConfigurationTest, DefaultsMatchTheDocumentedValues)
 {
