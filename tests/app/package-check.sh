@@ -28,7 +28,7 @@ for f in ./usr/bin/nolvo ./usr/bin/nolvo-log \
 done
 grep -q "images-src" "$work/contents" && fail "image sources must not be packaged"
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libsdl2-2.0-0 libusb-1.0-0 libglew libsdl2-ttf libpng16 xdg-utils ieee-data; do
+for d in libsdl2-2.0-0 libusb-1.0-0 libglew libfreetype6 libharfbuzz0b libpng16 xdg-utils ieee-data adduser; do
     case "$depends" in *"$d"*) ;; *) fail "runtime dependency $d not declared: $depends" ;; esac
 done
 

@@ -1,4 +1,4 @@
-// Labels rendered through SDL_ttf: width, kerning, wrapping, alignment, overflow, fallback fonts
+// Labels shaped with HarfBuzz and drawn from the glyph atlas: width, kerning, wrapping, alignment, overflow, fallback fonts
 // and the promise that colour and position changes do not re-render glyphs.
 #include "GuiTestFixture.h"
 
