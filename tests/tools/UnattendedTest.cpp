@@ -314,6 +314,7 @@ protected:
     }
     void TearDown() override
     {
+        m_logger.waitForWrites();
         m_file.setWriter(nullptr);
         m_file.stopDataLog();
         IsolatedStoreTest::TearDown();
@@ -322,6 +323,7 @@ protected:
     {
         m_logger.logSpectrum(kBand24, m_sweep.data(), static_cast<int>(m_sweep.size()));
         m_logger.writePending();
+        m_logger.waitForWrites(); // files are opened, written and closed on the writer thread
     }
     std::vector<std::string> logs() const
     {
