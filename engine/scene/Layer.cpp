@@ -111,8 +111,14 @@ void LayerColor::draw(Renderer* renderer, const Mat4& transform, std::uint32_t /
     set(m_quad.br, w, 0);
     set(m_quad.tl, 0, h);
     set(m_quad.tr, w, h);
+    // A large opaque layer replaces what is under it: without blending the rasteriser need not read
+    // the framebuffer back, most of the cost of a big fill on a software renderer. Small ones (rows,
+    // chips) keep the shared blend so they stay in one batch with the text around them.
+    constexpr float kUnblendedArea = 256.0f * 256.0f;
+    const bool opaque = a == 255 && m_blend == BlendFunc::ALPHA_NON_PREMULTIPLIED && w * h >= kUnblendedArea;
     GlyphAtlas* atlas = GlyphAtlas::getInstance();
-    renderer->addQuads(atlas->getTextureName(0), atlas->getProgramState(), m_blend, &m_quad, 1, transform);
+    renderer->addQuads(atlas->getTextureName(0), atlas->getProgramState(), opaque ? BlendFunc::DISABLE : m_blend,
+                       &m_quad, 1, transform);
 }
 
 } // namespace engine
