@@ -24,7 +24,7 @@ void changed()
     if (AnalystControl* control = AnalystControl::get()) control->filterChanged();
 }
 
-// Menu rows in the order of the list; the mask bits are the security classes'.
+// The security rows of the menu, in the order shown; the mask bits are the security classes'.
 const SecurityClass kSecurityRows[] = {SecurityClass::Open, SecurityClass::Wep, SecurityClass::Wpa, SecurityClass::Wpa2,
                                        SecurityClass::Wps};
 const char* const kSecurityNames[] = {"OPEN", "WEP", "WPA", "WPA2", "WPS"};
