@@ -436,6 +436,15 @@ void Label::draw(Renderer* renderer, const Mat4& transform, std::uint32_t /*flag
         }
         m_quadColor = colour;
     }
+    // Glyphs are rasterised for whole pixels. A label placed between pixels (centred in a cell of
+    // odd width, say) would sample its glyphs between texel rows and blur them: a one-pixel stroke,
+    // like the bar of a small "7", all but vanishes. Unscaled, unrotated labels land on whole pixels.
+    Mat4 placed = transform;
+    if (transform.m[0] == 1.0f && transform.m[5] == 1.0f && transform.m[1] == 0.0f && transform.m[4] == 0.0f) {
+        const float s = currentScale();
+        placed.m[12] = std::round(transform.m[12] * s) / s;
+        placed.m[13] = std::round(transform.m[13] * s) / s;
+    }
     GlyphAtlas* atlas = GlyphAtlas::getInstance();
     GLProgramState* state = atlas->getProgramState();
     // One hand-over per run of quads on the same page (almost always the whole label).
@@ -444,7 +453,7 @@ void Label::draw(Renderer* renderer, const Mat4& transform, std::uint32_t /*flag
         std::size_t end = first + 1;
         while (end < m_quads.size() && m_quadPages[end] == m_quadPages[first]) ++end;
         renderer->addQuads(atlas->getTextureName(m_quadPages[first]), state, m_blend, &m_quads[first], end - first,
-                           transform);
+                           placed);
         first = end;
     }
 }

@@ -35,6 +35,36 @@ TEST_F(TextTest, RenderedInkMatchesTheLabelWidthAndPosition)
     EXPECT_GT(countNear(100, 100, 100 + int(size.width), 100 + int(size.height), Color4B(255, 255, 255, 255), 0), 20);
 }
 
+TEST_F(TextTest, ALabelBetweenPixelsDrawsTheSameGlyphsAsOneOnWholePixels)
+{
+    // Small digits whose strokes are one pixel thick: the bar of a "7" is a single row.
+    const std::string text = "7777 2.472";
+    struct Case {
+        float x, y;
+    };
+    const Case cases[] = {{100.0f, 100.0f}, {100.5f, 200.5f}, {100.25f, 300.75f}};
+    std::vector<long> sums;
+    for (const Case& c : cases) {
+        Label* label = Label::createWithTTF(text, kRegular, 12);
+        ASSERT_NE(label, nullptr);
+        label->setAnchorPoint(Vec2::ZERO);
+        label->setPosition(c.x, c.y);
+        scene->addChild(label);
+    }
+    render();
+    for (const Case& c : cases) {
+        long sum = 0;
+        for (int y = static_cast<int>(c.y) - 2; y < static_cast<int>(c.y) + 24; ++y) {
+            for (int x = static_cast<int>(c.x) - 2; x < static_cast<int>(c.x) + 120; ++x) sum += pixel(x, y).r;
+        }
+        sums.push_back(sum);
+    }
+    ASSERT_GT(sums[0], 0);
+    for (std::size_t i = 1; i < sums.size(); ++i) {
+        EXPECT_EQ(sums[i], sums[0]) << "label at (" << cases[i].x << ", " << cases[i].y << ") lost or smeared ink";
+    }
+}
+
 TEST_F(TextTest, KerningPullsPairsTogether)
 {
     Label* av = Label::createWithTTF("AVAVAVAV", kRegular, 40);
