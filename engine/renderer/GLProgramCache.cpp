@@ -8,19 +8,6 @@ namespace {
 
 GLProgramCache* g_instance = nullptr;
 
-const char* const kTextureColorVertex = R"(
-attribute vec4 a_position;
-attribute vec4 a_color;
-attribute vec2 a_texCoord;
-varying vec4 v_color;
-varying vec2 v_texCoord;
-void main()
-{
-    gl_Position = CC_MVPMatrix * a_position;
-    v_color = a_color;
-    v_texCoord = a_texCoord;
-}
-)";
 
 const char* const kTextureColorFragment = R"(
 varying vec4 v_color;
@@ -51,6 +38,20 @@ void main()
 )";
 
 } // namespace
+
+const char* const ccPositionTextureColor_vert = R"(
+attribute vec4 a_position;
+attribute vec4 a_color;
+attribute vec2 a_texCoord;
+varying vec4 v_color;
+varying vec2 v_texCoord;
+void main()
+{
+    gl_Position = CC_MVPMatrix * a_position;
+    v_color = a_color;
+    v_texCoord = a_texCoord;
+}
+)";
 
 const char* const ccPositionUColor_vert = R"(
 attribute vec4 a_position;
@@ -97,7 +98,7 @@ GLProgramCache::~GLProgramCache()
 
 void GLProgramCache::loadDefaultGLPrograms()
 {
-    addGLProgram(GLProgram::createWithByteArrays(kTextureColorVertex, kTextureColorFragment),
+    addGLProgram(GLProgram::createWithByteArrays(ccPositionTextureColor_vert, kTextureColorFragment),
                  GLProgram::SHADER_NAME_POSITION_TEXTURE_COLOR);
     addGLProgram(GLProgram::createWithByteArrays(kColorVertex, kColorFragment), GLProgram::SHADER_NAME_POSITION_COLOR);
     addGLProgram(GLProgram::createWithByteArrays(ccPositionUColor_vert, ccPositionUColor_frag),

@@ -9,6 +9,9 @@ namespace engine {
 
 class GLProgram;
 
+// Vertex source of the position / texture / colour program, shared by programs that feed the
+// same vertex layout to other fragment shaders.
+extern const char* const ccPositionTextureColor_vert;
 // Sources of the position / uniform-colour program (GLProgram::SHADER_NAME_POSITION_U_COLOR), for
 // code that builds its own program from them under another name.
 extern const char* const ccPositionUColor_vert;

@@ -15,19 +15,6 @@ namespace engine {
 
 namespace {
 const char* const kProgramKey = "engine.CoverageColor";
-const char* const kVertexShader = R"(
-attribute vec4 a_position;
-attribute vec4 a_color;
-attribute vec2 a_texCoord;
-varying vec4 v_color;
-varying vec2 v_texCoord;
-void main()
-{
-    gl_Position = CC_MVPMatrix * a_position;
-    v_color = a_color;
-    v_texCoord = a_texCoord;
-}
-)";
 // The page holds coverage only (an alpha texture): the colour comes from the vertex.
 const char* const kFragmentShader = R"(
 varying vec4 v_color;
@@ -187,7 +174,7 @@ GLProgramState* GlyphAtlas::getProgramState()
         GLProgramCache* cache = GLProgramCache::getInstance();
         GLProgram* program = cache->getGLProgram(kProgramKey);
         if (!program) {
-            program = GLProgram::createWithByteArrays(kVertexShader, kFragmentShader);
+            program = GLProgram::createWithByteArrays(ccPositionTextureColor_vert, kFragmentShader);
             if (!program) return nullptr;
             cache->addGLProgram(program, kProgramKey);
         }
