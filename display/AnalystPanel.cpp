@@ -79,6 +79,10 @@ ui::Button* AnalystPanel::addTitleButton(const std::string& title, std::function
     button->setScale9Enabled(true);
     button->setTitleFontName(kBold);
     button->setTitleFontSize(13.0f);
+    // Room first, so the title is laid out at its own size (a button shrinks a title that does not
+    // fit); then the button is fitted to it.
+    button->ignoreContentAdaptWithSize(false);
+    button->setContentSize(Size(400.0f, kTitleBarHeight - 6.0f));
     button->setTitleText(title);
     const float width = (button->getTitleRenderer() ? button->getTitleRenderer()->getContentSize().width : 60.0f) + 20.0f;
     button->setContentSize(Size(width, kTitleBarHeight - 6.0f));

@@ -58,8 +58,12 @@ bool DetailsPopover::initWithLines(const std::vector<std::string>& lines, float 
     m_add = ui::Button::create("ButtonUnselected.png", "ButtonSelected.png");
     if (m_add) {
         m_add->setScale9Enabled(true);
+        m_add->ignoreContentAdaptWithSize(false); // sized to its title below, not to its image
         m_add->setTitleFontName("fonts/roboto/Roboto-Bold.ttf");
         m_add->setTitleFontSize(fontSize);
+        // Room first, so the title is laid out at its own size (a button shrinks a title that
+        // does not fit); then the button is fitted to it.
+        m_add->setContentSize(Size(400.0f, kButtonHeight - 4.0f));
         m_add->setTitleText("ADD TO HISTORY (A)");
         const float w = (m_add->getTitleRenderer() ? m_add->getTitleRenderer()->getContentSize().width : 120.0f) + 20.0f;
         m_add->setContentSize(Size(w, kButtonHeight - 4.0f));
